@@ -1,0 +1,1 @@
+// Fixture builders and the scripted Desktop live here.
