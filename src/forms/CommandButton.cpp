@@ -1,0 +1,19 @@
+#include "forms/CommandButton.h"
+
+namespace forms {
+
+void CommandButton::setValue(bool value) {
+    if (value) click();
+}
+
+void CommandButton::click() {
+    raise(onClick, false);
+}
+
+bool CommandButton::userClick() {
+    if (!isReachable()) return false;
+    raise(onClick, true);
+    return true;
+}
+
+} // namespace forms

@@ -1,1 +1,0 @@
-// Fixture builders and the scripted Desktop live here.
