@@ -1,0 +1,738 @@
+#include "engine/JetSql.h"
+
+#include "engine/EngineErrors.h"
+
+#include <algorithm>
+#include <cctype>
+#include <list>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+
+namespace engine {
+
+namespace {
+
+// Words that are never names when they stand bare (a bracketed [DESC] is a name).
+constexpr std::string_view kReserved[] = {
+    "ALL",   "AND",    "AS",    "ASC",    "BETWEEN", "BY",    "DELETE", "DESC",   "DISTINCT",
+    "FALSE", "FROM",   "GROUP", "HAVING", "IN",      "INNER", "INSERT", "INTO",   "IS",
+    "JOIN",  "LEFT",   "LIKE",  "NOT",    "NULL",    "ON",    "OR",     "ORDER",  "OUTER",
+    "RIGHT", "SELECT", "SET",   "TOP",    "TRUE",    "UNION", "UPDATE", "VALUES", "WHERE",
+};
+
+// Aggregates whose Jet and SQLite meanings agree; no other function is passed on.
+constexpr std::string_view kFunctions[] = {"AVG", "COUNT", "MAX", "MIN", "SUM"};
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+template <std::size_t N> bool listed(const std::string_view (&words)[N], std::string_view w) {
+    for (std::string_view k : words)
+        if (equalsNoCase(k, w)) return true;
+    return false;
+}
+
+bool isWordStart(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalpha(u) || c == '_' || u >= 0x80;
+}
+bool isWordChar(char c) {
+    return isWordStart(c) || std::isdigit(static_cast<unsigned char>(c));
+}
+
+std::string quoteIdent(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string quoteString(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out + '\'';
+}
+
+enum class Tok { Word, Name, String, Number, Symbol, End };
+
+struct Token {
+    Tok kind = Tok::End;
+    std::string text; // Word/Symbol/Number: as written; Name: without brackets; String: value
+    std::size_t pos = 0;
+};
+
+std::string trimmedFrom(std::string_view sql, std::size_t pos) {
+    std::string_view rest = sql.substr(std::min(pos, sql.size()));
+    while (!rest.empty() &&
+           (std::isspace(static_cast<unsigned char>(rest.back())) || rest.back() == ';'))
+        rest.remove_suffix(1);
+    while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
+        rest.remove_prefix(1);
+    return std::string(rest);
+}
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view sql) : sql_(sql) {}
+
+    std::vector<Token> run() {
+        std::vector<Token> out;
+        for (;;) {
+            while (i_ < sql_.size() && std::isspace(static_cast<unsigned char>(sql_[i_])))
+                ++i_;
+            Token t;
+            t.pos = i_;
+            if (i_ >= sql_.size()) {
+                out.push_back(t);
+                return out;
+            }
+            const char c = sql_[i_];
+            if (isWordStart(c)) {
+                std::size_t j = i_;
+                while (j < sql_.size() && isWordChar(sql_[j]))
+                    ++j;
+                t.kind = Tok::Word;
+                t.text = std::string(sql_.substr(i_, j - i_));
+                i_ = j;
+            } else if (c == '[') {
+                const std::size_t close = sql_.find(']', i_ + 1);
+                if (close == std::string_view::npos || close == i_ + 1) fail(i_);
+                t.kind = Tok::Name;
+                t.text = std::string(sql_.substr(i_ + 1, close - i_ - 1));
+                i_ = close + 1;
+            } else if (c == '\'' || c == '"') {
+                t.kind = Tok::String;
+                t.text = afterIn(out) ? path(c) : string(c);
+            } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                       (c == '.' && i_ + 1 < sql_.size() &&
+                        std::isdigit(static_cast<unsigned char>(sql_[i_ + 1])))) {
+                t.kind = Tok::Number;
+                t.text = number();
+            } else {
+                t.kind = Tok::Symbol;
+                t.text = symbol();
+            }
+            out.push_back(std::move(t));
+        }
+    }
+
+private:
+    [[noreturn]] void fail(std::size_t at) {
+        raiseEngine(err::SyntaxErrorInExpression, trimmedFrom(sql_, at));
+    }
+
+    static bool afterIn(const std::vector<Token>& out) {
+        return !out.empty() && out.back().kind == Tok::Word && equalsNoCase(out.back().text, "IN");
+    }
+
+    // A quoted literal; the quote doubled stands for itself.
+    std::string string(char quote) {
+        std::string value;
+        std::size_t j = i_ + 1;
+        for (;;) {
+            if (j >= sql_.size()) fail(i_);
+            if (sql_[j] == quote) {
+                if (j + 1 < sql_.size() && sql_[j + 1] == quote) {
+                    value += quote;
+                    j += 2;
+                    continue;
+                }
+                break;
+            }
+            value += sql_[j++];
+        }
+        i_ = j + 1;
+        return value;
+    }
+
+    // The file of `IN '...'`. Paths are written between quotes without escaping, so a
+    // path may hold the quote itself: the literal ends at the quote that is followed by
+    // the statement's next part (SELECT or VALUES). Without one, it is an ordinary literal.
+    std::string path(char quote) {
+        for (std::size_t j = sql_.find(quote, i_ + 1); j != std::string_view::npos;
+             j = sql_.find(quote, j + 1)) {
+            std::size_t k = j + 1;
+            while (k < sql_.size() && std::isspace(static_cast<unsigned char>(sql_[k])))
+                ++k;
+            std::size_t e = k;
+            while (e < sql_.size() && isWordChar(sql_[e]))
+                ++e;
+            const std::string_view next = sql_.substr(k, e - k);
+            if (equalsNoCase(next, "SELECT") || equalsNoCase(next, "VALUES")) {
+                std::string value(sql_.substr(i_ + 1, j - i_ - 1));
+                i_ = j + 1;
+                return value;
+            }
+        }
+        return string(quote);
+    }
+
+    std::string number() {
+        std::size_t j = i_;
+        auto digits = [&] {
+            while (j < sql_.size() && std::isdigit(static_cast<unsigned char>(sql_[j])))
+                ++j;
+        };
+        digits();
+        if (j < sql_.size() && sql_[j] == '.') {
+            ++j;
+            digits();
+        }
+        if (j < sql_.size() && (sql_[j] == 'E' || sql_[j] == 'e')) {
+            std::size_t k = j + 1;
+            if (k < sql_.size() && (sql_[k] == '+' || sql_[k] == '-')) ++k;
+            if (k < sql_.size() && std::isdigit(static_cast<unsigned char>(sql_[k]))) {
+                j = k;
+                digits();
+            }
+        }
+        // A name may not begin with a digit unless it is bracketed ([4022PhysDisExp]).
+        if (j < sql_.size() && (isWordChar(sql_[j]) || sql_[j] == '.' || sql_[j] == '[')) fail(i_);
+        std::string text(sql_.substr(i_, j - i_));
+        i_ = j;
+        return text;
+    }
+
+    std::string symbol() {
+        const char c = sql_[i_];
+        const char n = i_ + 1 < sql_.size() ? sql_[i_ + 1] : '\0';
+        if ((c == '<' && (n == '>' || n == '=')) || (c == '>' && n == '=')) {
+            i_ += 2;
+            return std::string{c, n};
+        }
+        switch (c) {
+        case '=':
+        case '<':
+        case '>':
+        case '+':
+        case '-':
+        case '*':
+        case '/':
+        case '(':
+        case ')':
+        case ',':
+        case '.':
+        case ';':
+            ++i_;
+            return std::string(1, c);
+        default:
+            fail(i_); // # dates, & joins, ! qualifiers ...: not forms this system writes
+        }
+    }
+
+    std::string_view sql_;
+    std::size_t i_ = 0;
+};
+
+using Piece = TranslatedStatement::Piece;
+
+class Translator {
+public:
+    explicit Translator(std::string_view sql) : sql_(sql), toks_(Lexer(sql).run()) {}
+
+    TranslatedStatement run() {
+        const Token& first = peek();
+        if (isKw(first, "SELECT")) {
+            out_.kind = StatementKind::Select;
+            text(select().sql());
+        } else if (isKw(first, "INSERT")) {
+            insert();
+        } else if (isKw(first, "UPDATE")) {
+            update();
+        } else if (isKw(first, "DELETE")) {
+            remove();
+        } else {
+            raiseEngine(err::InvalidSqlStatement);
+        }
+        acceptSym(";");
+        if (peek().kind != Tok::End) raiseEngine(err::CharactersAfterEnd);
+        out_.plainSql = out_.render();
+        return std::move(out_);
+    }
+
+private:
+    struct Select {
+        std::string head; // "SELECT " or "SELECT DISTINCT "
+        std::vector<std::string> items;
+        std::vector<std::string> aliases; // " AS ..." or empty, one per item
+        bool star = false;                // an item stands for several columns
+        std::string tail;                 // " FROM ..." onwards
+        std::string sql() const {
+            std::string s = head;
+            for (std::size_t i = 0; i < items.size(); ++i)
+                s += (i ? ", " : "") + items[i] + aliases[i];
+            return s + tail;
+        }
+    };
+
+    // --- tokens ---
+    const Token& peek(std::size_t k = 0) const { return toks_[std::min(i_ + k, toks_.size() - 1)]; }
+    const Token& next() {
+        const Token& t = peek();
+        if (i_ < toks_.size() - 1) ++i_;
+        return t;
+    }
+    static bool isKw(const Token& t, std::string_view kw) {
+        return t.kind == Tok::Word && equalsNoCase(t.text, kw);
+    }
+    static bool isSym(const Token& t, std::string_view s) {
+        return t.kind == Tok::Symbol && t.text == s;
+    }
+    static bool isName(const Token& t) {
+        return t.kind == Tok::Name || (t.kind == Tok::Word && !listed(kReserved, t.text));
+    }
+    bool acceptKw(std::string_view kw) {
+        if (!isKw(peek(), kw)) return false;
+        next();
+        return true;
+    }
+    bool acceptSym(std::string_view s) {
+        if (!isSym(peek(), s)) return false;
+        next();
+        return true;
+    }
+    void expectKw(std::string_view kw, int number) {
+        if (!acceptKw(kw)) raiseEngine(number);
+    }
+    void expectSym(std::string_view s, int number) {
+        if (!acceptSym(s)) raiseEngine(number);
+    }
+    std::string name(int number) {
+        if (!isName(peek())) raiseEngine(number);
+        return next().text;
+    }
+
+    // --- output ---
+    void text(std::string s) {
+        if (!out_.pieces.empty() && out_.pieces.back().kind == Piece::Kind::Text)
+            out_.pieces.back().text += s;
+        else
+            out_.pieces.push_back({Piece::Kind::Text, std::move(s), 0});
+    }
+    void piece(Piece::Kind kind, std::string s = {}, std::size_t column = 0) {
+        out_.pieces.push_back({kind, std::move(s), column});
+    }
+
+    // --- expressions ---
+    // A top-level expression: its errors name the expression's text, as Jet's do.
+    std::string expression() {
+        const std::size_t start = peek().pos;
+        try {
+            std::string e = orExpr();
+            // Two operands in a row: Jet's "missing operator".
+            const Token& t = peek();
+            if (t.kind == Tok::Number || t.kind == Tok::String || t.kind == Tok::Name ||
+                isSym(t, "(") || (t.kind == Tok::Word && !listed(kReserved, t.text)))
+                bad();
+            return e;
+        } catch (const ExpressionError&) {
+            raiseEngine(err::SyntaxErrorInExpression, trimmedFrom(sql_, start));
+        }
+    }
+    struct ExpressionError {};
+    [[noreturn]] static void bad() { throw ExpressionError{}; }
+
+    std::string orExpr() {
+        std::string e = andExpr();
+        while (acceptKw("OR"))
+            e += " OR " + andExpr();
+        return e;
+    }
+    std::string andExpr() {
+        std::string e = notExpr();
+        while (acceptKw("AND"))
+            e += " AND " + notExpr();
+        return e;
+    }
+    std::string notExpr() {
+        if (acceptKw("NOT")) return "NOT " + notExpr();
+        return comparison();
+    }
+    std::string comparison() {
+        std::string e = additive();
+        const Token& t = peek();
+        if (t.kind == Tok::Symbol && (t.text == "=" || t.text == "<>" || t.text == "<" ||
+                                      t.text == ">" || t.text == "<=" || t.text == ">=")) {
+            const std::string op = next().text;
+            return e + " " + op + " " + additive();
+        }
+        if (acceptKw("IS")) {
+            const bool negated = acceptKw("NOT");
+            if (!acceptKw("NULL")) bad();
+            return e + (negated ? " IS NOT NULL" : " IS NULL");
+        }
+        // Jet's LIKE wildcards are not SQLite's: refused rather than passed on.
+        if (isKw(t, "LIKE") || (isKw(t, "NOT") && isKw(peek(1), "LIKE"))) bad();
+        const bool negated = isKw(t, "NOT") && (isKw(peek(1), "BETWEEN") || isKw(peek(1), "IN"));
+        if (negated) next();
+        const std::string notText = negated ? " NOT" : "";
+        if (acceptKw("BETWEEN")) {
+            std::string low = additive();
+            if (!acceptKw("AND")) bad();
+            return e + notText + " BETWEEN " + low + " AND " + additive();
+        }
+        if (acceptKw("IN")) {
+            if (!acceptSym("(")) bad();
+            std::string list = orExpr();
+            while (acceptSym(","))
+                list += ", " + orExpr();
+            if (!acceptSym(")")) bad();
+            return e + notText + " IN (" + list + ")";
+        }
+        return e;
+    }
+    std::string additive() {
+        std::string e = multiplicative();
+        while (isSym(peek(), "+") || isSym(peek(), "-")) {
+            const std::string op = next().text;
+            e += " " + op + " " + multiplicative();
+        }
+        return e;
+    }
+    std::string multiplicative() {
+        std::string e = unary();
+        for (;;) {
+            if (acceptSym("*")) {
+                e += " * " + unary();
+            } else if (acceptSym("/")) {
+                // Jet divides in floating point; SQLite would drop the fraction of integers.
+                e = "CAST(" + e + " AS REAL) / " + unary();
+            } else {
+                return e;
+            }
+        }
+    }
+    std::string unary() {
+        if (acceptSym("-")) {
+            // "--" would open a comment in SQLite.
+            std::string e = unary();
+            return (e.front() == '-' ? "- " : "-") + e;
+        }
+        if (acceptSym("+")) return unary();
+        return primary();
+    }
+    std::string primary() {
+        const Token& t = peek();
+        switch (t.kind) {
+        case Tok::Number:
+            return next().text;
+        case Tok::String:
+            return quoteString(next().text);
+        case Tok::Symbol:
+            if (acceptSym("(")) {
+                std::string e = orExpr();
+                if (!acceptSym(")")) bad();
+                return "(" + e + ")";
+            }
+            bad();
+        case Tok::Word:
+            if (acceptKw("TRUE")) return "-1";
+            if (acceptKw("FALSE")) return "0";
+            if (acceptKw("NULL")) return "NULL";
+            if (isSym(peek(1), "(")) return function();
+            [[fallthrough]];
+        case Tok::Name:
+            if (!isName(t)) bad();
+            return columnRef();
+        case Tok::End:
+            bad();
+        }
+        bad();
+    }
+    std::string function() {
+        const std::string fn = next().text;
+        if (!listed(kFunctions, fn)) bad();
+        next(); // (
+        std::string args;
+        if (equalsNoCase(fn, "COUNT") && acceptSym("*"))
+            args = "*";
+        else
+            args = orExpr();
+        if (!acceptSym(")")) bad();
+        std::string upper;
+        for (char c : fn)
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return upper + "(" + args + ")";
+    }
+    std::string columnRef() {
+        std::string e = quoteIdent(next().text);
+        if (acceptSym(".")) {
+            if (!isName(peek())) bad();
+            e += "." + quoteIdent(next().text);
+        }
+        return e;
+    }
+
+    // --- SELECT ---
+    Select select() {
+        Select s;
+        expectKw("SELECT", err::SyntaxErrorInSelect);
+        s.head = acceptKw("DISTINCT") ? "SELECT DISTINCT " : "SELECT ";
+        if (isKw(peek(), "TOP") || isKw(peek(), "ALL")) raiseEngine(err::SyntaxErrorInSelect);
+        do {
+            if (acceptSym("*")) {
+                s.items.push_back("*");
+                s.aliases.emplace_back();
+                s.star = true;
+            } else if (isName(peek()) && isSym(peek(1), ".") && isSym(peek(2), "*")) {
+                s.items.push_back(quoteIdent(next().text) + ".*");
+                s.aliases.emplace_back();
+                next();
+                next();
+                s.star = true;
+            } else {
+                s.items.push_back(expression());
+                s.aliases.push_back(
+                    acceptKw("AS") ? " AS " + quoteIdent(name(err::SyntaxErrorInSelect)) : "");
+            }
+        } while (acceptSym(","));
+        expectKw("FROM", err::SyntaxErrorInSelect);
+        s.tail = " FROM " + fromList();
+        if (acceptKw("WHERE")) s.tail += " WHERE " + expression();
+        if (acceptKw("GROUP")) {
+            expectKw("BY", err::SyntaxErrorInSelect);
+            s.tail += " GROUP BY " + expression();
+            while (acceptSym(","))
+                s.tail += ", " + expression();
+            if (acceptKw("HAVING")) s.tail += " HAVING " + expression();
+        }
+        if (acceptKw("ORDER")) {
+            expectKw("BY", err::SyntaxErrorInOrderBy);
+            s.tail += " ORDER BY ";
+            do {
+                if (isSym(peek(), ";") || peek().kind == Tok::End)
+                    raiseEngine(err::SyntaxErrorInOrderBy);
+                s.tail += expression();
+                if (acceptKw("ASC"))
+                    s.tail += " ASC";
+                else if (acceptKw("DESC"))
+                    s.tail += " DESC";
+                if (isSym(peek(), ",")) s.tail += ", ";
+            } while (acceptSym(","));
+        }
+        if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInSelect);
+        return s;
+    }
+
+    std::string fromList() {
+        std::string f = joined();
+        while (acceptSym(","))
+            f += ", " + joined();
+        return f;
+    }
+    std::string joined() {
+        std::string f = tableRef();
+        for (;;) {
+            std::string op;
+            if (acceptKw("LEFT"))
+                op = " LEFT JOIN ";
+            else if (acceptKw("RIGHT"))
+                op = " RIGHT JOIN ";
+            else if (acceptKw("INNER"))
+                op = " INNER JOIN ";
+            else if (isKw(peek(), "JOIN") || isKw(peek(), "OUTER"))
+                raiseEngine(err::SyntaxErrorInJoin);
+            else
+                return f;
+            if (op != " INNER JOIN ") acceptKw("OUTER");
+            expectKw("JOIN", err::SyntaxErrorInJoin);
+            f += op + tableRef();
+            expectKw("ON", err::SyntaxErrorInJoin);
+            f += " ON " + expression();
+        }
+    }
+    std::string tableRef() {
+        if (acceptSym("(")) {
+            std::string f = "(" + joined() + ")";
+            expectSym(")", err::SyntaxErrorInFrom);
+            return f;
+        }
+        std::string f = quoteIdent(name(err::SyntaxErrorInFrom));
+        if (acceptKw("AS") || isName(peek()))
+            f += " AS " + quoteIdent(name(err::SyntaxErrorInFrom));
+        return f;
+    }
+
+    // --- INSERT ---
+    void insert() {
+        out_.kind = StatementKind::Insert;
+        next(); // INSERT
+        expectKw("INTO", err::SyntaxErrorInInsert);
+        out_.targetTable = name(err::SyntaxErrorInInsert);
+        std::string head = " INTO ";
+        std::string columns;
+        if (acceptSym("(")) {
+            do {
+                out_.targetColumns.push_back(name(err::SyntaxErrorInInsert));
+                columns += (columns.empty() ? "" : ", ") + quoteIdent(out_.targetColumns.back());
+            } while (acceptSym(","));
+            expectSym(")", err::SyntaxErrorInInsert);
+            columns = " (" + columns + ")";
+        }
+        if (acceptKw("IN")) {
+            if (peek().kind != Tok::String || peek().text.empty())
+                raiseEngine(err::SyntaxErrorInInsert);
+            out_.inPath = next().text;
+        }
+        text("INSERT");
+        piece(Piece::Kind::ConflictClause);
+        text(" INTO ");
+        if (out_.inPath) piece(Piece::Kind::SchemaPrefix);
+        text(quoteIdent(out_.targetTable) + columns + " ");
+
+        std::vector<std::string> values;
+        std::string tail;
+        if (isKw(peek(), "SELECT")) {
+            Select s = select();
+            if (s.star) {
+                text(s.sql());
+                return;
+            }
+            text(s.head);
+            values = std::move(s.items);
+            tail = s.tail;
+        } else if (acceptKw("VALUES")) {
+            expectSym("(", err::SyntaxErrorInInsert);
+            do
+                values.push_back(expression());
+            while (acceptSym(","));
+            expectSym(")", err::SyntaxErrorInInsert);
+            text("VALUES (");
+            tail = ")";
+        } else {
+            raiseEngine(err::SyntaxErrorInInsert);
+        }
+        if (!out_.targetColumns.empty() && values.size() != out_.targetColumns.size())
+            raiseEngine(err::QueryValuesMismatch);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (i) text(", ");
+            // Without a column list the values' targets are not known here.
+            if (out_.targetColumns.empty())
+                text(values[i]);
+            else
+                piece(Piece::Kind::Value, values[i], i);
+        }
+        text(tail);
+    }
+
+    // --- UPDATE ---
+    void update() {
+        out_.kind = StatementKind::Update;
+        next(); // UPDATE
+        out_.targetTable = name(err::SyntaxErrorInUpdate);
+        expectKw("SET", err::SyntaxErrorInUpdate);
+        text("UPDATE");
+        piece(Piece::Kind::ConflictClause);
+        text(" " + quoteIdent(out_.targetTable) + " SET ");
+        do {
+            std::string column = name(err::SyntaxErrorInUpdate);
+            if (acceptSym(".")) {
+                // SQLite takes no qualifier here; Jet's may only name the target itself.
+                if (!equalsNoCase(column, out_.targetTable)) raiseEngine(err::SyntaxErrorInUpdate);
+                column = name(err::SyntaxErrorInUpdate);
+            }
+            expectSym("=", err::SyntaxErrorInUpdate);
+            if (!out_.targetColumns.empty()) text(", ");
+            text(quoteIdent(column) + " = ");
+            piece(Piece::Kind::Value, expression(), out_.targetColumns.size());
+            out_.targetColumns.push_back(column);
+        } while (acceptSym(","));
+        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInUpdate);
+    }
+
+    // --- DELETE ---
+    void remove() {
+        out_.kind = StatementKind::Delete;
+        next(); // DELETE
+        std::string qualifier;
+        if (acceptSym("*")) {
+        } else if (isName(peek()) && isSym(peek(1), ".") && isSym(peek(2), "*")) {
+            qualifier = next().text;
+            next();
+            next();
+        }
+        expectKw("FROM", err::SyntaxErrorInFrom);
+        out_.targetTable = name(err::SyntaxErrorInFrom);
+        if (!qualifier.empty() && !equalsNoCase(qualifier, out_.targetTable))
+            raiseEngine(err::SyntaxErrorInFrom);
+        text("DELETE FROM " + quoteIdent(out_.targetTable));
+        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        // Deleting through a join or from several tables is not a form of this system.
+        if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInFrom);
+    }
+
+    std::string_view sql_;
+    std::vector<Token> toks_;
+    std::size_t i_ = 0;
+    TranslatedStatement out_;
+};
+
+} // namespace
+
+std::string TranslatedStatement::render(std::string_view schema, const ValueWrapper& wrapValue,
+                                        bool ignoreFailedRows) const {
+    std::string sql;
+    for (const Piece& p : pieces) {
+        switch (p.kind) {
+        case Piece::Kind::Text:
+            sql += p.text;
+            break;
+        case Piece::Kind::ConflictClause:
+            if (ignoreFailedRows) sql += " OR IGNORE";
+            break;
+        case Piece::Kind::SchemaPrefix:
+            if (!schema.empty()) sql += quoteIdent(schema) + ".";
+            break;
+        case Piece::Kind::Value:
+            sql += wrapValue ? wrapValue(p.column, p.text) : p.text;
+            break;
+        }
+    }
+    return sql;
+}
+
+TranslatedStatement translateJet(std::string_view jetSql) {
+    return Translator(jetSql).run();
+}
+
+std::shared_ptr<const TranslatedStatement> translateJetCached(std::string_view jetSql) {
+    // Least recently used texts drop out first.
+    constexpr std::size_t kCapacity = 512;
+    using Item = std::pair<std::string, std::shared_ptr<const TranslatedStatement>>;
+    static std::mutex mutex;
+    static std::list<Item> order;
+    static std::unordered_map<std::string_view, std::list<Item>::iterator> index;
+
+    {
+        std::lock_guard guard(mutex);
+        if (auto it = index.find(jetSql); it != index.end()) {
+            order.splice(order.begin(), order, it->second);
+            return it->second->second;
+        }
+    }
+    auto translated = std::make_shared<const TranslatedStatement>(translateJet(jetSql));
+    std::lock_guard guard(mutex);
+    if (auto it = index.find(jetSql); it != index.end()) return it->second->second;
+    order.emplace_front(std::string(jetSql), translated);
+    index.emplace(order.front().first, order.begin());
+    if (order.size() > kCapacity) {
+        index.erase(order.back().first);
+        order.pop_back();
+    }
+    return translated;
+}
+
+} // namespace engine

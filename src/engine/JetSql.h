@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+enum class StatementKind { Select, Insert, Update, Delete, Other };
+
+// One Jet statement as SQLite text, with what the engine must know to run it.
+//
+// The SQLite text is kept in pieces so that the caller can still fill in two things it
+// alone knows: the schema name under which the file of an `IN 'path'` clause is attached,
+// and how each inserted value is converted to its target field's type. The path itself
+// is never part of the text.
+struct TranslatedStatement {
+    StatementKind kind = StatementKind::Other;
+    std::string targetTable;                // INSERT/UPDATE/DELETE target, as Jet names it
+    std::vector<std::string> targetColumns; // INSERT column list (empty: all, in table
+                                            // order) or UPDATE SET columns, in order
+    std::optional<std::string> inPath;      // the file of `IN 'path'`, when given
+
+    // Builds the SQLite text. schema: the attached schema name that qualifies the target
+    // table (used only when inPath is set; empty leaves the target unqualified).
+    // wrapValue, if given, is called for each value an INSERT or a SET stores, with the target
+    // column's position in targetColumns and the value's SQLite expression, and returns
+    // the expression to store instead (e.g. a conversion to the field's type). It is not
+    // called for `SELECT *` sources, whose values are not listed one by one.
+    // ignoreFailedRows: INSERT/UPDATE skip the rows SQLite refuses (OR IGNORE), as Jet does
+    // when the statement runs without its fail-on-error option.
+    using ValueWrapper = std::function<std::string(std::size_t column, const std::string& expr)>;
+    std::string render(std::string_view schema = {}, const ValueWrapper& wrapValue = {},
+                       bool ignoreFailedRows = false) const;
+
+    // render() with no schema and no wrapping: the text to prepare when neither applies.
+    std::string plainSql;
+
+    // The SQLite text's pieces, in order (filled by the translator).
+    struct Piece {
+        enum class Kind { Text, ConflictClause, SchemaPrefix, Value } kind = Kind::Text;
+        std::string text;       // Text: SQLite text; Value: the value's expression
+        std::size_t column = 0; // Value: position in targetColumns
+    };
+    std::vector<Piece> pieces;
+};
+
+// Translates one Jet SQL text. Throws runtime::Error with a syntax-error number (3075 in
+// an expression, 3129 unknown statement, 3131 FROM, 3134 INSERT, 3135 JOIN, 3141 SELECT,
+// 3142 text after the end, 3144 UPDATE, 3346 values and columns differ in number) for a
+// text that is not well formed or uses a form this engine does not know; nothing is
+// ever passed on half understood.
+TranslatedStatement translateJet(std::string_view jetSql);
+
+// translateJet with a process-wide cache keyed by the text, so that a text run again is
+// not translated again. The cache keeps the most recently used texts only (statements
+// that embed a client number are each run once). Thread-safe.
+std::shared_ptr<const TranslatedStatement> translateJetCached(std::string_view jetSql);
+
+} // namespace engine

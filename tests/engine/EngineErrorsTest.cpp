@@ -1,0 +1,130 @@
+#include "engine/EngineErrors.h"
+
+#include "runtime/Error.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+using namespace engine;
+
+TEST(EngineErrors, EveryNumberHasItsOwnTextInAscendingOrder) {
+    const int constants[] = {
+        err::ReservedError,
+        err::InvalidArgument,
+        err::TooManyTransactions,
+        err::InvalidDatabaseName,
+        err::TableAlreadyExists,
+        err::ObjectNotFound,
+        err::ObjectAlreadyExists,
+        err::UpdateWithoutAddNewOrEdit,
+        err::NoCurrentRecord,
+        err::DuplicateValue,
+        err::FileNotFound,
+        err::DiskFull,
+        err::ReadOnly,
+        err::InvalidPassword,
+        err::NoPermission,
+        err::NoTransaction,
+        err::DiskOrNetworkError,
+        err::InvalidPath,
+        err::FileInUse,
+        err::DatabaseCorrupt,
+        err::CouldNotLockFile,
+        err::CouldNotOpenFile,
+        err::CanceledByUser,
+        err::TooFewParameters,
+        err::SyntaxErrorInExpression,
+        err::InputTableNotFound,
+        err::AmbiguousField,
+        err::TooManyAutoNumberFields,
+        err::InvalidSqlStatement,
+        err::SyntaxErrorInFrom,
+        err::SyntaxErrorInInsert,
+        err::SyntaxErrorInJoin,
+        err::SyntaxErrorInOrderBy,
+        err::SyntaxErrorInSelect,
+        err::CharactersAfterEnd,
+        err::SyntaxErrorInUpdate,
+        err::FieldTooSmall,
+        err::FieldNotUpdatable,
+        err::RecordDeleted,
+        err::FieldDefinedTwice,
+        err::DatabaseAlreadyExists,
+        err::TableInUse,
+        err::InvalidOperation,
+        err::OperationNotSupported,
+        err::InvalidFieldType,
+        err::Locked,
+        err::NoFieldDefined,
+        err::ItemNotFound,
+        err::FieldInIndex,
+        err::IndexAlreadyExists,
+        err::RequiredFieldNull,
+        err::ZeroLengthNotAllowed,
+        err::UnrecognizedFormat,
+        err::QueryValuesMismatch,
+        err::NumericOverflow,
+        err::NameAlreadyInCollection,
+        err::ObjectInvalid,
+        err::DataTypeConversion,
+        err::TypeMismatchInCriteria,
+        err::NotAnIndex,
+    };
+    const auto& numbers = engineErrorNumbers();
+    EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+    EXPECT_EQ(std::adjacent_find(numbers.begin(), numbers.end()), numbers.end());
+    EXPECT_EQ(numbers.size(), std::size(constants));
+    const std::string reserved = engineErrorText(err::ReservedError);
+    for (int n : constants) {
+        SCOPED_TRACE(n);
+        EXPECT_TRUE(std::binary_search(numbers.begin(), numbers.end(), n));
+        const std::string text = engineErrorText(n);
+        EXPECT_FALSE(text.empty());
+        if (n != err::ReservedError) {
+            EXPECT_NE(text, reserved);
+        }
+    }
+}
+
+TEST(EngineErrors, RaiseFillsTheDetailIntoTheText) {
+    struct Case {
+        int number;
+        std::string detail;
+        std::string message;
+    };
+    const Case cases[] = {
+        {3024, "/srv/data/Qolb2018Lan.mdb", "Could not find file '/srv/data/Qolb2018Lan.mdb'."},
+        {3045, "/srv/a.mdb", "Could not use '/srv/a.mdb'; file already in use."},
+        {3011, "UserNames", "The database engine could not find the object 'UserNames'."},
+        {3061, "2", "Too few parameters. Expected 2."},
+        {3021, "", "No current record."},
+        {3800, "indxSurname", "'indxSurname' is not an index in this table."},
+        {3999, "", "Reserved error (3999); there is no message for this error."},
+    };
+    for (const Case& c : cases) {
+        try {
+            raiseEngine(c.number, c.detail);
+            ADD_FAILURE() << c.number << " not raised";
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number(), c.number);
+            EXPECT_EQ(e.text(), c.message);
+        }
+    }
+}
+
+TEST(EngineErrors, SqliteResultCodesMapToEngineNumbers) {
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_BUSY), err::Locked);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_BUSY_SNAPSHOT), err::Locked);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_NOTADB), err::UnrecognizedFormat);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_CORRUPT), err::DatabaseCorrupt);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_IOERR_SHORT_READ), err::DiskOrNetworkError);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_READONLY), err::ReadOnly);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_CONSTRAINT_UNIQUE), err::DuplicateValue);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_CONSTRAINT_NOTNULL), err::RequiredFieldNull);
+    EXPECT_EQ(engineNumberForSqlite(SQLITE_ERROR), err::ReservedError);
+}
+
+} // namespace
