@@ -47,9 +47,8 @@ public:
     bool isNull() const { return type_ == VarType::Null; }
     bool isEmpty() const { return type_ == VarType::Empty; }
     bool isNumeric() const {
-        return type_ == VarType::Integer || type_ == VarType::Long ||
-               type_ == VarType::Double || type_ == VarType::Date ||
-               type_ == VarType::Boolean;
+        return type_ == VarType::Integer || type_ == VarType::Long || type_ == VarType::Double ||
+               type_ == VarType::Date || type_ == VarType::Boolean;
     }
     bool isString() const { return type_ == VarType::String; }
 

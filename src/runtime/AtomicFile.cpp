@@ -1,0 +1,73 @@
+#include "runtime/AtomicFile.h"
+
+#include "runtime/FileOps.h"
+#include "runtime/Paths.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace runtime {
+
+namespace {
+
+std::atomic<unsigned> tempCounter{0};
+
+void syncFolder(const std::string& file) {
+    std::string dir = folderOf(file);
+    int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return; // the rename itself has succeeded; durability is best effort here
+    fsync(fd);
+    close(fd);
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::string target, mode_t mode) : target_(std::move(target)) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = target_ + ".part" + std::to_string(getpid()) + "-" + std::to_string(tempCounter++);
+        fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd_ >= 0) return;
+        if (errno != EEXIST) break;
+    }
+    int e = errno;
+    temp_.clear();
+    throw errnoToError(e, target_);
+}
+
+AtomicFile::~AtomicFile() {
+    if (!committed_) discard();
+}
+
+void AtomicFile::discard() noexcept {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) unlink(temp_.c_str());
+    temp_.clear();
+}
+
+void AtomicFile::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw errnoToError(errno, target_);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void AtomicFile::commit() {
+    if (fsync(fd_) != 0) throw errnoToError(errno, target_);
+    int fd = fd_;
+    fd_ = -1;
+    // close can report a deferred write error on network file systems.
+    if (close(fd) != 0) throw errnoToError(errno, target_);
+    if (rename(temp_.c_str(), target_.c_str()) != 0) throw errnoToError(errno, target_);
+    committed_ = true;
+    syncFolder(target_);
+}
+
+} // namespace runtime

@@ -1,0 +1,54 @@
+#include "runtime/Strings.h"
+
+#include "RuntimeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace runtime;
+using runtime_test::errorOf;
+
+TEST(Strings, TrimRemovesBlanksOnly) {
+    EXPECT_EQ(Trim("  a b  "), "a b");
+    EXPECT_EQ(LTrim("  a "), "a ");
+    EXPECT_EQ(RTrim("  a "), "  a");
+    EXPECT_EQ(Trim("    "), "");
+    EXPECT_EQ(Trim("\ta\t"), "\ta\t");
+    EXPECT_EQ(Len("/x/Qolb2018LAN.Mdb"), 18);
+}
+
+TEST(Strings, LeftRightMid) {
+    const std::string p = "/x/Qolb2018LAN.Mdb";
+    EXPECT_EQ(Left(p, Len(p) - 16), "/x");
+    EXPECT_EQ(Right(p, 16), "/Qolb2018LAN.Mdb");
+    EXPECT_EQ(Left("abc", 0), "");
+    EXPECT_EQ(Left("abc", 10), "abc");
+    EXPECT_EQ(Right("abc", 10), "abc");
+    EXPECT_EQ(Mid("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(Mid("abcdef", 4), "def");
+    EXPECT_EQ(Mid("abc", 4), "");
+    EXPECT_EQ(Mid("abc", 2, 99), "bc");
+    EXPECT_EQ(Mid("abc", 2, 0), "");
+}
+
+TEST(Strings, BadLengthsAndStartsAreError5) {
+    EXPECT_EQ(errorOf([] { Left("abc", -1); }), 5);
+    EXPECT_EQ(errorOf([] { Right("abc", -1); }), 5);
+    EXPECT_EQ(errorOf([] { Mid("abc", 0); }), 5);
+    EXPECT_EQ(errorOf([] { Mid("abc", 0, 1); }), 5);
+    EXPECT_EQ(errorOf([] { Mid("abc", 1, -1); }), 5);
+}
+
+TEST(Strings, CaseFolding) {
+    EXPECT_EQ(UCase("Qolb2018Lan.Mdb"), "QOLB2018LAN.MDB");
+    EXPECT_EQ(LCase("Qolb2018Lan.Mdb"), "qolb2018lan.mdb");
+    EXPECT_EQ(UCase("\xE9"), "\xE9") << "bytes beyond ASCII stay as they are";
+    EXPECT_TRUE(equalsNoCase("pi", "PI"));
+    EXPECT_TRUE(equalsNoCase(".mdb", ".MDB"));
+    EXPECT_FALSE(equalsNoCase("PI", "PI "));
+    EXPECT_EQ(compareNoCase("abc", "ABD"), -1);
+    EXPECT_EQ(compareNoCase("B", "a"), 1);
+    EXPECT_EQ(compareNoCase("ab", "AB"), 0);
+    EXPECT_EQ(compareNoCase("ab", "abc"), -1);
+    // '_' lies between the capitals and the small letters: fold before comparing.
+    EXPECT_EQ(compareNoCase("a_", "AB"), -1);
+}
