@@ -1,0 +1,275 @@
+// The engine against plain SQLite doing the same work, as ratios (engine time / SQLite
+// time). Each side runs three times on fresh files; the best time of each counts.
+//
+//   engine_bench [rows-scale]   (1 = the sizes below)
+
+#include "engine/Dao.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <string>
+
+namespace fs = std::filesystem;
+using engine::Variant;
+
+namespace {
+
+constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+fs::path gDir;
+int gScale = 1;
+
+std::string file(const std::string& name) {
+    return (gDir / name).string();
+}
+
+void removeFile(const std::string& name) {
+    std::error_code ec;
+    fs::remove(file(name), ec);
+    fs::remove(file(name) + "-journal", ec);
+}
+
+void check(int rc, sqlite3* db) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+void exec(sqlite3* db, const std::string& sql) {
+    check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
+}
+
+sqlite3* openPlain(const std::string& path) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    exec(db, "PRAGMA journal_mode=DELETE; PRAGMA cache_size=-16000");
+    return db;
+}
+
+double seconds(const std::function<void()>& prepare, const std::function<void()>& work) {
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
+        best = std::min(best, d.count());
+        engine::DBEngine::instance().Workspaces(0).Close();
+    }
+    return best;
+}
+
+void report(const char* name, double engineTime, double sqliteTime, double limit) {
+    const double ratio = engineTime / sqliteTime;
+    std::printf("%-58s engine %8.3f s  sqlite %8.3f s  ratio %5.2f (limit %.1f) %s\n", name,
+                engineTime, sqliteTime, ratio, limit, ratio <= limit ? "ok" : "OVER");
+}
+
+engine::Workspace& ws() {
+    return engine::DBEngine::instance().Workspaces(0);
+}
+
+// 1. AddNew/Update of wide rows of Doubles, one transaction.
+void wideRows() {
+    const int rows = 10000 * gScale;
+    const int fields = 244;
+    auto makeEngineFile = [&] {
+        removeFile("wide.mdb");
+        auto db = ws().CreateDatabase(file("wide.mdb"), kLocale);
+        auto td = db->CreateTableDef("Wide");
+        for (int i = 0; i < fields; ++i)
+            td->Fields().Append(td->CreateField("F" + std::to_string(i), engine::dbDouble));
+        db->TableDefs().Append(td);
+        ws().Close();
+    };
+    const double engineTime = seconds(makeEngineFile, [&] {
+        auto db = ws().OpenDatabase(file("wide.mdb"));
+        auto rs = db->OpenRecordset("Wide", engine::dbOpenTable);
+        ws().BeginTrans();
+        for (int r = 0; r < rows; ++r) {
+            rs->AddNew();
+            for (int i = 0; i < fields; ++i)
+                rs->Fields(i).setValue(Variant(r * 1000.0 + i));
+            rs->Update();
+        }
+        ws().CommitTrans();
+    });
+    const double sqliteTime = seconds(
+        [&] {
+            removeFile("wide-plain.db");
+            sqlite3* db = openPlain(file("wide-plain.db"));
+            std::string sql = "CREATE TABLE Wide (";
+            for (int i = 0; i < fields; ++i)
+                sql += (i ? ", \"F" : "\"F") + std::to_string(i) + "\" REAL";
+            exec(db, sql + ")");
+            sqlite3_close(db);
+        },
+        [&] {
+            sqlite3* db = openPlain(file("wide-plain.db"));
+            std::string sql = "INSERT INTO Wide VALUES (";
+            for (int i = 0; i < fields; ++i)
+                sql += i ? ", ?" : "?";
+            sqlite3_stmt* ins = nullptr;
+            check(sqlite3_prepare_v2(db, (sql + ")").c_str(), -1, &ins, nullptr), db);
+            exec(db, "BEGIN");
+            for (int r = 0; r < rows; ++r) {
+                for (int i = 0; i < fields; ++i)
+                    sqlite3_bind_double(ins, i + 1, r * 1000.0 + i);
+                check(sqlite3_step(ins), db);
+                sqlite3_reset(ins);
+            }
+            exec(db, "COMMIT");
+            sqlite3_finalize(ins);
+            sqlite3_close(db);
+        });
+    report("AddNew/Update, 244 Doubles, 10,000 rows, one transaction", engineTime, sqliteTime, 2);
+}
+
+// A detail table like the capital-gains assets: 25 fields, an index on the client number.
+void makeDetailTable(const engine::DatabasePtr& db, const std::string& name) {
+    auto td = db->CreateTableDef(name);
+    td->Fields().Append(td->CreateField("In Use", engine::dbBoolean));
+    td->Fields().Append(td->CreateField("DCLNO", engine::dbDouble));
+    td->Fields().Append(td->CreateField("AssetNum", engine::dbInteger));
+    auto desc = td->CreateField("AssetDesc", engine::dbText, 60);
+    desc->setAllowZeroLength(true);
+    td->Fields().Append(desc);
+    for (int i = 0; i < 21; ++i)
+        td->Fields().Append(td->CreateField("Amount" + std::to_string(i), engine::dbDouble));
+    db->TableDefs().Append(td);
+    auto ix = td->CreateIndex("DCLNOIndex");
+    ix->Fields().Append(ix->CreateField("DCLNO"));
+    td->Indexes().Append(ix);
+}
+
+void fillDetailTable(const engine::DatabasePtr& db, const std::string& name, int rows) {
+    auto rs = db->OpenRecordset(name, engine::dbOpenTable);
+    ws().BeginTrans();
+    for (int r = 0; r < rows; ++r) {
+        rs->AddNew();
+        rs->Fields(1).setValue(Variant(double(r % 5000)));
+        rs->Fields(2).setValue(Variant(std::int16_t(r % 7)));
+        rs->Fields(3).setValue(Variant("asset " + std::to_string(r)));
+        for (int i = 0; i < 21; ++i)
+            rs->Fields(4 + i).setValue(Variant(r + i * 0.25));
+        rs->Update();
+    }
+    ws().CommitTrans();
+}
+
+// 2. A table-type walk that edits one field of every row.
+void editWalk() {
+    const int rows = 10000 * gScale;
+    auto prepare = [&] {
+        removeFile("walk.mdb");
+        auto db = ws().CreateDatabase(file("walk.mdb"), kLocale);
+        makeDetailTable(db, "CGTDetails");
+        fillDetailTable(db, "CGTDetails", rows);
+        ws().Close();
+    };
+    const double engineTime = seconds(prepare, [&] {
+        auto db = ws().OpenDatabase(file("walk.mdb"));
+        auto rs = db->OpenRecordset("CGTDetails", engine::dbOpenTable);
+        rs->setIndex("DCLNOIndex");
+        const int amount = rs->fieldOrdinal("Amount3");
+        ws().BeginTrans();
+        while (!rs->Eof()) {
+            rs->Edit();
+            rs->Fields(amount).setValue(Variant(rs->Fields(amount).Value().rawDouble() + 1));
+            rs->Update();
+            rs->MoveNext();
+        }
+        ws().CommitTrans();
+    });
+    const double sqliteTime = seconds(prepare, [&] {
+        sqlite3* db = openPlain(file("walk.mdb"));
+        exec(db, "UPDATE CGTDetails SET Amount3 = Amount3 + 1");
+        sqlite3_close(db);
+    });
+    report("Table-type walk, Edit/Update of one field, 10,000 rows", engineTime, sqliteTime, 5);
+}
+
+// 3. INSERT ... IN 'path' SELECT of many rows into another file.
+void insertIn() {
+    const int rows = 100000 * gScale;
+    auto makeSource = [&] {
+        removeFile("source.mdb");
+        auto db = ws().CreateDatabase(file("source.mdb"), kLocale);
+        makeDetailTable(db, "CGTDetails");
+        auto q = db->CreateTableDef("Qolb2017");
+        q->Fields().Append(q->CreateField("DCLNO", engine::dbDouble));
+        q->Fields().Append(q->CreateField("MPERSDECEASED", engine::dbInteger));
+        db->TableDefs().Append(q);
+        auto ix = q->CreateIndex("PERSNUM");
+        ix->Fields().Append(ix->CreateField("DCLNO"));
+        q->Indexes().Append(ix);
+        ws().BeginTrans();
+        auto rs = db->OpenRecordset("Qolb2017", engine::dbOpenTable);
+        for (int i = 0; i < 5000; ++i) {
+            rs->AddNew();
+            rs->Fields(0).setValue(Variant(double(i)));
+            rs->Fields(1).setValue(Variant(std::int16_t(i % 50 == 0)));
+            rs->Update();
+        }
+        ws().CommitTrans();
+        fillDetailTable(db, "CGTDetails", rows);
+        ws().Close();
+    };
+    makeSource();
+    auto makeTarget = [&] {
+        removeFile("target.mdb");
+        auto db = ws().CreateDatabase(file("target.mdb"), kLocale);
+        makeDetailTable(db, "CGTDetails");
+        ws().Close();
+    };
+    std::string columns = "DCLNO, AssetNum, AssetDesc",
+                select = "CGTDetails.DCLNO, AssetNum, AssetDesc";
+    for (int i = 0; i < 21; ++i) {
+        columns += ", Amount" + std::to_string(i);
+        select += ", Amount" + std::to_string(i);
+    }
+    const std::string from = " FROM CGTDetails LEFT JOIN Qolb2017 ON CGTDetails.DCLNO = "
+                             "Qolb2017.DCLNO WHERE Qolb2017.MPERSDECEASED = 0";
+    const double engineTime = seconds(makeTarget, [&] {
+        auto db = ws().OpenDatabase(file("source.mdb"));
+        db->Execute("INSERT INTO CGTDetails (" + columns + ") IN '" + file("target.mdb") +
+                    "' SELECT " + select + from + ";");
+    });
+    const double sqliteTime = seconds(makeTarget, [&] {
+        sqlite3* db = openPlain(file("source.mdb"));
+        sqlite3_stmt* att = nullptr;
+        check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS t", -1, &att, nullptr), db);
+        sqlite3_bind_text(att, 1, file("target.mdb").c_str(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(att), db);
+        sqlite3_finalize(att);
+        exec(db, "INSERT INTO t.CGTDetails (" + columns + ") SELECT " + select + from);
+        sqlite3_close(db);
+    });
+    report("INSERT ... IN 'path' SELECT, 100,000 rows", engineTime, sqliteTime, 1.3);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) gScale = std::max(1, std::atoi(argv[1]));
+    std::string pattern = (fs::temp_directory_path() / "engine-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return 1;
+    gDir = pattern;
+    int status = 0;
+    try {
+        wideRows();
+        editWalk();
+        insertIn();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "failed: %s\n", e.what());
+        status = 1;
+    }
+    ws().Close();
+    std::error_code ec;
+    fs::remove_all(gDir, ec);
+    return status;
+}

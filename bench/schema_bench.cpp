@@ -1,0 +1,175 @@
+// Times every structure definition from nothing and again over complete files, against a
+// plain sqlite3 script that creates the same tables and indexes.
+//
+//   schema_bench [repetitions]
+//
+// Prints one line per file and the totals; the targets are under 1 s from nothing, under
+// 0.3 s over complete files, and at most twice the plain script.
+
+#include "schema/SchemaTables.h"
+#include "schema/StructureDefinitions.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sqlite3.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsOf(const std::function<void()>& f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+std::string sqlIdent(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+const char* sqlType(schema::FieldType t) {
+    switch (t) {
+    case schema::FieldType::Boolean:
+    case schema::FieldType::Integer:
+        return "INTEGER";
+    case schema::FieldType::Text:
+    case schema::FieldType::Memo:
+        return "TEXT";
+    default:
+        return "REAL";
+    }
+}
+
+// The same tables and indexes as plain SQL: CREATE TABLE IF NOT EXISTS with every
+// column, then each index dropped and made anew, in one transaction.
+std::string plainScript(const std::vector<schema::TableSpec>& tables) {
+    std::string sql = "BEGIN;\n";
+    for (const auto& t : tables) {
+        sql += "CREATE TABLE IF NOT EXISTS " + sqlIdent(t.name) + " (";
+        bool first = true;
+        for (const auto& f : schema::createdFields(t)) {
+            sql += (first ? "" : ", ") + sqlIdent(f.name) + " " + sqlType(f.type);
+            if (f.special == schema::SpecialDefaultZero) sql += " NOT NULL DEFAULT 0";
+            if (f.special == schema::SpecialDefaultOne) sql += " NOT NULL DEFAULT 1";
+            first = false;
+        }
+        sql += ");\n";
+        for (const auto& ix : t.indexes) {
+            const std::string name = sqlIdent(t.name + "." + std::string(ix.name));
+            sql += "DROP INDEX IF EXISTS " + name + ";\n";
+            sql += "CREATE INDEX " + name + " ON " + sqlIdent(t.name) + " (" + sqlIdent(ix.fields) +
+                   ");\n";
+        }
+    }
+    return sql + "COMMIT;\n";
+}
+
+void runScript(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) std::abort();
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "plain script: %s\n", error);
+        std::abort();
+    }
+    sqlite3_close(db);
+}
+
+std::vector<schema::TableSpec>
+concat(std::initializer_list<const std::vector<schema::TableSpec>*> parts) {
+    std::vector<schema::TableSpec> out;
+    for (const auto* p : parts)
+        out.insert(out.end(), p->begin(), p->end());
+    return out;
+}
+
+struct Definition {
+    const char* name;
+    std::function<void(const std::string& dir)> run;
+    std::vector<std::string> files;
+    std::vector<std::vector<schema::TableSpec>> tables; // one list per file
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::vector<Definition> definitions = {
+        {"MakeNewSysDb",
+         [](const std::string& d) { schema::MakeNewSysDb(d + "/SysAdmin2018.mdb"); },
+         {"SysAdmin2018.mdb"},
+         {schema::systemDbTables()}},
+        {"MakeNewDb",
+         [](const std::string& d) {
+             schema::MakeNewDb(d + "/Qolb2018LAN.mdb", d + "/QolbTrust2018Lan.Mdb",
+                               d + "/QolbCompany2018Lan.Mdb");
+         },
+         {"Qolb2018LAN.mdb", "QolbTrust2018Lan.Mdb", "QolbCompany2018Lan.Mdb"},
+         {concat({&schema::individualsMainTables(), &schema::individualsDetailTables(),
+                  &schema::individualsExtendedTables()}),
+          schema::trustDbTables(), schema::companyDbTables()}},
+        {"MakeTemp_Personal_DB",
+         [](const std::string& d) { schema::MakeTemp_Personal_DB(d + "/TransDB.mdb"); },
+         {"TransDB.mdb"},
+         {schema::transferPersonalTables()}},
+        {"MakeTemp_Trust_DB",
+         [](const std::string& d) { schema::MakeTemp_Trust_DB(d + "/TransTrustDB.mdb"); },
+         {"TransTrustDB.mdb"},
+         {schema::transferTrustTables()}},
+        {"MakeTemp_Company_DB",
+         [](const std::string& d) { schema::MakeTemp_Company_DB(d + "/TransCompanyDB.mdb"); },
+         {"TransCompanyDB.mdb"},
+         {schema::transferCompanyTables()}},
+    };
+
+    const auto root =
+        std::filesystem::temp_directory_path() / ("schema-bench-" + std::to_string(::getpid()));
+    std::printf("%-22s %12s %12s %12s %12s %8s %8s\n", "definition", "new (ms)", "plain (ms)",
+                "again (ms)", "plain (ms)", "new x", "again x");
+    double totals[4] = {0, 0, 0, 0};
+    for (const Definition& def : definitions) {
+        std::vector<double> fresh, again, plainFresh, plainAgain;
+        for (int r = 0; r < repetitions; ++r) {
+            const auto dir = root / std::to_string(r);
+            std::filesystem::remove_all(dir);
+            std::filesystem::create_directories(dir / "plain");
+            fresh.push_back(secondsOf([&] { def.run(dir.string()); }));
+            again.push_back(secondsOf([&] { def.run(dir.string()); }));
+            std::vector<std::string> scripts;
+            for (const auto& t : def.tables)
+                scripts.push_back(plainScript(t));
+            auto plain = [&] {
+                for (std::size_t i = 0; i < def.files.size(); ++i)
+                    runScript((dir / "plain" / def.files[i]).string(), scripts[i]);
+            };
+            plainFresh.push_back(secondsOf(plain));
+            plainAgain.push_back(secondsOf(plain));
+        }
+        const double m[4] = {median(fresh), median(plainFresh), median(again), median(plainAgain)};
+        for (int i = 0; i < 4; ++i)
+            totals[i] += m[i];
+        std::printf("%-22s %12.1f %12.1f %12.1f %12.1f %8.2f %8.2f\n", def.name, m[0] * 1e3,
+                    m[1] * 1e3, m[2] * 1e3, m[3] * 1e3, m[0] / m[1], m[2] / m[3]);
+    }
+    std::printf("%-22s %12.1f %12.1f %12.1f %12.1f %8.2f %8.2f\n", "all seven files",
+                totals[0] * 1e3, totals[1] * 1e3, totals[2] * 1e3, totals[3] * 1e3,
+                totals[0] / totals[1], totals[2] / totals[3]);
+    std::filesystem::remove_all(root);
+    return 0;
+}

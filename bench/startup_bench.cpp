@@ -1,0 +1,176 @@
+// Times the start of the program, headless, to the end of the administration window's
+// Load event: once in an empty program folder (every database is built) and once in a
+// folder whose complete files hold 10,000 individuals (nothing to build or upgrade).
+//
+//   startup_bench [individuals] [repetitions]
+//
+// The start over complete files must stay under 0.5 s.
+
+#include "engine/Dao.h"
+#include "forms/Desktop.h"
+#include "program/Program.h"
+#include "runtime/Constants.h"
+#include "runtime/Paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A desktop without a screen: a start that needs nobody's answer shows nothing, so every
+// box or dialog is counted as a fault of the run.
+class HeadlessDesktop : public forms::Desktop {
+public:
+    explicit HeadlessDesktop(std::string folder) : folder_(std::move(folder)) {}
+    int MsgBox(const std::string& text, int style, const std::string&) override {
+        ++unexpected;
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        return forms::msgBoxDefaultAnswer(style);
+    }
+    forms::FileDialogResult showOpenDialog(const forms::FileDialogRequest&) override {
+        ++unexpected;
+        return forms::FileDialogResult::cancel();
+    }
+    forms::FileDialogResult showSaveDialog(const forms::FileDialogRequest&) override {
+        ++unexpected;
+        return forms::FileDialogResult::cancel();
+    }
+    void setMousePointer(int pointer) override { pointer_ = pointer; }
+    int mousePointer() const override { return pointer_; }
+    void DoEvents() override {}
+    void Beep() override {}
+    bool anotherCopyRunning() override { return false; }
+    std::string programFolder() override { return folder_; }
+    forms::Version version() override { return {1, 4, 0}; }
+    std::string programTitle() override { return "SysAdmin"; }
+
+    int unexpected = 0;
+
+private:
+    std::string folder_;
+    int pointer_ = 0;
+};
+
+double timedStart() {
+    const auto begin = Clock::now();
+    {
+        program::Program program;
+        program.start();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    engine::DBEngine::instance().Workspaces(0).Close();
+    return seconds;
+}
+
+// Individuals with their continuation and vehicle rows, dated in this tax year so that
+// the roll-forward scans every row and changes none.
+void addIndividuals(const std::string& persDbPath, int count) {
+    engine::Workspace& ws = engine::DBEngine::instance().Workspaces(0);
+    auto db = ws.OpenDatabase(persDbPath);
+    ws.BeginTrans();
+    auto main = db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+    auto cont = db->OpenRecordset("Qolb2018Cont", engine::dbOpenTable);
+    auto cars = db->OpenRecordset("CARALL", engine::dbOpenTable);
+    const auto dclno = main->Fields("DCLNO"), surname = main->Fields("Surname"),
+               initials = main->Fields("PERS2"), start = main->Fields("PERS9"),
+               end = main->Fields("PERS10");
+    const auto contNo = cont->Fields("DCLNO");
+    const auto carNo = cars->Fields("DCLNO"), carStart = cars->Fields("TASD1"),
+               carEnd = cars->Fields("TAED1");
+    for (int i = 1; i <= count; ++i) {
+        const double no = i;
+        main->AddNew();
+        dclno.setValue(no);
+        surname.setValue("Surname" + std::to_string(i));
+        initials.setValue(std::string("AB"));
+        start.setValue(double(runtime::TaxYearStart));
+        end.setValue(double(runtime::TaxYearEnd));
+        main->Update();
+        cont->AddNew();
+        contNo.setValue(no);
+        cont->Update();
+        cars->AddNew();
+        carNo.setValue(no);
+        carStart.setValue(double(runtime::TaxYearStart));
+        carEnd.setValue(double(runtime::TaxYearEnd));
+        cars->Update();
+    }
+    ws.CommitTrans();
+    db->Close();
+    ws.Close();
+}
+
+long individualsIn(const std::string& persDbPath) {
+    engine::Workspace& ws = engine::DBEngine::instance().Workspaces(0);
+    const long n =
+        ws.OpenDatabase(persDbPath)->OpenRecordset("Qolb2018", engine::dbOpenTable)->RecordCount();
+    ws.Close();
+    return n;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+std::string makeFolder() {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "quolby-startup-XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return folder;
+}
+
+int main(int argc, char** argv) {
+    const int individuals = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int repetitions = std::max(1, argc > 2 ? std::atoi(argv[2]) : 5);
+    int faults = 0;
+
+    // From nothing: a fresh folder for every repetition.
+    std::vector<double> empty;
+    for (int r = 0; r < repetitions; ++r) {
+        const std::string folder = makeFolder();
+        HeadlessDesktop desk(folder);
+        forms::setDesktop(&desk);
+        empty.push_back(timedStart());
+        faults += desk.unexpected;
+        forms::setDesktop(nullptr);
+        std::filesystem::remove_all(folder);
+    }
+
+    // Over complete files: one folder, filled once, started again and again.
+    std::vector<double> complete;
+    long held = 0;
+    {
+        const std::string folder = makeFolder();
+        HeadlessDesktop desk(folder);
+        forms::setDesktop(&desk);
+        timedStart();
+        const std::string persDbPath = runtime::joinPath(folder, "\\Qolb2018LAN.mdb");
+        addIndividuals(persDbPath, individuals);
+        for (int r = 0; r < repetitions; ++r)
+            complete.push_back(timedStart());
+        held = individualsIn(persDbPath);
+        faults += desk.unexpected;
+        forms::setDesktop(nullptr);
+        std::filesystem::remove_all(folder);
+    }
+
+    std::printf("start-up to the end of the Load event (median of %d):\n", repetitions);
+    std::printf("  empty program folder:              %.3f s\n", median(empty));
+    std::printf("  complete files, %ld individuals: %.3f s (limit 0.5 s)\n", held,
+                median(complete));
+    if (faults) std::printf("  %d unexpected boxes or dialogs\n", faults);
+    return median(complete) < 0.5 && faults == 0 ? 0 : 1;
+}

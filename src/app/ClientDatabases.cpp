@@ -1,0 +1,102 @@
+// The network probe and the opening of the three network client databases: a missing
+// file is built with its structure, a damaged one repaired.
+
+#include "app/DatabaseErrors.h"
+#include "app/DatabaseHandles.h"
+#include "app/FileNames.h"
+#include "app/OptionRows.h"
+#include "app/StartupFault.h"
+#include "app/frmSysAdmin.h"
+#include "runtime/FileOps.h"
+#include "schema/StructureDefinitions.h"
+
+namespace app {
+
+bool frmSysAdmin::probeNetwork(bool clientPathsDefaulted) {
+    runtime::PendingError err;
+    err.run([&] { SysDB = defaultWorkspace().OpenDatabase(PersDbPath); });
+    // Paths that were only defaulted at this start say nothing about the network.
+    if (!err.pending() || !isLocationError(err.number()) || clientPathsDefaulted) return true;
+
+    Ask(std::string("It appears that there is a problem with the Network!") + std::string(kCrLf) +
+            "Re-establish the network link and try again?",
+        forms::vbExclamation, "Network Error!");
+    NetworkProblem = true;
+    cmdBackUp.setEnabled(false);
+    cmdRestore.setEnabled(false);
+    return false;
+}
+
+void frmSysAdmin::openClientDatabases() {
+    // Each branch builds or repairs all three files, so one run of it is enough; running
+    // it again after it failed would only repeat its message.
+    bool created = false;
+    bool repaired = false;
+    for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
+        try {
+            SysDB = defaultWorkspace().OpenDatabase(*path);
+        } catch (const runtime::Error& e) {
+            if (e.number() == engine::err::FileNotFound && !created) {
+                created = true;
+                createNetworkDatabases();
+            } else if (e.number() == engine::err::UnrecognizedFormat && !repaired) {
+                repaired = true;
+                repairNetworkDatabases();
+            }
+            // Any other failure is passed over: the later phases meet it again.
+        }
+    }
+}
+
+void frmSysAdmin::createNetworkDatabases() {
+    StartupFault fault(*this);
+    try {
+        schema::MakeNewDb(PersDbPath, TrustDbPath, CompDbPath);
+        MakeHeadFootRow();
+        SysDB = defaultWorkspace().OpenDatabase(PersDbPath);
+        MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
+        addClientOptionRow(*MainRS, 1);
+        MainRS->Close();
+    } catch (const runtime::Error& e) {
+        fault.report(e);
+    }
+}
+
+void frmSysAdmin::repairNetworkDatabases() {
+    // The repair needs every handle of this program on the files closed, ours included.
+    closeWorkspaceQuietly();
+    for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
+        // A missing file is not damaged: its open below builds it.
+        if (!runtime::fileExists(*path)) continue;
+        try {
+            engine::DBEngine::instance().RepairDatabase(*path);
+        } catch (const runtime::Error& e) {
+            // The engine leaves a file it cannot repair (held elsewhere, not a database)
+            // exactly as it was.
+            Ask("The database file" + std::string(kCrLf) + *path + std::string(kCrLf) +
+                    "could not be repaired." + std::string(kCrLf) + std::string(kCrLf) +
+                    forms::errorMessage(e),
+                forms::vbExclamation, "Database Repair Failed!");
+        }
+    }
+}
+
+void frmSysAdmin::MakeHeadFootRow() {
+    SysDB = defaultWorkspace().OpenDatabase(PersDbPath);
+    MainRS = SysDB->OpenRecordset("HeadFoot", engine::dbOpenTable);
+    try {
+        (void)MainRS->Fields("HEADERV0").Value();
+        return; // a row is there, whatever it holds
+    } catch (const runtime::Error& e) {
+        if (e.number() != engine::err::NoCurrentRecord) return;
+    }
+    MainRS->AddNew();
+    for (const char* field :
+         {"HEADERV0", "HEADERV1", "HEADERV2", "HEADERV3", "footv0", "footv1", "footv2", "footv3"})
+        MainRS->Fields(field).setValue(std::string());
+    MainRS->Update();
+    MainRS->Close();
+    SysDB->Close();
+}
+
+} // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+
+// The names the system appends to the program folder, with their leading backslash, and
+// the fixed texts of the database opens.
+
+#include <string_view>
+
+namespace app {
+
+inline constexpr std::string_view kSysAdminDbName = "\\SysAdmin2018.mdb";
+inline constexpr std::string_view kPersDbName = "\\Qolb2018LAN.mdb";
+inline constexpr std::string_view kTrustDbName = "\\QolbTrust2018Lan.Mdb";
+inline constexpr std::string_view kCompDbName = "\\QolbCompany2018Lan.Mdb";
+inline constexpr std::string_view kTransPersDbName = "\\TransDB.mdb";
+inline constexpr std::string_view kTransTrustDbName = "\\TransTrustDB.mdb";
+inline constexpr std::string_view kTransCompDbName = "\\TransCompanyDB.mdb";
+
+inline constexpr std::string_view kSysPathFileName = "\\DBSysPath.txt";
+inline constexpr std::string_view kClientPathFileName = "\\DBMPath.Txt";
+
+// Every open of the system database passes its password.
+inline constexpr std::string_view kSysDbConnect = ";pwd=tevo";
+
+// The open-file dialogs of the locating operations.
+inline constexpr int kLocateDialogFlags = 6144; // the path and the file must exist
+inline constexpr std::string_view kLocateDialogFilter = "Access Database (.mdb)|*.mdb";
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+} // namespace app

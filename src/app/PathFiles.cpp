@@ -1,0 +1,69 @@
+// Default locations in the program folder and the two path files that keep the actual
+// ones between runs.
+
+#include "app/FileNames.h"
+#include "app/frmSysAdmin.h"
+#include "runtime/PathFile.h"
+#include "runtime/Paths.h"
+
+namespace app {
+
+namespace {
+
+// A path file that cannot be written stays as it was; the paths in memory stay in force.
+void writeQuietly(const std::string& file, const std::vector<std::string>& values) {
+    try {
+        runtime::writePathFile(file, values);
+    } catch (const runtime::Error&) {
+    }
+}
+
+} // namespace
+
+void frmSysAdmin::setDefaultLocations() {
+    const std::string folder = programFolder();
+    SysAdminDbPath = runtime::joinPath(folder, kSysAdminDbName);
+    PersDbPath = runtime::joinPath(folder, kPersDbName);
+    TrustDbPath = runtime::joinPath(folder, kTrustDbName);
+    CompDbPath = runtime::joinPath(folder, kCompDbName);
+    TransPersDbPath = runtime::joinPath(folder, kTransPersDbName);
+    TransTrustDbPath = runtime::joinPath(folder, kTransTrustDbName);
+    TransCompDbPath = runtime::joinPath(folder, kTransCompDbName);
+}
+
+bool frmSysAdmin::readPathFiles() {
+    const std::string folder = programFolder();
+
+    const std::string sysFile = runtime::joinPath(folder, kSysPathFileName);
+    const runtime::PathFileContent sys = runtime::readPathFile(sysFile);
+    if (!sys.opened) {
+        writeQuietly(sysFile, {SysAdminDbPath});
+    } else if (sys.hasContent && !sys.values.empty()) {
+        SysAdminDbPath = sys.values[0];
+    }
+    // An empty file stays empty: the locating phase asks for the location.
+
+    const std::string clientFile = runtime::joinPath(folder, kClientPathFileName);
+    const runtime::PathFileContent client = runtime::readPathFile(clientFile);
+    if (!client.opened) {
+        writeQuietly(clientFile, {PersDbPath, TrustDbPath, CompDbPath});
+        return true;
+    }
+    if (!client.hasContent) return true;
+    // Values are taken as they stand; a file with fewer values leaves the rest as they were.
+    std::string* targets[] = {&PersDbPath, &TrustDbPath, &CompDbPath};
+    for (std::size_t i = 0; i < 3 && i < client.values.size(); ++i)
+        *targets[i] = client.values[i];
+    return false;
+}
+
+void frmSysAdmin::writeSystemPathFile() {
+    writeQuietly(runtime::joinPath(programFolder(), kSysPathFileName), {SysAdminDbPath});
+}
+
+void frmSysAdmin::writeClientPathFile() {
+    writeQuietly(runtime::joinPath(programFolder(), kClientPathFileName),
+                 {PersDbPath, TrustDbPath, CompDbPath});
+}
+
+} // namespace app

@@ -1,0 +1,75 @@
+// Opening, creating and upgrading the system database at start.
+
+#include "app/DatabaseHandles.h"
+#include "app/FileNames.h"
+#include "app/OptionRows.h"
+#include "app/StartupFault.h"
+#include "app/frmSysAdmin.h"
+#include "engine/EngineErrors.h"
+#include "runtime/Constants.h"
+#include "schema/StructureDefinitions.h"
+
+namespace app {
+
+namespace {
+
+engine::DatabasePtr openSystemDb() {
+    return defaultWorkspace().OpenDatabase(SysAdminDbPath, true, false, std::string(kSysDbConnect));
+}
+
+} // namespace
+
+void frmSysAdmin::openSystemDatabase() {
+    StartupFault fault(*this);
+    try {
+        SysDB = openSystemDb();
+    } catch (const runtime::Error& e) {
+        // Any failure but a missing file (an unreachable folder, a wrong password, a file
+        // another workstation holds, a damaged file) is left to the locating phase, which
+        // asks for the file or goes on without it.
+        if (e.number() != engine::err::FileNotFound) return;
+        try {
+            schema::MakeNewSysDb(SysAdminDbPath);
+            SysDB = openSystemDb();
+            MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
+            addSystemOptionRow(*MainRS, 1);
+            MainRS->Close();
+        } catch (const runtime::Error& inner) {
+            fault.report(inner);
+            closeWorkspaceQuietly();
+            return;
+        }
+    }
+
+    try {
+        closeQuietly(SysDB);
+        closeWorkspaceQuietly();
+        SysDB = openSystemDb();
+        MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
+        const std::optional<std::int16_t> stored = readStructureVersion(*MainRS);
+        MainRS->Close();
+        SysDB->Close();
+        closeWorkspaceQuietly();
+
+        if (stored.value_or(0) < runtime::CurSysDbVersion) {
+            schema::MakeNewSysDb(SysAdminDbPath);
+            SysDB = openSystemDb();
+            MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
+            if (stored) {
+                MainRS->Edit();
+                MainRS->Fields("UpDateDB").setValue(runtime::CurSysDbVersion);
+                MainRS->Update();
+            } else {
+                addSystemOptionRow(*MainRS, runtime::CurSysDbVersion);
+            }
+            MainRS->Close();
+            SysDB->Close();
+            closeWorkspaceQuietly();
+        }
+    } catch (const runtime::Error& e) {
+        fault.report(e);
+        closeWorkspaceQuietly();
+    }
+}
+
+} // namespace app

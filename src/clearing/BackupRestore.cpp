@@ -1,0 +1,246 @@
+#include "clearing/BackupRestore.h"
+
+#include "app/DatabaseHandles.h"
+#include "app/frmSysAdmin.h"
+#include "clearing/BackupSet.h"
+#include "clearing/FileCopies.h"
+#include "clearing/Messages.h"
+#include "engine/FileLock.h"
+#include "runtime/Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace clearing {
+
+namespace {
+
+using app::frmSysAdmin;
+
+constexpr std::string_view kProposedName = "Qolb2018LAN.Mdb";
+constexpr std::string_view kFilter = "Access Database (.mdb)|*.mdb";
+constexpr std::string_view kBackupTitle =
+    "Backup File Qolb2018LAN.Mdb to 'Save In:' destination drive/path?";
+constexpr std::string_view kRestoreTitle =
+    "Restore File Qolb2018LAN.Mdb FROM Backup Drive/Path Source?";
+constexpr std::string_view kClip = "\\working.avi";
+
+void setPointer(int pointer) {
+    forms::desktop().setMousePointer(pointer);
+}
+
+void show(std::string_view text) {
+    forms::desktop().MsgBox(std::string(text), forms::vbOKOnly, "");
+}
+
+void startBusy(frmSysAdmin& w) {
+    w.Animation2.setVisible(true);
+    w.Animation2.ZOrder();
+    w.Animation2.setAutoPlay(true);
+    w.Animation2.Open(runtime::joinPath(w.programFolder(), kClip));
+}
+
+void stopBusy(frmSysAdmin& w) {
+    w.Animation2.Close();
+    w.Animation2.setVisible(false);
+}
+
+// Shows the dialog; a cancel sets DialogCancelled and switches CancelError off again.
+template <class Show> bool runDialog(frmSysAdmin& w, Show showDialog) {
+    try {
+        showDialog();
+        return true;
+    } catch (const runtime::Error& e) {
+        if (e.number() != runtime::err::CancelError) throw;
+        w.CommonDialog1.setCancelError(false);
+        w.DialogCancelled = 1;
+        return false;
+    }
+}
+
+void prepareDialog(frmSysAdmin& w, int flags, std::string_view title) {
+    forms::CommonDialog& dlg = w.CommonDialog1;
+    dlg.setFlags(flags);
+    dlg.setInitDir(dialogStartFolder());
+    dlg.setFileName(std::string(kProposedName));
+    dlg.setDialogTitle(std::string(title));
+    dlg.setFilter(std::string(kFilter));
+}
+
+std::string failureLines(const std::vector<CopyFailure>& failures) {
+    std::string out;
+    for (const CopyFailure& f : failures) {
+        out += msg::CrLf;
+        out += msg::failedCopyLine(f.step.source, f.step.target, f.number, f.text);
+    }
+    return out;
+}
+
+// A media failure's message: the fixed text, a blank line, then every copy that failed.
+std::string withFailures(const std::string& text, const std::vector<CopyFailure>& failures) {
+    return text + std::string(msg::CrLf) + failureLines(failures);
+}
+
+const CopyFailure* lastMediaFailure(const std::vector<CopyFailure>& failures) {
+    for (auto it = failures.rbegin(); it != failures.rend(); ++it)
+        if (isMediaError(it->number)) return &*it;
+    return nullptr;
+}
+
+// Holds every existing network file of the set for exclusive use while it is replaced,
+// so no workstation reads or writes a file that is being swapped. Gives the path of a
+// file another workstation holds, empty when all are held.
+std::string holdTargets(const std::vector<CopyStep>& steps,
+                        std::vector<std::shared_ptr<engine::FileLock>>& holds) {
+    for (const CopyStep& step : steps) {
+        std::error_code ec;
+        const auto canonical = std::filesystem::canonical(step.target, ec);
+        if (ec) continue; // no file there yet: nobody can hold it
+        try {
+            holds.push_back(engine::FileLock::acquire(canonical.string(), true));
+        } catch (const runtime::Error&) {
+            return step.target;
+        }
+    }
+    return {};
+}
+
+void releaseWindowHandles(frmSysAdmin& w) {
+    // Nothing of the files about to be replaced may stay open in this program.
+    app::closeWorkspaceQuietly();
+    w.MainRS.reset();
+    w.SecondRS.reset();
+    w.ThirdRS.reset();
+    w.DetailRS.reset();
+    w.SysDB.reset();
+    w.ClientDB.reset();
+    w.ImportDB.reset();
+}
+
+} // namespace
+
+std::string dialogStartFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+void ChooseBackupTarget(frmSysAdmin& w) {
+    w.CommonDialog1.setCancelError(true);
+    // Only the folder must exist: a first backup names a file that is not there yet.
+    prepareDialog(w, forms::cdlOFNPathMustExist, kBackupTitle);
+    if (runDialog(w, [&] { w.CommonDialog1.ShowSave(); }))
+        w.BackupTargetFile = w.CommonDialog1.FileName();
+}
+
+void ChooseRestoreSource(frmSysAdmin& w) {
+    w.CommonDialog1.setCancelError(true);
+    prepareDialog(w, forms::cdlOFNFileMustExist, kRestoreTitle);
+    if (runDialog(w, [&] { w.CommonDialog1.ShowOpen(); }))
+        w.RestoreSourceFile = w.CommonDialog1.FileName();
+}
+
+void cmdBackUp_Click(frmSysAdmin& w) {
+    ChooseBackupTarget(w);
+    startBusy(w);
+    if (w.DialogCancelled == 1) {
+        show(msg::BackupCancelled);
+        setPointer(forms::vbDefault);
+        w.DialogCancelled = 0;
+        stopBusy(w);
+        return;
+    }
+
+    std::vector<CopyFailure> failures =
+        backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+    while (!failures.empty()) {
+        setPointer(forms::vbDefault);
+        if (!lastMediaFailure(failures)) {
+            stopBusy(w);
+            forms::desktop().MsgBox(msg::backupFailed() + failureLines(failures),
+                                    forms::vbCritical, std::string(msg::TitleBackupFailed));
+            return;
+        }
+        w.Ask(withFailures(msg::backupMediaError(), failures), forms::vbOKCancel,
+              std::string(msg::TitleMediaFaulty));
+        if (w.MsgResponse != runtime::Variant(std::int16_t(forms::vbOK))) {
+            setPointer(forms::vbDefault);
+            stopBusy(w);
+            return;
+        }
+        setPointer(forms::vbHourglass);
+        forms::desktop().DoEvents();
+        failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+    }
+    setPointer(forms::vbDefault);
+    stopBusy(w);
+    show(msg::BackupDone);
+}
+
+void cmdRestore_Click(frmSysAdmin& w) {
+    w.DialogCancelled = 0;
+    setPointer(forms::vbHourglass);
+    const int answer = w.Ask(msg::restoreConfirmation(),
+                             forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2,
+                             std::string(msg::TitleRestore));
+    if (answer != forms::vbYes) {
+        setPointer(forms::vbDefault);
+        return;
+    }
+    ChooseRestoreSource(w);
+    startBusy(w);
+    if (w.DialogCancelled == 1) {
+        show(msg::RestoreCancelled);
+        setPointer(forms::vbDefault);
+        // Left at 1, the next backup would take its own chosen file for a cancel.
+        w.DialogCancelled = 0;
+        stopBusy(w);
+        return;
+    }
+
+    const std::vector<CopyStep> steps = restoreSteps(w.RestoreSourceFile, w.PersDbPath);
+    auto refuse = [&](const std::string& text) {
+        setPointer(forms::vbDefault);
+        stopBusy(w);
+        forms::desktop().MsgBox(text, forms::vbCritical, std::string(msg::TitleRestore));
+    };
+    if (auto bad = checkRestoreSources(steps)) {
+        refuse(bad->missing ? msg::restoreSourceMissing(bad->path)
+                            : msg::restoreSourceNotDatabase(bad->path));
+        return;
+    }
+
+    releaseWindowHandles(w);
+    std::vector<std::shared_ptr<engine::FileLock>> holds;
+    if (const std::string busy = holdTargets(steps, holds); !busy.empty()) {
+        refuse(msg::databaseInUse(busy, "Nothing has been restored."));
+        return;
+    }
+    const RestoreOutcome outcome = restoreCopies(steps);
+    holds.clear();
+    const std::vector<CopyFailure>& failures = outcome.failures;
+
+    if (const CopyFailure* media = lastMediaFailure(failures)) {
+        setPointer(forms::vbDefault);
+        const bool pathError = media->number == runtime::err::PermissionDenied;
+        w.Ask(withFailures(pathError ? msg::restorePathError() : msg::restoreMediaError(),
+                           failures),
+              forms::vbCritical,
+              std::string(pathError ? msg::TitlePathError : msg::TitleMediaFaulty));
+        forms::desktop().DoEvents();
+        setPointer(forms::vbDefault);
+        stopBusy(w);
+        return;
+    }
+    if (!failures.empty()) {
+        refuse(msg::restoreFailed(outcome.replaced == 0) + failureLines(failures));
+        return;
+    }
+    setPointer(forms::vbDefault);
+    stopBusy(w);
+    show(msg::restoreDone());
+}
+
+} // namespace clearing

@@ -1,0 +1,163 @@
+#include "clearing/FileCopies.h"
+
+#include "clearing/ExclusiveDatabases.h"
+#include "engine/Dao.h"
+#include "runtime/Error.h"
+#include "runtime/FileOps.h"
+#include "runtime/Paths.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace clearing {
+
+namespace {
+
+using runtime::Error;
+namespace rterr = runtime::err;
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+CopyFailure failure(const CopyStep& step, const Error& e) {
+    return {step, e.number(), e.text()};
+}
+
+// A step without a source or target place: its path named no folder.
+void requirePlaces(const CopyStep& step) {
+    if (step.source.empty() || step.target.empty()) throw Error(rterr::PathNotFound);
+}
+
+std::string journalOf(const std::string& databasePath) {
+    return runtime::resolveCase(databasePath + "-journal");
+}
+
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+// A copy waiting beside its target.
+struct Staged {
+    const CopyStep* step;
+    std::string temp; // empty: nothing to replace (source and target are one file)
+};
+
+// Puts the staged copy in place. The old file's journal is moved aside first and put
+// back if the rename fails, so the old file keeps its journal and the new one never
+// gets it.
+void replaceTarget(const Staged& s) {
+    const std::string journal = journalOf(s.step->target);
+    const std::string parked = s.temp + "-oldjournal";
+    const bool hadJournal = runtime::fileExists(journal);
+    if (hadJournal) runtime::renameFile(journal, parked);
+    try {
+        runtime::renameFile(s.temp, s.step->target);
+    } catch (const Error&) {
+        if (hadJournal) {
+            try {
+                runtime::renameFile(parked, journal);
+            } catch (const Error&) {
+            }
+        }
+        throw;
+    }
+    if (hadJournal) removeQuietly(parked);
+}
+
+// A copy counts as made once it opens as a database of the engine; the last file of the
+// set is the system database, which carries the password.
+void verifyCopy(const std::string& path, bool systemDb) {
+    auto& ws = engine::DBEngine::instance().Workspaces(0);
+    auto db = ws.OpenDatabase(path, false, true, systemDb ? std::string(kSysDbConnect) : "");
+    (void)db->TableDefs().Count();
+    db->Close();
+}
+
+} // namespace
+
+bool isMediaError(int number) {
+    switch (number) {
+    case rterr::DiskNotReady:
+    case rterr::PermissionDenied:
+    case rterr::DeviceUnavailable:
+    case rterr::DeviceIOError:
+    case rterr::DiskFull:
+    case rterr::PathNotFound:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
+    std::vector<CopyFailure> failures;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const CopyStep& step = steps[i];
+        try {
+            requirePlaces(step);
+            if (sameFile(step.source, step.target)) continue;
+            // The file-operation seam stands for the medium here as in every file copy.
+            if (int fault = runtime::FileOpsHooks::copyFault(step.source, step.target))
+                throw Error(fault);
+            engine::DBEngine::instance().backupFile(step.source, step.target);
+            verifyCopy(step.target, i + 1 == kBackupSetNames.size());
+        } catch (const Error& e) {
+            failures.push_back(failure(step, e));
+        }
+    }
+    return failures;
+}
+
+std::optional<UnusableSource> checkRestoreSources(const std::vector<CopyStep>& steps) {
+    for (const CopyStep& step : steps) {
+        if (step.source.empty() || !runtime::fileExists(step.source))
+            return UnusableSource{step.source, true};
+        try {
+            verifyCopy(step.source, &step == &steps.back());
+        } catch (const Error&) {
+            return UnusableSource{step.source, false};
+        }
+    }
+    return std::nullopt;
+}
+
+RestoreOutcome restoreCopies(const std::vector<CopyStep>& steps) {
+    RestoreOutcome outcome;
+    std::vector<CopyFailure>& failures = outcome.failures;
+    std::vector<Staged> staged;
+    for (const CopyStep& step : steps) {
+        try {
+            requirePlaces(step);
+            if (sameFile(step.source, step.target)) {
+                staged.push_back({&step, {}});
+                continue;
+            }
+            std::string temp = step.target + ".restoring";
+            runtime::FileCopy(step.source, temp);
+            staged.push_back({&step, temp});
+        } catch (const Error& e) {
+            failures.push_back(failure(step, e));
+        }
+    }
+    if (!failures.empty()) {
+        for (const Staged& s : staged)
+            if (!s.temp.empty()) removeQuietly(s.temp);
+        return outcome;
+    }
+    for (const Staged& s : staged) {
+        if (s.temp.empty()) continue;
+        try {
+            replaceTarget(s);
+            ++outcome.replaced;
+        } catch (const Error& e) {
+            removeQuietly(s.temp);
+            failures.push_back(failure(*s.step, e));
+        }
+    }
+    return outcome;
+}
+
+} // namespace clearing

@@ -1,0 +1,48 @@
+#pragma once
+
+// The copies of a backup and of a restore. Every copy of a pass is tried; each one that
+// fails is reported, none is passed over.
+
+#include "clearing/BackupSet.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clearing {
+
+struct CopyFailure {
+    CopyStep step;
+    int number = 0;
+    std::string text;
+};
+
+// 71, 70, 68, 57, 61 and 76: failures of the medium that a retry or another medium may cure.
+bool isMediaError(int number);
+
+// Copies each database through the engine's backup, so that a copy is a sound database
+// even while a workstation writes to the source, and opens each copy to check it. A step
+// whose source and target are one file needs no copy. The copy-fault seam of the file
+// operations is consulted before each copy.
+std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps);
+
+// A source of a restore that cannot be used, and why.
+struct UnusableSource {
+    std::string path;
+    bool missing = false; // else: there, but no database
+};
+
+// The first source that is missing or does not open as a database, if any.
+std::optional<UnusableSource> checkRestoreSources(const std::vector<CopyStep>& steps);
+
+// Copies every source beside its target under a temporary name; only when all of them
+// arrived does each replace its target by one rename (a leftover journal of the old file
+// is removed with it, so it can never be played into the new file). A failure while
+// copying leaves every target as it was.
+struct RestoreOutcome {
+    std::vector<CopyFailure> failures;
+    int replaced = 0; // targets replaced by their copies
+};
+RestoreOutcome restoreCopies(const std::vector<CopyStep>& steps);
+
+} // namespace clearing

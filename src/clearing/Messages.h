@@ -1,0 +1,63 @@
+#pragma once
+
+// The texts, styles and titles of this area's message boxes.
+
+#include <string>
+#include <string_view>
+
+namespace clearing::msg {
+
+inline constexpr std::string_view CrLf = "\r\n";
+
+// --- the user-name list ---
+inline constexpr std::string_view TitleUserList = "Quolby System Admin";
+inline constexpr std::string_view TitleAdding = "Quolby System Admin : Adding User Name";
+inline constexpr std::string_view TitleEditing = "Quolby System Admin : Editing User Name";
+inline constexpr std::string_view LoggedOnNotice =
+    "There are currently users logged on.  The username list can only be edited when there "
+    "are no user's logged on.";
+
+std::string confirmDeletion(const std::string& name);
+std::string blankName(bool editing);
+std::string duplicateName(const std::string& name, bool editing);
+std::string nameTooLong(int maxLength, bool editing);
+std::string userListNotSaved(int number, const std::string& text);
+
+// --- clearing after a network failure ---
+inline constexpr std::string_view TitleClearing = "Quolby 2018 NetWork Clearing!";
+std::string confirmClearUser(const std::string& user);
+std::string confirmClearAll();
+std::string clearingFailed(int number, const std::string& text);
+
+// --- a database that cannot be opened for the operation ---
+// `consequence` ends the message ("Nothing has been changed.").
+std::string databaseInUse(const std::string& path, std::string_view consequence);
+std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
+                              std::string_view consequence);
+inline constexpr std::string_view NothingChanged = "Nothing has been changed.";
+inline constexpr std::string_view NotRefreshed = "The page shows what it showed before.";
+
+// --- backup and restore ---
+inline constexpr std::string_view TitleMediaFaulty = "Chosen Media Faulty!";
+inline constexpr std::string_view TitlePathError = "Path Error!";
+inline constexpr std::string_view TitleRestore = "RESTORE !!";
+inline constexpr std::string_view TitleBackupFailed = "Backup Failed!";
+
+inline constexpr std::string_view BackupCancelled = "User has cancelled the operation!";
+inline constexpr std::string_view BackupDone = "Backing up of Database's completed !";
+inline constexpr std::string_view RestoreCancelled = "User has cancelled the Restore operation!";
+std::string backupMediaError();
+std::string restoreConfirmation();
+std::string restoreMediaError();
+std::string restorePathError();
+std::string restoreDone();
+std::string backupFailed();
+std::string restoreFailed(bool nothingRestored);
+std::string restoreSourceMissing(const std::string& path);
+std::string restoreSourceNotDatabase(const std::string& path);
+
+// One line per copy that failed, to follow a backup or restore message.
+std::string failedCopyLine(const std::string& source, const std::string& target, int number,
+                           const std::string& text);
+
+} // namespace clearing::msg

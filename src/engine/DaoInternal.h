@@ -1,0 +1,208 @@
+#pragma once
+
+// Internal state behind Dao.h. Only src/engine includes this header.
+//
+// File layout. A database file is an SQLite file (rollback journal) under the name the
+// program gives it. Each Jet table is an SQLite table of the same name whose columns carry
+// the Jet field names; the engine's own tables describe them:
+//   __jet_meta(key, value)         "format" = kFormatMarker, "password", "locale"
+//   __jet_fields(tbl, name, ord, type, size, attributes, required, allow_zero_length,
+//                default_value)    one row per field; ord gives the field order
+//   __jet_indexes(tbl, name, ord, sql_name, is_primary, is_unique)
+//   __jet_index_fields(tbl, idx, pos, field)
+// An index's SQLite name is "<table>.<index>" (Jet names hold no dot), so an index name
+// belongs to its table. Text columns are declared COLLATE NOCASE, so comparisons, ORDER BY
+// and indexes ignore case as Jet does; SQLite's indexes end in the rowid, so ties keep
+// insertion order, and NULL sorts first.
+// Column declarations: Boolean INTEGER NOT NULL (-1/0), Integer/Long INTEGER, Double/Date
+// REAL (a day number from 30 Dec 1899), Text/Memo TEXT. Named CHECK constraints ("jet<N>
+// <field>", N the Jet error number) keep Text sizes, zero-length texts and Required; every
+// write path of the engine converts values to the field's type first (JetValues.h).
+
+#include "engine/Dao.h"
+#include "engine/FileLock.h"
+#include "engine/JetValues.h"
+#include "runtime/Error.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace engine::detail {
+
+inline constexpr const char* kFormatMarker = "quolby-jet 1";
+
+struct NoCaseLess {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+bool equalsNoCase(std::string_view a, std::string_view b);
+std::string lowerAscii(std::string_view s);
+
+struct IndexInfo {
+    std::string name;
+    std::string sqlName;
+    bool primary = false;
+    bool unique = false;
+    std::vector<std::string> fields;
+};
+
+struct TableInfo {
+    std::string name;
+    std::vector<FieldInfo> fields; // in field order
+    std::vector<IndexInfo> indexes;
+    std::unordered_map<std::string, int> ordinalByLowerName;
+
+    int ordinalOf(std::string_view fieldName) const; // -1 when missing
+    const IndexInfo* index(std::string_view indexName) const;
+    void rebuildLookup();
+};
+
+// A prepared statement in use: reset when the scope ends, so that no statement holds a
+// read lock on the file between calls.
+class StmtUse {
+public:
+    explicit StmtUse(sqlite3_stmt* s) : s_(s) {}
+    ~StmtUse();
+    StmtUse(const StmtUse&) = delete;
+    StmtUse& operator=(const StmtUse&) = delete;
+    sqlite3_stmt* get() const { return s_; }
+    operator sqlite3_stmt*() const { return s_; }
+
+private:
+    sqlite3_stmt* s_;
+};
+
+// One open database file of this process: its SQLite connection, shared by every handle
+// on the file.
+struct Store : std::enable_shared_from_this<Store> {
+    ~Store();
+
+    // Opens an existing file (canonical path), checking that it is a sound database of
+    // this engine (3343 otherwise).
+    static std::shared_ptr<Store> open(const std::string& canonicalPath);
+
+    std::string path;
+    sqlite3* db = nullptr;
+    bool readOnlyConnection = false;
+    std::string password;
+    bool hasPassword = false;
+
+    // Raised by every change made through this process, so that cursors know when to
+    // read their row again.
+    std::uint64_t generation = 1;
+    void touch() { ++generation; }
+
+    // Workspace transaction membership.
+    bool inTransaction = false;
+    std::shared_ptr<FileLock> transactionLock; // holds an `IN` target until the end
+    // Called before every write: joins the workspace transaction when one is pending.
+    void beforeWrite();
+
+    // The file attached for `IN 'path'` statements run on this connection (schema jet_in).
+    struct Attachment {
+        std::string path;
+        std::shared_ptr<Store> target;
+        std::shared_ptr<FileLock> lock;
+    };
+    Attachment attachment;
+    void detach();
+
+    // Prepared statements by SQL text, kept until the structure changes.
+    sqlite3_stmt* prepare(const std::string& sql);
+    void clearStatements();
+    std::uint64_t statementEpoch = 1; // raised whenever prepared statements are dropped
+    void exec(const std::string& sql);
+    [[noreturn]] void raise(int rc, const std::string& context = {}) const;
+
+    // Tables of the file (read once, again after a structure change).
+    std::shared_ptr<const TableInfo> table(std::string_view name);
+    const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& tables();
+    void invalidateSchema();
+
+private:
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess> tables_;
+    bool tablesLoaded_ = false;
+    void loadTables();
+};
+
+// Parses ";key=value;..." (keys ignore case). Returns the value of `key`, if present.
+bool connectValue(std::string_view connect, std::string_view key, std::string& value);
+
+struct DatabaseImpl {
+    std::string name;
+    std::shared_ptr<Store> store;
+    std::shared_ptr<FileLock> lock;
+    bool exclusive = false;
+    bool readOnly = false;
+    bool open = true;
+    long recordsAffected = 0;
+    std::vector<std::weak_ptr<CursorImpl>> cursors;
+
+    Store& checkedStore() const;  // 3420 once closed
+    Store& writableStore() const; // and 3027 when read-only
+    void close();
+};
+
+struct TableImpl {
+    std::weak_ptr<DatabaseImpl> database;
+    DatabaseImpl& checkedDatabase() const; // 3420 once the database is closed
+};
+
+// The engine-wide registry of open files and the workspace's transaction.
+struct EngineState {
+    std::map<std::string, std::weak_ptr<Store>> stores;
+    std::vector<std::weak_ptr<DatabaseImpl>> databases;
+    bool transaction = false;
+    std::vector<std::shared_ptr<Store>> participants;
+
+    static EngineState& get();
+    std::shared_ptr<Store> findStore(const std::string& canonicalPath);
+    // Opens (or shares) a file for a handle or an `IN` target: fault seam, lock, checks.
+    std::shared_ptr<Store> openStore(const std::string& canonicalPath);
+};
+
+// Resolving file names: an existing file is found whatever the case of its name.
+struct ResolvedPath {
+    bool exists = false;
+    bool folderExists = false;
+    std::string path; // canonical when it exists, else absolute as given
+};
+ResolvedPath resolvePath(const std::string& path);
+
+// Structure changes, used by TableDefs/Fields/Indexes.
+void addField(DatabaseImpl& db, const std::string& table, Field& field);
+void dropField(DatabaseImpl& db, const std::string& table, std::string_view field);
+void addIndex(DatabaseImpl& db, const std::string& table, Index& index);
+void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view index);
+
+// What the implementation reaches inside the public objects.
+struct Access {
+    static void createTable(DatabaseImpl& db, TableDef& td);
+    static TableDefPtr makeTableDef(const std::shared_ptr<DatabaseImpl>& db, const TableInfo& info);
+    static RecordsetPtr makeRecordset(std::shared_ptr<CursorImpl> impl);
+    static DatabasePtr makeDatabase(std::shared_ptr<DatabaseImpl> impl);
+    static CursorImpl& cursor(const Recordset& rs);
+};
+
+// Recordsets.
+std::shared_ptr<CursorImpl> openTableCursor(const std::shared_ptr<DatabaseImpl>& db,
+                                            const std::shared_ptr<const TableInfo>& table);
+std::shared_ptr<CursorImpl> openDynaset(const std::shared_ptr<DatabaseImpl>& db,
+                                        const std::string& sql);
+void closeCursor(CursorImpl& c);
+
+// Runs one Jet statement on a database handle.
+void executeJet(DatabaseImpl& db, std::string_view sql);
+
+// Registers the SQL function jet_cvt on a connection.
+void registerFunctions(sqlite3* db);
+
+} // namespace engine::detail

@@ -1,0 +1,416 @@
+#include "engine/DaoInternal.h"
+#include "engine/EngineErrors.h"
+#include "engine/SqliteValues.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <pthread.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace engine::detail {
+
+namespace {
+
+char lowerChar(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::uint32_t bigEndian32(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+
+// Cheap soundness checks on the file itself, before SQLite sees it: an SQLite header and,
+// unless a journal waits to be played back, no pages missing from the end.
+bool soundHeader(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    unsigned char h[100];
+    struct stat st {};
+    const bool readOk = fstat(fd, &st) == 0 && ::read(fd, h, sizeof h) == sizeof h;
+    ::close(fd);
+    if (!readOk || std::memcmp(h, "SQLite format 3", 16) != 0) return false;
+    std::uint32_t pageSize = (std::uint32_t{h[16]} << 8) | h[17];
+    if (pageSize == 1) pageSize = 65536;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) return false;
+    std::error_code ec;
+    if (fs::exists(path + "-journal", ec)) return true;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size % pageSize != 0) return false;
+    const std::uint32_t pages = bigEndian32(h + 28);
+    const bool pagesValid = bigEndian32(h + 24) == bigEndian32(h + 92) && pages > 0;
+    return !pagesValid || size >= std::uint64_t{pages} * pageSize;
+}
+
+} // namespace
+
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char x = lowerChar(a[i]), y = lowerChar(b[i]);
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    return a.size() < b.size();
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerChar(a[i]) != lowerChar(b[i])) return false;
+    return true;
+}
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = lowerChar(c);
+    return out;
+}
+
+int TableInfo::ordinalOf(std::string_view fieldName) const {
+    const auto it = ordinalByLowerName.find(lowerAscii(fieldName));
+    return it == ordinalByLowerName.end() ? -1 : it->second;
+}
+
+const IndexInfo* TableInfo::index(std::string_view indexName) const {
+    for (const IndexInfo& ix : indexes)
+        if (equalsNoCase(ix.name, indexName)) return &ix;
+    return nullptr;
+}
+
+void TableInfo::rebuildLookup() {
+    ordinalByLowerName.clear();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        ordinalByLowerName.emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+}
+
+StmtUse::~StmtUse() {
+    if (s_) sqlite3_reset(s_);
+}
+
+bool connectValue(std::string_view connect, std::string_view key, std::string& value) {
+    std::size_t pos = 0;
+    while (pos <= connect.size()) {
+        std::size_t end = connect.find(';', pos);
+        if (end == std::string_view::npos) end = connect.size();
+        const std::string_view part = connect.substr(pos, end - pos);
+        const std::size_t eq = part.find('=');
+        if (eq != std::string_view::npos) {
+            std::string_view k = part.substr(0, eq);
+            while (!k.empty() && k.front() == ' ')
+                k.remove_prefix(1);
+            while (!k.empty() && k.back() == ' ')
+                k.remove_suffix(1);
+            if (equalsNoCase(k, key)) {
+                value = std::string(part.substr(eq + 1));
+                return true;
+            }
+        }
+        pos = end + 1;
+    }
+    return false;
+}
+
+ResolvedPath resolvePath(const std::string& path) {
+    ResolvedPath r;
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(path), ec).lexically_normal();
+    if (ec || path.empty()) {
+        r.path = path;
+        return r;
+    }
+    // Each missing component is looked for without regard to case.
+    fs::path current = p.root_path();
+    bool found = true;
+    std::vector<fs::path> parts;
+    for (const auto& part : p.relative_path())
+        if (!part.empty()) parts.push_back(part);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const fs::path candidate = current / parts[i];
+        if (i + 1 == parts.size()) r.folderExists = found && fs::is_directory(current, ec);
+        if (!found) {
+            current = candidate;
+            continue;
+        }
+        if (fs::exists(candidate, ec)) {
+            current = candidate;
+            continue;
+        }
+        std::vector<fs::path> matches;
+        for (const auto& entry : fs::directory_iterator(current, ec))
+            if (equalsNoCase(entry.path().filename().string(), parts[i].string()))
+                matches.push_back(entry.path());
+        if (matches.empty()) {
+            found = false;
+            current = candidate;
+        } else {
+            std::sort(matches.begin(), matches.end());
+            current = matches.front();
+        }
+    }
+    r.exists = found && !parts.empty() && fs::exists(current, ec);
+    r.path = r.exists ? fs::canonical(current, ec).string() : current.string();
+    if (r.path.empty()) r.path = current.string();
+    return r;
+}
+
+std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
+    if (!soundHeader(canonicalPath)) raiseEngine(err::UnrecognizedFormat, canonicalPath);
+    auto store = std::make_shared<Store>();
+    store->path = canonicalPath;
+    store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
+    const int flags = (store->readOnlyConnection ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(canonicalPath.c_str(), &store->db, flags, nullptr);
+    if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath);
+    sqlite3_extended_result_codes(store->db, 1);
+    sqlite3_busy_timeout(store->db, 500);
+    registerFunctions(store->db);
+
+    // The file must be one of ours: its description tables readable and marked.
+    sqlite3_stmt* s = nullptr;
+    bool marked = false;
+    int step = sqlite3_prepare_v2(store->db, "SELECT key, value FROM __jet_meta", -1, &s, nullptr);
+    while (step == SQLITE_OK || step == SQLITE_ROW) {
+        step = sqlite3_step(s);
+        if (step != SQLITE_ROW) break;
+        const Variant key = storedColumn(s, 0), value = storedColumn(s, 1);
+        if (!key.isString()) continue;
+        if (key.rawString() == "format")
+            marked = value.isString() && value.rawString() == kFormatMarker;
+        else if (key.rawString() == "password" && value.isString() && !value.rawString().empty()) {
+            store->hasPassword = true;
+            store->password = value.rawString();
+        }
+    }
+    sqlite3_finalize(s);
+    if ((step & 0xff) == SQLITE_BUSY || (step & 0xff) == SQLITE_LOCKED)
+        raiseEngine(err::Locked, canonicalPath);
+    if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
+    try {
+        store->tables();
+        if (!store->readOnlyConnection) store->exec("PRAGMA journal_mode=DELETE");
+        store->exec("PRAGMA cache_size=-16000");
+    } catch (const runtime::Error& e) {
+        if (e.number() == err::Locked) throw;
+        raiseEngine(err::UnrecognizedFormat, canonicalPath);
+    }
+    return store;
+}
+
+Store::~Store() {
+    detach();
+    clearStatements();
+    if (db) sqlite3_close_v2(db);
+}
+
+void Store::beforeWrite() {
+    EngineState& state = EngineState::get();
+    if (!state.transaction || inTransaction) return;
+    exec("BEGIN");
+    inTransaction = true;
+    state.participants.push_back(shared_from_this());
+}
+
+void Store::detach() {
+    if (!attachment.target) return;
+    if (sqlite3_get_autocommit(db) == 0) return; // not inside a transaction; later
+    sqlite3_exec(db, "DETACH DATABASE jet_in", nullptr, nullptr, nullptr);
+    attachment = {};
+}
+
+sqlite3_stmt* Store::prepare(const std::string& sql) {
+    if (const auto it = statements_.find(sql); it != statements_.end()) return it->second;
+    sqlite3_stmt* s = nullptr;
+    const int rc = sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(s);
+        raise(rc, sql);
+    }
+    statements_.emplace(sql, s);
+    return s;
+}
+
+void Store::clearStatements() {
+    for (auto& [sql, s] : statements_)
+        sqlite3_finalize(s);
+    statements_.clear();
+    ++statementEpoch;
+}
+
+void Store::exec(const std::string& sql) {
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) raise(rc, sql);
+}
+
+void Store::raise(int rc, const std::string& context) const {
+    const int ext = sqlite3_extended_errcode(db);
+    const std::string msg = db ? sqlite3_errmsg(db) : "";
+    (void)context;
+    auto after = [&](std::string_view prefix, std::string& rest) {
+        const auto pos = msg.find(prefix);
+        if (pos == std::string::npos) return false;
+        rest = msg.substr(pos + prefix.size());
+        return true;
+    };
+    std::string rest;
+    // Conversion failures of jet_cvt: "JET:<number>:<detail>".
+    if (after("JET:", rest)) {
+        const auto colon = rest.find(':');
+        const int number = std::atoi(rest.substr(0, colon).c_str());
+        raiseEngine(number, colon == std::string::npos ? "" : rest.substr(colon + 1));
+    }
+    if (ext == SQLITE_CONSTRAINT_CHECK && after("CHECK constraint failed: jet", rest)) {
+        const auto blank = rest.find(' ');
+        const int number = std::atoi(rest.substr(0, blank).c_str());
+        std::string field = blank == std::string::npos ? "" : rest.substr(blank + 1);
+        raiseEngine(number, field);
+    }
+    if (ext == SQLITE_CONSTRAINT_NOTNULL && after("NOT NULL constraint failed: ", rest))
+        raiseEngine(err::RequiredFieldNull, rest);
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_ERROR) {
+        if (after("no such table: ", rest)) {
+            if (const auto dot = rest.find('.'); dot != std::string::npos) rest.erase(0, dot + 1);
+            raiseEngine(err::InputTableNotFound, rest);
+        }
+        if (after("no such column: ", rest)) raiseEngine(err::TooFewParameters, "1");
+        if (after("ambiguous column name: ", rest)) raiseEngine(err::AmbiguousField, rest);
+        if (after("has no column named ", rest)) raiseEngine(err::TooFewParameters, "1");
+        raiseEngine(err::ReservedError, msg);
+    }
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        raiseEngine(err::UnrecognizedFormat, path);
+    if (primary == SQLITE_CANTOPEN) raiseEngine(err::CouldNotOpenFile, path);
+    raiseEngine(engineNumberForSqlite(ext ? ext : rc), msg);
+}
+
+const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& Store::tables() {
+    if (!tablesLoaded_) loadTables();
+    return tables_;
+}
+
+std::shared_ptr<const TableInfo> Store::table(std::string_view name) {
+    const auto& all = tables();
+    const auto it = all.find(std::string(name));
+    return it == all.end() ? nullptr : it->second;
+}
+
+void Store::invalidateSchema() {
+    tablesLoaded_ = false;
+    tables_.clear();
+}
+
+void Store::loadTables() {
+    std::map<std::string, std::shared_ptr<TableInfo>, NoCaseLess> work;
+    {
+        StmtUse s(prepare("SELECT f.tbl, f.name, f.type, f.size, f.attributes, f.required, "
+                          "f.allow_zero_length, f.default_value FROM __jet_fields f "
+                          "JOIN sqlite_master m ON m.type = 'table' AND m.name = f.tbl "
+                          "ORDER BY f.tbl, f.ord"));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const std::string tbl = storedColumn(s, 0).rawString();
+            auto& info = work[tbl];
+            if (!info) {
+                info = std::make_shared<TableInfo>();
+                info->name = tbl;
+            }
+            FieldInfo f;
+            f.name = storedColumn(s, 1).rawString();
+            f.type = sqlite3_column_int(s, 2);
+            f.size = sqlite3_column_int(s, 3);
+            f.attributes = static_cast<long>(sqlite3_column_int64(s, 4));
+            f.required = sqlite3_column_int(s, 5) != 0;
+            f.allowZeroLength = sqlite3_column_int(s, 6) != 0;
+            const Variant def = storedColumn(s, 7);
+            if (def.isString()) f.defaultExpr = def.rawString();
+            if (!f.defaultExpr.empty()) {
+                try {
+                    FieldInfo plain = f;
+                    plain.required = false;
+                    f.defaultValue = toFieldValue(evaluateDefault(f.defaultExpr), plain, tbl);
+                } catch (const runtime::Error&) {
+                    f.defaultValue = Variant();
+                }
+            }
+            info->fields.push_back(std::move(f));
+        }
+        if (rc != SQLITE_DONE) raise(rc);
+    }
+    {
+        StmtUse s(prepare("SELECT tbl, name, sql_name, is_primary, is_unique FROM __jet_indexes "
+                          "ORDER BY tbl, ord"));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const auto it = work.find(storedColumn(s, 0).rawString());
+            if (it == work.end()) continue;
+            IndexInfo ix;
+            ix.name = storedColumn(s, 1).rawString();
+            ix.sqlName = storedColumn(s, 2).rawString();
+            ix.primary = sqlite3_column_int(s, 3) != 0;
+            ix.unique = sqlite3_column_int(s, 4) != 0;
+            it->second->indexes.push_back(std::move(ix));
+        }
+        if (rc != SQLITE_DONE) raise(rc);
+    }
+    {
+        StmtUse s(prepare("SELECT tbl, idx, field FROM __jet_index_fields ORDER BY tbl, idx, pos"));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            const auto it = work.find(storedColumn(s, 0).rawString());
+            if (it == work.end()) continue;
+            for (IndexInfo& ix : it->second->indexes)
+                if (equalsNoCase(ix.name, storedColumn(s, 1).rawString()))
+                    ix.fields.push_back(storedColumn(s, 2).rawString());
+        }
+        if (rc != SQLITE_DONE) raise(rc);
+    }
+    tables_.clear();
+    for (auto& [name, info] : work) {
+        info->rebuildLookup();
+        tables_.emplace(name, info);
+    }
+    tablesLoaded_ = true;
+}
+
+EngineState& EngineState::get() {
+    static EngineState state;
+    // A forked child holds none of its parent's files: it forgets them without touching
+    // the parent's connections.
+    static const bool forkHandled =
+        pthread_atfork(nullptr, nullptr, [] {
+            EngineState& s = EngineState::get();
+            s.stores.clear();
+            s.databases.clear();
+            new std::vector<std::shared_ptr<Store>>(std::move(s.participants));
+            s.participants.clear();
+            s.transaction = false;
+        }) == 0;
+    (void)forkHandled;
+    return state;
+}
+
+std::shared_ptr<Store> EngineState::findStore(const std::string& canonicalPath) {
+    const auto it = stores.find(canonicalPath);
+    if (it == stores.end()) return nullptr;
+    if (auto s = it->second.lock()) return s;
+    stores.erase(it);
+    return nullptr;
+}
+
+std::shared_ptr<Store> EngineState::openStore(const std::string& canonicalPath) {
+    if (auto s = findStore(canonicalPath)) return s;
+    auto s = Store::open(canonicalPath);
+    stores[canonicalPath] = s;
+    return s;
+}
+
+} // namespace engine::detail

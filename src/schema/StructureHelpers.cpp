@@ -1,0 +1,208 @@
+#include "schema/StructureHelpers.h"
+
+#include "engine/EngineErrors.h"
+#include "forms/Desktop.h"
+#include "runtime/Error.h"
+#include "schema/TableSpec.h"
+
+#include <string_view>
+
+namespace schema {
+
+namespace {
+
+constexpr std::string_view Locale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+constexpr std::string_view Password = ";pwd=tevo";
+
+struct State {
+    engine::Workspace* workspace = nullptr;
+    engine::DatabasePtr db;
+    engine::TableDefPtr table;
+    // The current table is new and not yet stored (beginTable).
+    bool pending = false;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+// The engine's "nothing current" (error 91), raised where the original object would be
+// missing, so that the handlers below see the same numbers as they would there.
+engine::Database& currentDb() {
+    if (!state().db) throw runtime::Error(runtime::err::ObjectVariableNotSet);
+    return *state().db;
+}
+
+engine::TableDef& currentTable() {
+    if (!state().table) throw runtime::Error(runtime::err::ObjectVariableNotSet);
+    return *state().table;
+}
+
+// A table kept unstored checks its index fields only when it is stored, and then refuses
+// the whole table; this refuses the single index instead, as a stored table would.
+void checkKeyFields(const engine::TableDef& table, const engine::Index& index) {
+    if (table.isStored()) return;
+    for (int i = 0; i < index.Fields().Count(); ++i)
+        if (!table.Fields().contains(index.Fields().Item(i)->Name()))
+            throw runtime::Error(engine::err::ItemNotFound);
+}
+
+void takeTable(const std::string& name, bool deferStore) {
+    State& s = state();
+    s.table.reset();
+    s.pending = false;
+    try {
+        engine::Database& db = currentDb();
+        if (db.TableDefs().contains(name)) {
+            // Taken as it is: an existing table gets no In Use from here.
+            s.table = db.TableDefs().Item(name);
+            return;
+        }
+        engine::TableDefPtr table = db.CreateTableDef(name);
+        table->Fields().Append(table->CreateField(std::string(InUseField), engine::dbBoolean));
+        if (deferStore) {
+            s.table = table;
+            s.pending = true;
+            return;
+        }
+        db.TableDefs().Append(table);
+        s.table = table;
+    } catch (const runtime::Error& e) {
+        // Made meanwhile by another user of the file: take that one.
+        if (e.number() == engine::err::TableAlreadyExists) {
+            try {
+                s.table = currentDb().TableDefs().Item(name);
+            } catch (const runtime::Error&) {
+            }
+        }
+        // Anything else: no current table, so the field and index calls that follow
+        // touch nothing rather than a table of another file.
+    }
+}
+
+} // namespace
+
+engine::Workspace* CurWorkspace() {
+    return state().workspace;
+}
+const engine::DatabasePtr& CurDB() {
+    return state().db;
+}
+const engine::TableDefPtr& CurTableDef() {
+    return state().table;
+}
+
+void MakeDatabase(const std::string& path, bool password) {
+    State& s = state();
+    detail::finishTable();
+    s.workspace = &engine::DBEngine::instance().Workspaces(0);
+    s.db.reset();
+    s.table.reset();
+    const std::string locale = std::string(Locale) + (password ? std::string(Password) : "");
+    try {
+        s.db = s.workspace->CreateDatabase(path, locale);
+    } catch (const runtime::Error& e) {
+        detail::createFailed(e, path, password);
+    }
+}
+
+void MakeTable(const std::string& name) {
+    detail::finishTable();
+    takeTable(name, false);
+}
+
+void MakeField(const std::string& name, int type, std::int16_t size, std::int16_t special) {
+    try {
+        engine::TableDef& table = currentTable();
+        engine::FieldPtr field = table.CreateField(name, type, size);
+        if (special == SpecialAutoIncrement) field->setAttributes(engine::dbAutoIncrField);
+        if (special == SpecialDefaultZero) {
+            field->setDefaultValue(runtime::Variant(std::int32_t{0}));
+            field->setRequired(true);
+        }
+        if (special == SpecialDefaultOne) {
+            field->setDefaultValue(runtime::Variant(std::int32_t{1}));
+            field->setRequired(true);
+        }
+        if (type == engine::dbText || type == engine::dbMemo) field->setAllowZeroLength(true);
+        // The engine would refuse both (3265, 3191); asking first spares the throw on
+        // every field of a complete file.
+        if (special == SpecialDropField) {
+            if (table.Fields().contains(name)) table.Fields().Delete(name);
+        } else if (!table.Fields().contains(name)) {
+            table.Fields().Append(field);
+        }
+    } catch (const runtime::Error&) {
+        // A field that exists keeps its definition; a field to drop that is not there,
+        // or no current table: nothing to do.
+    }
+}
+
+void MakeIndex(const std::string& name, const std::string& fields, std::int16_t primary,
+               std::int16_t unique) {
+    try {
+        engine::TableDef& table = currentTable();
+        try {
+            if (table.Indexes().contains(name)) table.Indexes().Delete(name);
+        } catch (const runtime::Error& e) {
+            if (e.number() != engine::err::ObjectNotFound &&
+                e.number() != engine::err::ItemNotFound)
+                throw;
+        }
+        engine::IndexPtr index = table.CreateIndex(name);
+        index->setPrimary(primary != 0);
+        index->setUnique(unique != 0);
+        std::string::size_type from = 0;
+        for (;;) {
+            const auto comma = fields.find(',', from);
+            index->Fields().Append(index->CreateField(fields.substr(from, comma - from)));
+            if (comma == std::string::npos) break;
+            from = comma + 1;
+        }
+        checkKeyFields(table, *index);
+        table.Indexes().Append(index);
+    } catch (const runtime::Error&) {
+        // Already there, a key field missing, or no current table: the index is not made.
+    }
+}
+
+namespace detail {
+
+void createFailed(const runtime::Error& e, const std::string& path, bool password) {
+    State& s = state();
+    switch (e.number()) {
+    case engine::err::DatabaseAlreadyExists:
+        // An error of this opening goes back to the caller.
+        s.db = password ? s.workspace->OpenDatabase(path, true, false, std::string(Password))
+                        : s.workspace->OpenDatabase(path);
+        break;
+    case runtime::err::ObjectVariableNotSet:
+        forms::desktop().MsgBox("Cannot Update " + path + " at this stage.Please try again later",
+                                forms::vbInformation, "Operation Unsuccessful");
+        break;
+    default:
+        // A folder that does not exist, a drive that cannot be written: no database.
+        break;
+    }
+}
+
+void beginTable(const std::string& name) {
+    finishTable();
+    takeTable(name, true);
+}
+
+void finishTable() {
+    State& s = state();
+    if (!s.pending) return;
+    s.pending = false;
+    try {
+        currentDb().TableDefs().Append(s.table);
+    } catch (const runtime::Error&) {
+        s.table.reset();
+    }
+}
+
+} // namespace detail
+
+} // namespace schema

@@ -1,0 +1,162 @@
+#include "ClearingFixture.h"
+
+namespace clearing_test {
+namespace {
+
+using forms::vbNo;
+using forms::vbYes;
+
+constexpr const char* kTitle = "Quolby 2018 NetWork Clearing!";
+const std::string kClearAll = "You are about Clear All Logged On users\r\nand Close Open "
+                              "Assessments! \r\nDo you want to Continue?";
+
+std::string clearOne(const std::string& user) {
+    return "You are about to Clear the selected User '" + user +
+           "'\r\nand Close Open Assessments associated with this User!!! \r\nDo you want to "
+           "Continue?";
+}
+
+class NetworkClearingTest : public WindowFixture {
+protected:
+    NetworkClearingTest() {
+        makeFiles({{"ann", true}, {"Bob", true}, {"cy"}},
+                  {{"ANN", "A.", "Adams"},
+                   {"bob", "B.", "Brown"},
+                   {"", "C.", "Clark"},
+                   {Variant::null(), "D.", Variant::null()},
+                   {"ann", Variant::null(), "Evans"}},
+                  {{"Ann", "Trust One"}, {"bob", "Trust Two"}},
+                  {{"bob", "Company One"}});
+        showPage(1);
+    }
+    // UserName of each row in stored order; "<null>" for Null.
+    std::vector<std::string> lockNames(const std::string& path, const std::string& table) {
+        std::vector<std::string> names;
+        for (const Client& c : readClients(path, table)) {
+            names.push_back(c.userName.isNull() ? "<null>" : c.userName.rawString());
+            EXPECT_EQ(c.lastUserName, Variant("last")); // never touched
+        }
+        return names;
+    }
+    std::vector<bool> loggedOn() {
+        std::vector<bool> out;
+        for (const User& u : readUsers(sysPath()))
+            out.push_back(u.loggedOn);
+        return out;
+    }
+    void pickUser(const std::string& name) {
+        const auto& items = w.lstUsersLoggedOn.items();
+        auto it = std::find(items.begin(), items.end(), name);
+        ASSERT_NE(it, items.end()) << name;
+        ASSERT_TRUE(w.lstUsersLoggedOn.userSelect(static_cast<int>(it - items.begin())));
+    }
+};
+
+TEST_F(NetworkClearingTest, ThePageListsMarksInNameOrderWithTheirRowTexts) {
+    EXPECT_EQ(entries(w.lstUsersLoggedOn), (std::vector<std::string>{"ann", "Bob"}));
+    EXPECT_EQ(entries(w.lstPersDataOpen),
+              (std::vector<std::string>{"ANN      A. Adams", "ann       Evans", "bob      B. Brown"}));
+    EXPECT_EQ(entries(w.lstTrustDataOpen),
+              (std::vector<std::string>{"Ann      Trust One", "bob      Trust Two"}));
+    EXPECT_EQ(entries(w.lstCompDataOpen), (std::vector<std::string>{"bob         Company One"}));
+    EXPECT_TRUE(w.cmdClearUsers.Enabled());
+    EXPECT_FALSE(w.cmdClearSelectedUser.Enabled());
+}
+
+TEST_F(NetworkClearingTest, ClearingOneUserFreesEveryRecordOfThatNameInAnyCase) {
+    pickUser("ann");
+    EXPECT_TRUE(w.cmdClearSelectedUser.Enabled());
+    desk.expectMessage(clearOne("ann"), forms::vbYesNo, kTitle, vbYes);
+    ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+
+    EXPECT_EQ(lockNames(persPath(), "Qolb2018"),
+              (std::vector<std::string>{"", "bob", "", "<null>", ""}));
+    EXPECT_EQ(lockNames(trustPath(), "TRUSTDetails"), (std::vector<std::string>{"", "bob"}));
+    EXPECT_EQ(lockNames(compPath(), "CompanyDetails"), (std::vector<std::string>{"bob"}));
+    EXPECT_EQ(loggedOn(), (std::vector<bool>{false, true, false}));
+
+    EXPECT_EQ(entries(w.lstUsersLoggedOn), (std::vector<std::string>{"Bob"}));
+    EXPECT_EQ(entries(w.lstPersDataOpen), (std::vector<std::string>{"bob      B. Brown"}));
+    EXPECT_EQ(entries(w.lstTrustDataOpen), (std::vector<std::string>{"bob      Trust Two"}));
+    EXPECT_FALSE(w.cmdClearSelectedUser.Enabled());
+    EXPECT_TRUE(w.cmdClearUsers.Enabled());
+
+    // The last marks go through one user: nothing is left to clear.
+    pickUser("Bob");
+    desk.expectMessage(clearOne("Bob"), forms::vbYesNo, kTitle, vbYes);
+    ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+    EXPECT_EQ(lockNames(compPath(), "CompanyDetails"), (std::vector<std::string>{""}));
+    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
+                       &w.lstCompDataOpen})
+        EXPECT_EQ(list->ListCount(), 0) << list->Name();
+    EXPECT_FALSE(w.cmdClearUsers.Enabled());
+}
+
+TEST_F(NetworkClearingTest, AUserGoneFromTheTableChangesNoOtherRow) {
+    pickUser("ann");
+    w.SelectedLoggedOnUser = "Zed"; // no longer in UserNames: the seek finds nothing
+    desk.expectMessage(clearOne("Zed"), forms::vbYesNo, kTitle, vbYes);
+    ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+    EXPECT_EQ(loggedOn(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(lockNames(persPath(), "Qolb2018"),
+              (std::vector<std::string>{"ANN", "bob", "", "<null>", "ann"}));
+    EXPECT_EQ(entries(w.lstUsersLoggedOn), (std::vector<std::string>{"ann", "Bob"}));
+}
+
+TEST_F(NetworkClearingTest, ClearingEverybodyEmptiesTheListsAndKeepsTheButton) {
+    w.UsersLoggedOn = true;
+    desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbYes);
+    ASSERT_TRUE(w.click("cmdClearUsers"));
+
+    EXPECT_EQ(lockNames(persPath(), "Qolb2018"),
+              (std::vector<std::string>{"", "", "", "<null>", ""}));
+    EXPECT_EQ(lockNames(trustPath(), "TRUSTDetails"), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(lockNames(compPath(), "CompanyDetails"), (std::vector<std::string>{""}));
+    EXPECT_EQ(loggedOn(), (std::vector<bool>{false, false, false}));
+    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
+                       &w.lstCompDataOpen})
+        EXPECT_EQ(list->ListCount(), 0) << list->Name();
+    EXPECT_FALSE(w.UsersLoggedOn);
+    EXPECT_TRUE(w.cmdClearUsers.Enabled());
+}
+
+TEST_F(NetworkClearingTest, AnsweringNoChangesNothing) {
+    const std::string before = readBytes(persPath()) + readBytes(sysPath());
+    desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbNo);
+    ASSERT_TRUE(w.click("cmdClearUsers"));
+    pickUser("Bob");
+    desk.expectMessage(clearOne("Bob"), forms::vbYesNo, kTitle, vbNo);
+    ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+    EXPECT_FALSE(w.cmdClearSelectedUser.Enabled());
+
+    EXPECT_EQ(readBytes(persPath()) + readBytes(sysPath()), before);
+    EXPECT_EQ(w.lstPersDataOpen.ListCount(), 3);
+    EXPECT_EQ(w.lstUsersLoggedOn.ListCount(), 2);
+}
+
+TEST_F(NetworkClearingTest, AFileHeldByAWorkstationStopsTheClearingBeforeAnyChange) {
+    const std::string refusal = "The database " + trustPath() +
+                                " is open on another workstation.\r\nClose Quolby on every "
+                                "workstation and try again.\r\nNothing has been changed.";
+    {
+        HeldElsewhere other(trustPath(), false);
+        desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbYes);
+        desk.expectMessage(refusal, forms::vbCritical, kTitle, forms::vbOK);
+        ASSERT_TRUE(w.click("cmdClearUsers"));
+
+        pickUser("ann");
+        desk.expectMessage(clearOne("ann"), forms::vbYesNo, kTitle, vbYes);
+        desk.expectMessage(refusal, forms::vbCritical, kTitle, forms::vbOK);
+        ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+        EXPECT_TRUE(w.cmdClearSelectedUser.Enabled()); // can be tried again
+        desk.verify();
+    }
+    EXPECT_EQ(loggedOn(), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(lockNames(persPath(), "Qolb2018"),
+              (std::vector<std::string>{"ANN", "bob", "", "<null>", "ann"}));
+    EXPECT_EQ(w.lstPersDataOpen.ListCount(), 3);
+    EXPECT_EQ(w.lstUsersLoggedOn.ListCount(), 2);
+}
+
+} // namespace
+} // namespace clearing_test

@@ -1,0 +1,137 @@
+// Files that are not sound databases, their repair, and copies of live files.
+
+#include "EngineFixture.h"
+
+#include <fstream>
+#include <iterator>
+#include <sqlite3.h>
+
+using namespace enginetest;
+using engine::Variant;
+namespace err = engine::err;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string bytesOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class Damage : public EngineTest {
+protected:
+    // A database with enough rows to span many pages.
+    void makeSound(const std::string& name) {
+        auto db = create(name);
+        makeTable(db, "T", {{"V", engine::dbDouble}, {"S", engine::dbText, 100}}, {"VIndex:V"});
+        ws().BeginTrans();
+        auto rs = db->OpenRecordset("T", engine::dbOpenTable);
+        for (int i = 0; i < 3000; ++i) {
+            rs->AddNew();
+            rs->Fields(0).setValue(Variant(double(i)));
+            rs->Fields(1).setValue(Variant(std::string(60, 'a' + i % 26)));
+            rs->Update();
+        }
+        ws().CommitTrans();
+        ws().Close();
+    }
+    int openError(const std::string& name) {
+        return errorOf([&] { ws().OpenDatabase(path(name)); });
+    }
+};
+
+TEST_F(Damage, FilesThatAreNoSoundDatabaseGive3343) {
+    writeBytes(path("text.mdb"), "Standard Jet DB, or rather not\n");
+    writeBytes(path("empty.mdb"), "");
+    makeSound("truncated.mdb");
+    fs::resize_file(path("truncated.mdb"), fs::file_size(path("truncated.mdb")) / 2);
+    makeSound("scrambled.mdb");
+    std::string bytes = bytesOf(path("scrambled.mdb"));
+    for (std::size_t i = 100; i < 4096; ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    writeBytes(path("scrambled.mdb"), bytes);
+    {
+        sqlite3* foreign = nullptr;
+        sqlite3_open(path("foreign.mdb").c_str(), &foreign);
+        sqlite3_exec(foreign, "CREATE TABLE T (V REAL)", nullptr, nullptr, nullptr);
+        sqlite3_close(foreign);
+    }
+    for (const char* name :
+         {"text.mdb", "empty.mdb", "truncated.mdb", "scrambled.mdb", "foreign.mdb"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(openError(name), err::UnrecognizedFormat);
+        EXPECT_FALSE(engine::DBEngine::instance().isHeld(path(name)));
+    }
+}
+
+TEST_F(Damage, RepairKeepsACopyAndMakesTheFileOpenable) {
+    makeSound("Qolb2018LAN.Mdb");
+    const auto size = fs::file_size(path("Qolb2018LAN.Mdb"));
+    fs::resize_file(path("Qolb2018LAN.Mdb"), size * 3 / 4);
+    const std::string damaged = bytesOf(path("Qolb2018LAN.Mdb"));
+    ASSERT_EQ(openError("Qolb2018LAN.Mdb"), err::UnrecognizedFormat);
+
+    engine::DBEngine::instance().RepairDatabase(path("qolb2018lan.mdb"));
+
+    bool copyKept = false;
+    for (const auto& entry : fs::directory_iterator(dir()))
+        if (entry.path().filename().string().rfind("Qolb2018LAN.Mdb.", 0) == 0 &&
+            entry.path().string().find("lck") == std::string::npos)
+            copyKept = copyKept || bytesOf(entry.path().string()) == damaged;
+    EXPECT_TRUE(copyKept);
+    auto db = ws().OpenDatabase(path("Qolb2018LAN.Mdb"));
+    auto td = db->TableDefs().Item("T");
+    EXPECT_EQ(td->Fields().Item("S")->Size(), 100);
+    EXPECT_GT(db->OpenRecordset("T")->RecordCount(), 0);
+}
+
+TEST_F(Damage, RepairLeavesAFileThatIsNoDatabaseAsItIs) {
+    writeBytes(path("text.mdb"), "not a database");
+    EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("text.mdb")); }),
+              err::UnrecognizedFormat);
+    EXPECT_EQ(bytesOf(path("text.mdb")), "not a database");
+    EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("missing.mdb")); }),
+              err::FileNotFound);
+}
+
+TEST_F(Damage, RepairRefusesAFileThisProgramHolds) {
+    makeSound("a.mdb");
+    auto db = ws().OpenDatabase(path("a.mdb"));
+    EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("a.mdb")); }),
+              err::FileInUse);
+}
+
+TEST_F(Damage, BackupCopiesWhatIsCommittedWhileAnotherProcessWrites) {
+    makeSound("live.mdb");
+    const std::string file = path("live.mdb");
+    EngineChild writer([file] {
+        auto& ws = engine::DBEngine::instance().Workspaces(0);
+        auto db = ws.OpenDatabase(file);
+        ws.BeginTrans();
+        db->Execute("DELETE *FROM T");
+        new engine::DatabasePtr(db);
+    });
+    ASSERT_EQ(writer.error(), 0);
+    auto held = ws().OpenDatabase(file); // held here too
+    fs::create_directory(path("backup"));
+    engine::DBEngine::instance().backupFile(file, path("backup/live.mdb"));
+    writer.release();
+    auto copy = ws().OpenDatabase(path("backup/live.mdb"));
+    EXPECT_EQ(copy->OpenRecordset("T")->RecordCount(), 3000);
+
+    auto& engine = engine::DBEngine::instance();
+    EXPECT_EQ(errorOf([&] { engine.backupFile(path("missing.mdb"), path("backup/x.mdb")); }),
+              runtime::err::FileNotFound);
+    EXPECT_EQ(errorOf([&] { engine.backupFile(file, path("no folder/x.mdb")); }),
+              runtime::err::PathNotFound);
+    writeBytes(path("text.mdb"), std::string(8192, 'x'));
+    EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), path("backup/text.mdb")); }),
+              err::UnrecognizedFormat);
+    EXPECT_FALSE(fs::exists(path("backup/text.mdb")));
+}
+
+} // namespace

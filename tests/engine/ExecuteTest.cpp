@@ -1,0 +1,146 @@
+// Database.Execute: the Jet forms the system writes, IN 'path', conversions, atomicity.
+
+#include "EngineFixture.h"
+
+using namespace enginetest;
+using engine::Variant;
+namespace err = engine::err;
+
+namespace {
+
+// The same statements run outside and inside a workspace transaction (which takes another
+// way to the IN target), so both ways are held to the same rules.
+class Execute : public EngineTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        // Last year's file: the source tables, with a name holding an apostrophe.
+        source = create("last year's.mdb");
+        makeTable(source, "CGTSaleCost",
+                  {{"Sale costs Details", engine::dbText, 50},
+                   {"Cost", engine::dbDouble},
+                   {"CGTAsset Number", engine::dbDouble},
+                   {"DCLNO", engine::dbDouble}});
+        makeTable(source, "Qolb2017",
+                  {{"DCLNO", engine::dbDouble}, {"MPERSDECEASED", engine::dbInteger}});
+        // This year's file has tables of the same names, holding other rows.
+        target = create("this year.mdb");
+        makeTable(target, "CGTSaleCost",
+                  {{"Sale costs Details", engine::dbText, 8},
+                   {"Cost", engine::dbDouble},
+                   {"CGTAsset Number", engine::dbDouble},
+                   {"DCLNO", engine::dbDouble}});
+        makeTable(target, "Qolb2017",
+                  {{"DCLNO", engine::dbDouble}, {"MPERSDECEASED", engine::dbInteger}});
+        makeTable(target, "Kinds",
+                  {{"Code", engine::dbText, 10},
+                   {"Started", engine::dbDate},
+                   {"Flag", engine::dbBoolean},
+                   {"N", engine::dbInteger}});
+        addRow(target, "Qolb2017", {{"DCLNO", Variant(17.0)}, {"MPERSDECEASED", Variant(1.0)}});
+        addRow(source, "Qolb2017", {{"DCLNO", Variant(17.0)}, {"MPERSDECEASED", Variant(0.0)}});
+        for (double asset : {3.0, 1.0, 2.0})
+            addRow(source, "CGTSaleCost",
+                   {{"Sale costs Details", Variant("cost " + std::to_string(int(asset)))},
+                    {"Cost", Variant(asset * 10)},
+                    {"CGTAsset Number", Variant(asset)},
+                    {"DCLNO", Variant(17.0)}});
+        if (GetParam()) ws().BeginTrans();
+    }
+    void TearDown() override {
+        if (ws().inTransaction()) ws().CommitTrans();
+    }
+    std::string copyStatement(const std::string& targetPath, const std::string& tail = "") {
+        return "INSERT INTO CGTSaleCost([Sale costs Details], Cost, [CGTAsset Number], DCLNO) IN "
+               "'" +
+               targetPath +
+               "' SELECT [Sale costs Details], Cost, [CGTAsset Number], CGTSaleCost.DCLNO From "
+               "CGTSaleCost LEFT JOIN Qolb2017 ON CGTSaleCost.DCLNO = Qolb2017.DCLNO WHERE "
+               "Qolb2017.MPERSDECEASED = 0 AND CGTSaleCost.dclno =17 " +
+               tail;
+    }
+    engine::DatabasePtr source, target;
+};
+
+TEST_P(Execute, InsertInPathWritesTheTargetFileInOrderBy) {
+    // Unqualified names resolve in last year's file although this year's has the same tables
+    // (there client 17 is marked deceased and would select nothing).
+    source->Execute(copyStatement(path("this year.mdb"), "ORDER BY [CGTAsset Number];"));
+    EXPECT_EQ(source->RecordsAffected(), 3);
+    EXPECT_EQ(column(target, "CGTSaleCost", "CGTAsset Number"),
+              (std::vector<Variant>{Variant(1.0), Variant(2.0), Variant(3.0)}));
+    EXPECT_EQ(column(source, "CGTSaleCost", "Cost").size(), 3u);
+}
+
+TEST_P(Execute, InsertInPathIntoTheSameFileAndIntoAFileWithAnApostrophe) {
+    makeTable(target, "Copy", {{"V", engine::dbDouble}});
+    target->Execute("INSERT INTO Copy (V) IN '" + path("this year.mdb") +
+                    "' SELECT DCLNO FROM Qolb2017");
+    EXPECT_EQ(column(target, "Copy", "V"), std::vector<Variant>{Variant(17.0)});
+    target->Execute("INSERT INTO Qolb2017 (DCLNO, MPERSDECEASED) IN '" + path("last year's.mdb") +
+                    "' SELECT 99, 0 FROM Qolb2017");
+    EXPECT_EQ(column(source, "Qolb2017", "DCLNO"),
+              (std::vector<Variant>{Variant(17.0), Variant(99.0)}));
+}
+
+TEST_P(Execute, AMissingTargetFileIsReportedAndNotCreated) {
+    const std::string missing = path("nowhere.mdb");
+    EXPECT_EQ(errorOf([&] { source->Execute(copyStatement(missing)); }), err::FileNotFound);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(errorOf([&] { source->Execute(copyStatement(path("no folder/x.mdb"))); }),
+              err::InvalidPath);
+}
+
+TEST_P(Execute, ValuesAreConvertedToTheTargetFieldsType) {
+    target->Execute(
+        "INSERT INTO Kinds (Code, Started, Flag, N) SELECT 0, '', 1, 2.5 FROM Qolb2017");
+    target->Execute("INSERT INTO Kinds (Code, Started, Flag, N) IN '" + path("this year.mdb") +
+                    "' SELECT MPERSDECEASED, '42795', DCLNO, DCLNO FROM Qolb2017");
+    auto rs = target->OpenRecordset("Kinds", engine::dbOpenTable);
+    EXPECT_EQ(rs->Fields("Code").Value(), Variant("0"));
+    EXPECT_TRUE(rs->Fields("Started").Value().isNull());
+    EXPECT_EQ(rs->Fields("Flag").Value(), Variant(true));
+    EXPECT_EQ(rs->Fields("N").Value(), Variant(std::int16_t{2}));
+    rs->MoveNext();
+    EXPECT_EQ(rs->Fields("Code").Value(), Variant("1"));
+    EXPECT_EQ(rs->Fields("Started").Value(), Variant::date(42795));
+    EXPECT_EQ(rs->Fields("N").Value(), Variant(std::int16_t{17}));
+}
+
+TEST_P(Execute, AStatementAppliesWholeOrRaisesItsError) {
+    // "cost 1" .. "cost 3" fit the 8 characters of this year's field; a longer one does not.
+    source->Execute("UPDATE CGTSaleCost SET CGTSaleCost.[Sale costs Details] = 'a longer text' "
+                    "WHERE [CGTAsset Number] = 2");
+    EXPECT_EQ(errorOf([&] { source->Execute(copyStatement(path("this year.mdb"))); }),
+              err::FieldTooSmall);
+    EXPECT_TRUE(column(target, "CGTSaleCost", "Cost").empty());
+    EXPECT_EQ(errorOf([&] { target->Execute("UPDATE Kinds SET N = 1"); }), 0);
+    addRow(target, "Kinds", {{"N", Variant(1.0)}});
+    addRow(target, "Kinds", {{"N", Variant(30000.0)}});
+    EXPECT_EQ(errorOf([&] { target->Execute("UPDATE Kinds SET N = N + 10000"); }),
+              err::NumericOverflow);
+    EXPECT_EQ(column(target, "Kinds", "N"),
+              (std::vector<Variant>{Variant(std::int16_t{1}), Variant(std::int16_t{30000})}));
+}
+
+TEST_P(Execute, TheFormsTheSystemWrites) {
+    makeTable(target, "TRUSTIncExpend",
+              {{"TDCLNO", engine::dbDouble}, {"ItemiseRentalInc", engine::dbInteger}});
+    addRow(target, "TRUSTIncExpend", {{"TDCLNO", Variant(17.0)}});
+    target->Execute("UPDATE TRUSTIncExpend SET TRUSTIncExpend.ItemiseRentalInc = 1 WHERE "
+                    "TRUSTIncExpend.TDCLNO = 17");
+    EXPECT_EQ(column(target, "TRUSTIncExpend", "ItemiseRentalInc"),
+              std::vector<Variant>{Variant(std::int16_t{1})});
+    target->Execute("UPDATE [TRUSTIncExpend]  SET [TDCLNO] =100058 WHERE [TDCLNO] = 17");
+    EXPECT_EQ(target->RecordsAffected(), 1);
+    target->Execute("UPDATE [TRUSTIncExpend]  SET [TDCLNO] =5 WHERE [TDCLNO] = 17");
+    EXPECT_EQ(target->RecordsAffected(), 0);
+    target->Execute("DELETE *FROM [TRUSTIncExpend]");
+    EXPECT_TRUE(column(target, "TRUSTIncExpend", "TDCLNO").empty());
+    EXPECT_EQ(errorOf([&] { target->Execute("SELECT * FROM Kinds"); }), err::InvalidOperation);
+    EXPECT_EQ(errorOf([&] { target->Execute("DELETE *FROM NoSuchTable"); }),
+              err::InputTableNotFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutsideAndInsideTransaction, Execute, ::testing::Bool());
+
+} // namespace

@@ -1,0 +1,218 @@
+#include "QtTestSupport.h"
+#include "engine/Dao.h"
+#include "program/Program.h"
+#include "qt/ChildWindow.h"
+#include "qt/FormView.h"
+#include "qt/FrameWindow.h"
+#include "qt/ProgramWindows.h"
+#include "qt/QtDesktop.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using qtsupport::child;
+using qtsupport::ModalScript;
+
+const char* const kClosingQuestion =
+    "The System Admin program will now Close!\nDo you want to Exit the program?";
+
+// The program as a person starts it, on a fresh program folder of its own.
+class ProgramSmokeTest : public ::testing::Test {
+protected:
+    ~ProgramSmokeTest() override { engine::DBEngine::instance().Workspaces(0).Close(); }
+
+    std::string folderPath() const { return folder.path().toStdString(); }
+    std::string lockPath() const { return folderPath() + "/running.lock"; }
+
+    // Starts the program at 1024 x 768, the size every page must be readable at.
+    void start() {
+        ASSERT_TRUE(program.start());
+        windows.frame().resize(1024, 768);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&windows.frame()));
+    }
+
+    QWidget& frame() const { return windows.frame(); }
+    template <class T = QWidget> T* widget(const char* name) const {
+        return child<T>(frame(), name);
+    }
+
+    // Switches a tab strip as a person does, by clicking the page's tab.
+    void clickTab(const char* strip, int index) {
+        QTabBar* bar = widget<QTabWidget>(strip)->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+        QApplication::processEvents();
+    }
+
+    // The administration window fits its place at 1024 x 768: no scrolling, and every
+    // widget shown at least at the size it needs.
+    void expectReadable(const std::string& where) {
+        QApplication::processEvents();
+        auto* scroll = qobject_cast<QScrollArea*>(windows.admin().widget());
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_FALSE(scroll->verticalScrollBar()->isVisible()) << where;
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << where;
+        for (QWidget* w : windows.admin().view()->findChildren<QWidget*>()) {
+            if (w->objectName().isEmpty() || !w->isVisible()) continue;
+            const QSize need = w->minimumSizeHint();
+            EXPECT_GE(w->width(), need.width()) << where << ": " << w->objectName().toStdString();
+            EXPECT_GE(w->height(), need.height()) << where << ": " << w->objectName().toStdString();
+        }
+        if (const QByteArray dir = qgetenv("QUOLBY_SCREENSHOTS"); !dir.isEmpty())
+            frame().grab().save(
+                QDir(QString::fromLocal8Bit(dir))
+                    .filePath(QString::fromStdString(where) + QStringLiteral(".png")));
+    }
+
+    QTemporaryDir folder;
+    qtui::QtDesktop desk{{folderPath(), lockPath(), "Quolby2018 SysAdmin"}};
+    ModalScript script;
+    program::Program program;
+    qtui::ProgramWindows windows{program};
+};
+
+TEST_F(ProgramSmokeTest, StartsWithItsWindowsAndCaptions) {
+    start();
+    EXPECT_EQ(frame().windowTitle(), "Quolby2018 SysAdmin Ver: 1.04.000");
+    EXPECT_TRUE(windows.admin().isVisible());
+    EXPECT_EQ(windows.admin().windowTitle(), "Database Administration for Quolby 2018 Network");
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the hourglass went with the load
+
+    // The pages, their captions drawn as the platform drew them.
+    auto* tabs = widget<QTabWidget>("SSIndexTab1");
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    const QFontMetrics fm(tabs->tabBar()->font());
+    const char* shown[] = {"Database Location & User Setup", "Restoring after Network Failure",
+                           "Importing Databases"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(fm.size(Qt::TextShowMnemonic, tabs->tabText(i)),
+                  fm.size(Qt::TextSingleLine, QString::fromLatin1(shown[i])))
+            << shown[i];
+    EXPECT_EQ(widget<QTabWidget>("SSIndexTab2")->tabText(0),
+              "Import Individual 2018 Databases to Network");
+    EXPECT_EQ(widget<QLabel>("lblLabels(11)")->text(), "(Qolb2018Lan.Mdb)");
+    EXPECT_EQ(widget<QGroupBox>("Frame11")->title(), "BackUp && Restore Databases");
+    EXPECT_EQ(widget<QPushButton>("cmdOk")->text(), "&OK");
+    // The start filled the boxes from the program folder.
+    EXPECT_EQ(widget<QLineEdit>("txtQolbDB")->text().toStdString(),
+              program.frmSysAdmin().PersDbPath);
+    EXPECT_EQ(widget<QLineEdit>("txtQolbDBVersion")->text(), "3");
+    EXPECT_TRUE(widget<QLineEdit>("txtQolbDB")->isReadOnly());
+    EXPECT_FALSE(widget("Frame1")->isVisible()); // no user is logged on
+
+    expectReadable("page0");
+    clickTab("SSIndexTab1", 1);
+    EXPECT_EQ(program.frmSysAdmin().SSIndexTab1.Tab(), 1);
+    expectReadable("page1");
+    clickTab("SSIndexTab1", 2);
+    expectReadable("page2-standalone");
+    clickTab("SSIndexTab2", 1);
+    // The notice covers the previous-year page until Continue.
+    EXPECT_TRUE(widget("Frame13")->isVisible());
+    EXPECT_FALSE(widget("lstPrevYear")->isVisible());
+    expectReadable("page2-notice");
+    app::frmSysAdmin& admin = program.frmSysAdmin();
+    admin.Frame13.setVisible(false); // what Continue does
+    EXPECT_TRUE(widget("lstPrevYear")->isVisible());
+    EXPECT_TRUE(widget("frmPersImport")->isVisible());
+    EXPECT_FALSE(widget("fraTrustImport")->isVisible());
+    QTest::mouseClick(widget("optWhichDBImport(1)"), Qt::LeftButton);
+    EXPECT_TRUE(admin.optWhichDBImport(1).Value());
+    EXPECT_FALSE(admin.optWhichDBImport(0).Value());
+    admin.fraTrustImport.ZOrder(); // what choosing trusts does
+    EXPECT_TRUE(widget("fraTrustImport")->isVisible());
+    EXPECT_FALSE(widget("frmPersImport")->isVisible());
+    admin.fraProgressBar.setVisible(true);
+    admin.HScroll2.setValue(16384);
+    EXPECT_EQ(widget<QProgressBar>("HScroll2")->value(), 16384);
+    expectReadable("page2-previous-year");
+}
+
+TEST_F(ProgramSmokeTest, AUserNameTypedAndSavedShowsInTheList) {
+    start();
+    auto* update = widget<QPushButton>("cmdUpdate");
+    EXPECT_FALSE(update->isEnabled());
+    QTest::mouseClick(widget("cmdAddNew"), Qt::LeftButton);
+    EXPECT_TRUE(update->isEnabled()); // the handler's change reached the widget
+    auto* name = widget<QLineEdit>("txtUserName");
+    EXPECT_TRUE(name->hasFocus());
+    QTest::keyClicks(name, "ANN");
+    EXPECT_EQ(program.frmSysAdmin().txtUserName.Text(), "ANN");
+    QTest::mouseClick(update, Qt::LeftButton);
+    auto* list = widget<QListWidget>("List1");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "ANN");
+    EXPECT_FALSE(update->isEnabled());
+}
+
+TEST_F(ProgramSmokeTest, ClosingAsksAndNoKeepsBothWindows) {
+    start();
+    QSignalSpy ended(&windows.frame(), &qtui::FrameWindow::unloaded);
+    const auto answer = [](QMessageBox::StandardButton button) {
+        return [button](QMessageBox& box) {
+            EXPECT_EQ(box.text(), kClosingQuestion);
+            EXPECT_EQ(box.windowTitle(), "Quolby System Admin");
+            box.button(button)->click();
+        };
+    };
+    // The frame's close box asks the administration window's question.
+    script.expect<QMessageBox>(answer(QMessageBox::No));
+    frame().close();
+    EXPECT_TRUE(frame().isVisible());
+    EXPECT_TRUE(windows.admin().isVisible());
+    EXPECT_TRUE(program.running());
+
+    // So does the administration window's own close box.
+    script.expect<QMessageBox>(answer(QMessageBox::No));
+    windows.admin().close();
+    EXPECT_TRUE(windows.admin().isVisible());
+
+    // The administration window's own OK button: Yes leaves the empty frame.
+    script.expect<QMessageBox>(answer(QMessageBox::Yes));
+    QTest::mouseClick(widget("cmdOk"), Qt::LeftButton);
+    EXPECT_FALSE(windows.admin().isVisible());
+    EXPECT_TRUE(frame().isVisible());
+    EXPECT_EQ(ended.count(), 0);
+
+    // The frame's OK button ends the program without another question.
+    QTest::mouseClick(child(*windows.frame().view(), "cmdOk"), Qt::LeftButton);
+    EXPECT_FALSE(program.running());
+    EXPECT_FALSE(frame().isVisible());
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST_F(ProgramSmokeTest, ASecondCopyShowsItsMessageAndNoWindow) {
+    qtui::QtDesktop first({folderPath(), lockPath(), ""});
+    ASSERT_FALSE(first.anotherCopyRunning());
+    forms::setDesktop(&desk); // this test's program asks the second desktop
+
+    script.expect<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.windowTitle(), "Quolby2018 SysAdmin Currently Loaded!!!!!");
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        EXPECT_TRUE(box.text().startsWith(
+            "Quolby2018 SysAdmin is already running(open) on this computer!\n"));
+        box.button(QMessageBox::Ok)->click();
+    });
+    EXPECT_FALSE(program.start());
+    EXPECT_FALSE(frame().isVisible());
+    EXPECT_FALSE(windows.admin().isVisible());
+}
+
+} // namespace
