@@ -49,17 +49,25 @@ void frmSysAdmin::openClientDatabases() {
 }
 
 void frmSysAdmin::createNetworkDatabases() {
+    // Each step on its own: a structure run that fails on the trust or company file has
+    // still built the individuals file, which must get its header/footer and option rows
+    // now, as no later start gives them.
     StartupFault fault(*this);
-    try {
-        schema::MakeNewDb(PersDbPath, TrustDbPath, CompDbPath);
-        MakeHeadFootRow();
+    auto step = [&](auto&& work) {
+        try {
+            work();
+        } catch (const runtime::Error& e) {
+            fault.report(e);
+        }
+    };
+    step([&] { schema::MakeNewDb(PersDbPath, TrustDbPath, CompDbPath); });
+    step([&] { MakeHeadFootRow(); });
+    step([&] {
         SysDB = defaultWorkspace().OpenDatabase(PersDbPath);
         MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
         addClientOptionRow(*MainRS, 1);
         MainRS->Close();
-    } catch (const runtime::Error& e) {
-        fault.report(e);
-    }
+    });
 }
 
 void frmSysAdmin::repairNetworkDatabases() {

@@ -107,8 +107,13 @@ bool frmSysAdmin::UpdatePensionTotals(runtime::PendingError& failure) {
     engine::RecordsetPtr* handles[] = {&MainRS, &SecondRS, &ThirdRS};
     bool moved = true;
     for (std::size_t i = 0; i < std::size(kPensionTables); ++i) {
-        if (!failure.run([&] { movePensionEntries(*ImportDB, *handles[i], kPensionTables[i]); }))
+        runtime::PendingError tableFailure;
+        if (!tableFailure.run(
+                [&] { movePensionEntries(*ImportDB, *handles[i], kPensionTables[i]); })) {
+            // The first failure is the one reported; later tables still get their turn.
+            if (moved) failure = tableFailure;
             moved = false;
+        }
         closeQuietly(*handles[i]);
     }
     closeQuietly(ImportDB);

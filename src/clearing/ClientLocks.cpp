@@ -9,22 +9,6 @@ namespace {
 
 constexpr const char* kIndex = "UserNameIndex";
 
-// Blanks UserName of every row for which `held(name)` is true.
-template <class Held> void freeRecords(engine::Database& db, std::string_view table, Held held) {
-    auto rs = db.OpenRecordset(table, engine::dbOpenTable);
-    if (rs->RecordCount() > 0) {
-        auto userName = rs->Fields("UserName");
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            std::string name = textOf(userName.Value());
-            if (name.empty() || !held(name)) continue;
-            rs->Edit();
-            userName.setValue(runtime::Variant(""));
-            rs->Update();
-        }
-    }
-    rs->Close();
-}
-
 } // namespace
 
 const std::array<ClientTable, 3>& clientTables() {
@@ -50,7 +34,9 @@ std::optional<std::vector<std::string>> heldRecordRows(engine::Database& db,
     if (!table.secondNameField.empty()) second = rs->Fields(table.secondNameField);
 
     std::vector<std::string> rows;
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+    // Null and empty names sort first: start at the first name that holds a record.
+    rs->Seek(">", {runtime::Variant("")});
+    for (; !rs->NoMatch() && !rs->Eof(); rs->MoveNext()) {
         std::string row = textOf(userName.Value());
         if (row.empty()) continue;
         row += table.gap;
@@ -63,12 +49,25 @@ std::optional<std::vector<std::string>> heldRecordRows(engine::Database& db,
 }
 
 void freeRecordsOf(engine::Database& db, const ClientTable& table, const std::string& user) {
-    freeRecords(db, table.table,
-                [&](const std::string& name) { return runtime::equalsNoCase(name, user); });
+    if (user.empty()) return; // an empty name holds nothing
+    auto rs = db.OpenRecordset(table.table, engine::dbOpenTable);
+    rs->setIndex(kIndex);
+    auto userName = rs->Fields("UserName");
+    // The index compares without regard to case. Each blanked row leaves the run of rows
+    // with that name, so seeking again finds the next one until none is left; no row is
+    // passed over however the order shifts under the cursor.
+    for (rs->Seek("=", {runtime::Variant(user)}); !rs->NoMatch();
+         rs->Seek("=", {runtime::Variant(user)})) {
+        rs->Edit();
+        userName.setValue(runtime::Variant(""));
+        rs->Update();
+    }
+    rs->Close();
 }
 
 void freeAllRecords(engine::Database& db, const ClientTable& table) {
-    freeRecords(db, table.table, [](const std::string&) { return true; });
+    // One statement; a Null name stays Null. The table name is one of ours, no input.
+    db.Execute("UPDATE " + std::string(table.table) + " SET UserName = '' WHERE UserName <> ''");
 }
 
 } // namespace clearing

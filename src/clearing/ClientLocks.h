@@ -30,10 +30,10 @@ const std::array<ClientTable, 3>& clientTables();
 std::optional<std::vector<std::string>> heldRecordRows(engine::Database& db,
                                                        const ClientTable& table);
 
-// Frees every record `user` holds (names compared without regard to case). The walk goes
-// in stored order, which blanking a name does not change, so every row is seen once.
+// Frees every record `user` holds (names compared without regard to case); only the
+// rows of that name are visited, each once.
 void freeRecordsOf(engine::Database& db, const ClientTable& table, const std::string& user);
-// Frees every record.
+// Frees every record; a Null name stays Null.
 void freeAllRecords(engine::Database& db, const ClientTable& table);
 
 } // namespace clearing

@@ -72,17 +72,7 @@ void clearLogOn(engine::Database& sysDb, const std::string& user) {
 }
 
 void clearAllLogOns(engine::Database& sysDb) {
-    auto rs = sysDb.OpenRecordset(kTable, engine::dbOpenTable);
-    if (rs->RecordCount() > 0) {
-        auto loggedOn = rs->Fields("LoggedOn");
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            if (!isTrue(loggedOn.Value())) continue;
-            rs->Edit();
-            loggedOn.setValue(runtime::Variant(false));
-            rs->Update();
-        }
-    }
-    rs->Close();
+    sysDb.Execute("UPDATE UserNames SET LoggedOn = False WHERE LoggedOn <> False");
 }
 
 } // namespace clearing

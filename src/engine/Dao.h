@@ -109,8 +109,9 @@ public:
     FieldPtr Item(int ordinal) const;           // 3265 when out of range
     FieldPtr Item(std::string_view name) const; // 3265 when missing
     bool contains(std::string_view name) const;
-    // On a stored table the field is stored at once, after the existing fields
-    // (3191 when a field of that name exists). Unstored: kept until the table is appended.
+    // On a stored table the field is stored at once, after the existing fields (3191 when
+    // a field of that name exists); rows already there read its default (Null if none).
+    // Unstored: kept until the table is appended.
     void Append(const FieldPtr& field);
     // Deletes the field and its data (3265 when missing; 3280 when an index uses it).
     void Delete(std::string_view name);
@@ -334,7 +335,9 @@ public:
     TableDefList& TableDefs();
     TableDefPtr CreateTableDef(const std::string& name) const;
 
-    // Runs one Jet statement. It applies whole or raises its error (never skips a row).
+    // Runs one Jet statement. It applies whole or raises its error: a row that cannot be
+    // stored is never skipped in silence, whatever `options` says. Values are converted to
+    // their target fields' types (0 into Text stores "0", '' into a number or Date Null).
     void Execute(std::string_view sql, int options = 0);
     long RecordsAffected() const;
 
@@ -355,7 +358,9 @@ private:
 
 // The engine's workspace. Its transaction covers every handle of this program on every
 // file written between BeginTrans and CommitTrans, including rows written through
-// `IN 'path'`; Rollback leaves every file as it was.
+// `IN 'path'`, and files opened and closed meanwhile; Rollback leaves every file as it
+// was. Each file commits on its own: if one cannot commit (3260 locked), the files not
+// yet committed are rolled back and the error is raised.
 class Workspace {
 public:
     // exclusive: no other process may open the file while this handle holds it.
@@ -396,8 +401,10 @@ public:
     bool isHeld(const std::string& path) const;
 
     // A sound copy of a database file even while another process writes to it (SQLite's
-    // online backup). Raises runtime::Error 53 (source missing), 76 (target folder
-    // missing), 70 (cannot write) or 3343 (source not a database).
+    // online backup); the target is replaced whole or not at all. Raises runtime::Error 53
+    // (source missing), 76 (target folder missing), 70 (cannot write, or the target is a
+    // file that this program or another process has open), 61 (disk full), 57 (I/O error)
+    // or 3343 (source not a database).
     void backupFile(const std::string& sourcePath, const std::string& targetPath);
 
 private:

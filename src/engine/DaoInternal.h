@@ -125,12 +125,15 @@ struct Store : std::enable_shared_from_this<Store> {
     std::shared_ptr<const TableInfo> table(std::string_view name);
     const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& tables();
     void invalidateSchema();
+    // Reads one table's description again after a change to it.
+    void reloadTable(const std::string& name);
 
 private:
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
     std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess> tables_;
     bool tablesLoaded_ = false;
     void loadTables();
+    void readTables(const std::string* only);
 };
 
 // Parses ";key=value;..." (keys ignore case). Returns the value of `key`, if present.
@@ -189,7 +192,6 @@ struct Access {
     static TableDefPtr makeTableDef(const std::shared_ptr<DatabaseImpl>& db, const TableInfo& info);
     static RecordsetPtr makeRecordset(std::shared_ptr<CursorImpl> impl);
     static DatabasePtr makeDatabase(std::shared_ptr<DatabaseImpl> impl);
-    static CursorImpl& cursor(const Recordset& rs);
 };
 
 // Recordsets.

@@ -371,7 +371,7 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
     return static_cast<long>(rows.size());
 }
 
-long executeIn(DatabaseImpl& db, Store& source, const TranslatedStatement& st) {
+long executeIn(Store& source, const TranslatedStatement& st) {
     const ResolvedPath r = resolvePath(*st.inPath);
     if (!r.exists) raiseEngine(r.folderExists ? err::FileNotFound : err::InvalidPath, *st.inPath);
     EngineState& state = EngineState::get();
@@ -407,7 +407,6 @@ long executeIn(DatabaseImpl& db, Store& source, const TranslatedStatement& st) {
         changed = runStatement(source, st.render("jet_in", wrap));
     }
     target->touch();
-    (void)db;
     return changed;
 }
 
@@ -427,7 +426,7 @@ void executeJet(DatabaseImpl& db, std::string_view sql) {
     db.writableStore();
     db.recordsAffected = 0;
     if (st->inPath) {
-        db.recordsAffected = executeIn(db, s, *st);
+        db.recordsAffected = executeIn(s, *st);
         return;
     }
     const auto table = s.table(st->targetTable);

@@ -6,6 +6,7 @@
 #include "engine/SqliteValues.h"
 
 #include <cmath>
+#include <functional>
 #include <sqlite3.h>
 
 namespace engine {
@@ -657,10 +658,6 @@ namespace detail {
 
 RecordsetPtr Access::makeRecordset(std::shared_ptr<CursorImpl> impl) {
     return RecordsetPtr(new Recordset(std::move(impl)));
-}
-
-CursorImpl& Access::cursor(const Recordset& rs) {
-    return *rs.impl_;
 }
 
 void closeCursor(CursorImpl& c) {

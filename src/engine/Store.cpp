@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <pthread.h>
+#include <set>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -309,15 +310,39 @@ void Store::invalidateSchema() {
 }
 
 void Store::loadTables() {
+    tables_.clear();
+    readTables(nullptr);
+    tablesLoaded_ = true;
+}
+
+void Store::reloadTable(const std::string& name) {
+    if (!tablesLoaded_) return;
+    if (const auto it = tables_.find(name); it != tables_.end()) tables_.erase(it);
+    readTables(&name);
+}
+
+// Reads the description of every table, or of one.
+void Store::readTables(const std::string* only) {
+    const std::string filter = only ? " AND tbl = ?1" : "";
     std::map<std::string, std::shared_ptr<TableInfo>, NoCaseLess> work;
+    // Descriptions of tables that are no longer in the file are passed over.
+    std::set<std::string, NoCaseLess> present;
     {
-        StmtUse s(prepare("SELECT f.tbl, f.name, f.type, f.size, f.attributes, f.required, "
-                          "f.allow_zero_length, f.default_value FROM __jet_fields f "
-                          "JOIN sqlite_master m ON m.type = 'table' AND m.name = f.tbl "
-                          "ORDER BY f.tbl, f.ord"));
+        StmtUse s(prepare("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            present.insert(storedColumn(s, 0).rawString());
+        if (rc != SQLITE_DONE) raise(rc);
+    }
+    {
+        StmtUse s(prepare("SELECT tbl, name, type, size, attributes, required, "
+                          "allow_zero_length, default_value FROM __jet_fields WHERE 1" +
+                          filter + " ORDER BY tbl, ord"));
+        if (only) bindVariant(s, 1, Variant(*only));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             const std::string tbl = storedColumn(s, 0).rawString();
+            if (!present.count(tbl)) continue;
             auto& info = work[tbl];
             if (!info) {
                 info = std::make_shared<TableInfo>();
@@ -334,9 +359,7 @@ void Store::loadTables() {
             if (def.isString()) f.defaultExpr = def.rawString();
             if (!f.defaultExpr.empty()) {
                 try {
-                    FieldInfo plain = f;
-                    plain.required = false;
-                    f.defaultValue = toFieldValue(evaluateDefault(f.defaultExpr), plain, tbl);
+                    f.defaultValue = toFieldValue(evaluateDefault(f.defaultExpr), f, tbl, true);
                 } catch (const runtime::Error&) {
                     f.defaultValue = Variant();
                 }
@@ -347,7 +370,9 @@ void Store::loadTables() {
     }
     {
         StmtUse s(prepare("SELECT tbl, name, sql_name, is_primary, is_unique FROM __jet_indexes "
-                          "ORDER BY tbl, ord"));
+                          "WHERE 1" +
+                          filter + " ORDER BY tbl, ord"));
+        if (only) bindVariant(s, 1, Variant(*only));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             const auto it = work.find(storedColumn(s, 0).rawString());
@@ -362,7 +387,9 @@ void Store::loadTables() {
         if (rc != SQLITE_DONE) raise(rc);
     }
     {
-        StmtUse s(prepare("SELECT tbl, idx, field FROM __jet_index_fields ORDER BY tbl, idx, pos"));
+        StmtUse s(prepare("SELECT tbl, idx, field FROM __jet_index_fields WHERE 1" + filter +
+                          " ORDER BY tbl, idx, pos"));
+        if (only) bindVariant(s, 1, Variant(*only));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             const auto it = work.find(storedColumn(s, 0).rawString());
@@ -373,12 +400,10 @@ void Store::loadTables() {
         }
         if (rc != SQLITE_DONE) raise(rc);
     }
-    tables_.clear();
     for (auto& [name, info] : work) {
         info->rebuildLookup();
-        tables_.emplace(name, info);
+        tables_[name] = info;
     }
-    tablesLoaded_ = true;
 }
 
 EngineState& EngineState::get() {

@@ -347,8 +347,8 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
     if (rc != SQLITE_DONE) s.raise(rc);
 }
 
-// Runs a structure change as one step: all of it is stored, or none.
-template <typename Fn> void structureChange(Store& s, Fn&& change) {
+// Runs a structure change of one table as one step: all of it is stored, or none.
+template <typename Fn> void structureChange(Store& s, const std::string& table, Fn&& change) {
     s.beforeWrite();
     s.clearStatements();
     s.exec("SAVEPOINT jet_structure");
@@ -363,27 +363,57 @@ template <typename Fn> void structureChange(Store& s, Fn&& change) {
         s.touch();
         throw;
     }
-    s.invalidateSchema();
-    s.clearStatements();
+    s.reloadTable(table);
     s.touch();
+}
+
+bool isEmpty(Store& s, const std::string& table) {
+    StmtUse q(s.prepare("SELECT 1 FROM " + quoteIdent(table) + " LIMIT 1"));
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) s.raise(rc);
+    return rc == SQLITE_DONE;
+}
+
+void createIndexSql(Store& s, const std::string& table, const IndexInfo& ix) {
+    std::string columns;
+    for (const std::string& f : ix.fields)
+        columns += (columns.empty() ? "" : ", ") + quoteIdent(f);
+    s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix.sqlName));
+    s.exec(std::string("CREATE ") + (ix.unique || ix.primary ? "UNIQUE " : "") + "INDEX " +
+           quoteIdent(ix.sqlName) + " ON " + quoteIdent(table) + " (" + columns + ")");
+}
+
+// An empty table is made anew with its new columns: SQLite's ALTER TABLE reads the whole
+// file's structure again on every column, which makes building a wide table slow.
+void rebuildEmpty(Store& s, const TableInfo& info, const std::vector<FieldInfo>& fields) {
+    s.exec("DROP TABLE " + quoteIdent(info.name));
+    std::string sql = "CREATE TABLE " + quoteIdent(info.name) + " (";
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        sql += (i ? ", " : "") + columnDeclaration(fields[i], info.name);
+    s.exec(sql + ")");
+    for (const FieldInfo& f : fields)
+        if (f.attributes & dbAutoIncrField) createAutoNumber(s, info.name, f.name);
+    for (const IndexInfo& ix : info.indexes)
+        createIndexSql(s, info.name, ix);
 }
 
 void createIndexIn(Store& s, const std::string& table, const std::vector<FieldInfo>& fields,
                    const Index& index, int ord) {
     checkName(index.Name());
     const std::string sqlName = table + "." + index.Name();
-    std::string columns;
     for (int i = 0; i < index.Fields().Count(); ++i) {
-        const std::string& name = index.Fields().Item(i)->Name();
-        const FieldInfo* found = nullptr;
+        bool found = false;
         for (const FieldInfo& f : fields)
-            if (equalsNoCase(f.name, name)) found = &f;
+            found = found || equalsNoCase(f.name, index.Fields().Item(i)->Name());
         if (!found) raiseEngine(err::ItemNotFound);
-        columns += (columns.empty() ? "" : ", ") + quoteIdent(found->name);
     }
-    s.exec("DROP INDEX IF EXISTS " + quoteIdent(sqlName));
-    s.exec(std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " +
-           quoteIdent(sqlName) + " ON " + quoteIdent(table) + " (" + columns + ")");
+    IndexInfo info;
+    info.sqlName = sqlName;
+    info.unique = index.Unique();
+    for (int i = 0; i < index.Fields().Count(); ++i)
+        for (const FieldInfo& f : fields)
+            if (equalsNoCase(f.name, index.Fields().Item(i)->Name())) info.fields.push_back(f.name);
+    createIndexSql(s, table, info);
     StmtUse ins(s.prepare("INSERT INTO __jet_indexes (tbl, name, ord, sql_name, is_primary, "
                           "is_unique) VALUES (?,?,?,?,?,?)"));
     bindVariant(ins, 1, Variant(table));
@@ -431,7 +461,7 @@ void Access::createTable(DatabaseImpl& db, TableDef& td) {
     for (int i = 0; i < td.Fields().Count(); ++i)
         fields.push_back(infoOf(*td.Fields().Item(i), name));
 
-    structureChange(s, [&] {
+    structureChange(s, name, [&] {
         std::string sql = "CREATE TABLE " + quoteIdent(name) + " (";
         for (std::size_t i = 0; i < fields.size(); ++i)
             sql += (i ? ", " : "") + columnDeclaration(fields[i], name);
@@ -457,14 +487,20 @@ void addField(DatabaseImpl& db, const std::string& table, Field& field) {
     if (!info) raiseEngine(err::ObjectNotFound, table);
     if (info->ordinalOf(field.Name()) >= 0) raiseEngine(err::FieldDefinedTwice);
     const FieldInfo f = infoOf(field, info->name);
-    structureChange(s, [&] {
-        s.exec("ALTER TABLE " + quoteIdent(info->name) + " ADD COLUMN " +
-               columnDeclaration(f, info->name));
+    structureChange(s, info->name, [&] {
+        if (isEmpty(s, info->name)) {
+            std::vector<FieldInfo> fields = info->fields;
+            fields.push_back(f);
+            rebuildEmpty(s, *info, fields);
+        } else {
+            s.exec("ALTER TABLE " + quoteIdent(info->name) + " ADD COLUMN " +
+                   columnDeclaration(f, info->name));
+            if (f.attributes & dbAutoIncrField) createAutoNumber(s, info->name, f.name);
+        }
         insertFieldRow(s, info->name, f,
                        nextOrdinal(s,
                                    "SELECT ifnull(max(ord), 0) + 1 FROM __jet_fields WHERE tbl = ?",
                                    info->name));
-        if (f.attributes & dbAutoIncrField) createAutoNumber(s, info->name, f.name);
     });
 }
 
@@ -478,9 +514,15 @@ void dropField(DatabaseImpl& db, const std::string& table, std::string_view fiel
     for (const IndexInfo& ix : info->indexes)
         for (const std::string& k : ix.fields)
             if (equalsNoCase(k, f.name)) raiseEngine(err::FieldInIndex);
-    structureChange(s, [&] {
-        s.exec("DROP TRIGGER IF EXISTS " + autoNumberTrigger(info->name, f.name));
-        s.exec("ALTER TABLE " + quoteIdent(info->name) + " DROP COLUMN " + quoteIdent(f.name));
+    structureChange(s, info->name, [&] {
+        if (isEmpty(s, info->name)) {
+            std::vector<FieldInfo> fields = info->fields;
+            fields.erase(fields.begin() + ord);
+            rebuildEmpty(s, *info, fields);
+        } else {
+            s.exec("DROP TRIGGER IF EXISTS " + autoNumberTrigger(info->name, f.name));
+            s.exec("ALTER TABLE " + quoteIdent(info->name) + " DROP COLUMN " + quoteIdent(f.name));
+        }
         StmtUse del(s.prepare("DELETE FROM __jet_fields WHERE tbl = ? AND name = ?"));
         bindVariant(del, 1, Variant(info->name));
         bindVariant(del, 2, Variant(f.name));
@@ -494,7 +536,7 @@ void addIndex(DatabaseImpl& db, const std::string& table, Index& index) {
     const auto info = s.table(table);
     if (!info) raiseEngine(err::ObjectNotFound, table);
     if (info->index(index.Name())) raiseEngine(err::IndexAlreadyExists);
-    structureChange(s, [&] {
+    structureChange(s, info->name, [&] {
         createIndexIn(s, info->name, info->fields, index,
                       nextOrdinal(s,
                                   "SELECT ifnull(max(ord), 0) + 1 FROM __jet_indexes WHERE tbl = ?",
@@ -508,7 +550,7 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
     if (!info) raiseEngine(err::ObjectNotFound, table);
     const IndexInfo* ix = info->index(index);
     if (!ix) raiseEngine(err::ItemNotFound);
-    structureChange(s, [&] {
+    structureChange(s, info->name, [&] {
         s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix->sqlName));
         for (const char* sql : {"DELETE FROM __jet_indexes WHERE tbl = ? AND name = ?",
                                 "DELETE FROM __jet_index_fields WHERE tbl = ? AND idx = ?"}) {

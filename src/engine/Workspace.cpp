@@ -347,6 +347,17 @@ void DBEngine::backupFile(const std::string& sourcePath, const std::string& targ
     if (!src.exists) throw runtime::Error(runtime::err::FileNotFound);
     const detail::ResolvedPath dst = detail::resolvePath(targetPath);
     if (!dst.folderExists) throw runtime::Error(runtime::err::PathNotFound);
+    // A file in use, here or elsewhere, is not replaced under its users.
+    std::shared_ptr<FileLock> targetLock;
+    if (dst.exists) {
+        if (EngineState::get().findStore(dst.path))
+            throw runtime::Error(runtime::err::PermissionDenied);
+        try {
+            targetLock = FileLock::acquire(dst.path, true);
+        } catch (const runtime::Error&) {
+            throw runtime::Error(runtime::err::PermissionDenied);
+        }
+    }
 
     // Written beside the target and renamed over it, so a failed copy never leaves half
     // a file under the target's name.

@@ -1,8 +1,11 @@
 #include "StartupFixture.h"
+#include "engine/EngineErrors.h"
+#include "engine/OtherProcess.h"
 #include "runtime/VariantOps.h"
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace apptest {
 namespace {
@@ -17,9 +20,18 @@ std::string networkMessage() {
 
 TEST_F(StartupTest, AnUnreachableNetworkFileFromThePathFileEndsTheLoadWithTheNetworkMessage) {
     support::TempFolder elsewhere;
-    // A missing file in a folder that exists (3024) and a folder that is gone (3044).
-    for (const std::string& dir : {elsewhere.path(), elsewhere.path() + "/gone"}) {
-        SCOPED_TRACE(dir);
+    // A missing file in a folder that exists (3024), a folder that is gone (3044), and
+    // every other number by which the probe knows an unreachable file.
+    const struct {
+        std::string dir;
+        int fault;
+    } cases[] = {{elsewhere.path(), 0},    {elsewhere.path() + "/gone", 0},
+                 {elsewhere.path(), 3001}, {elsewhere.path(), 3011},
+                 {elsewhere.path(), 3043}, {elsewhere.path(), 3059}};
+    for (const auto& [dir, fault] : cases) {
+        SCOPED_TRACE(dir + " " + std::to_string(fault));
+        std::optional<engine::ScopedOpenFault> unreachable;
+        if (fault) unreachable.emplace(dir + "/Qolb2018LAN.mdb", fault);
         folder.write("\\DBMPath.Txt",
                      pathLine({dir + "/Qolb2018LAN.mdb", dir + "/QolbTrust2018Lan.Mdb",
                                dir + "/QolbCompany2018Lan.Mdb"}));
@@ -42,15 +54,32 @@ TEST_F(StartupTest, AnUnreachableNetworkFileFromThePathFileEndsTheLoadWithTheNet
     }
 }
 
+TEST_F(StartupTest, AnEmptyClientPathFileKeepsTheProbeSilentAndAsksForTheLocationLater) {
+    folder.write("\\DBMPath.Txt", "");
+    // By the time the question comes, the start has built the files in the program folder.
+    desk.expectOpenDialog(persDb());
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+
+    EXPECT_FALSE(win.NetworkProblem);
+    EXPECT_TRUE(hasTable(persDb(), "Qolb2018"));
+    EXPECT_EQ(win.txtQolbDBVersion.Text(), "3");
+    EXPECT_EQ(clientPathFile(), pathLine({persDb(), trustDb(), compDb()}));
+}
+
 TEST_F(StartupTest, AMissingTrustFileIsBuiltAndTheIndividualsFileGetsASecondOptionRow) {
     prepareCompleteFiles();
     fs::remove(trustDb());
+    // A header/footer row of Nulls is a row all the same.
+    execute(persDb(), "DELETE * FROM [HeadFoot]");
+    addRow(persDb(), "HeadFoot", {{"HEADERV0", Variant::null()}});
 
     app::frmSysAdmin& win = start();
     closeAll();
 
     EXPECT_TRUE(hasTable(trustDb(), "TRUSTDetails"));
     EXPECT_EQ(rowCount(persDb(), "HeadFoot"), 1);
+    EXPECT_EQ(firstValue(persDb(), "HeadFoot", "HEADERV0"), Variant::null());
     const auto versions = column(persDb(), "DefInvOpt", "UpDateDB");
     ASSERT_EQ(versions.size(), 2u);
     EXPECT_EQ(runtime::CInt(versions[0]), 3);
@@ -77,6 +106,77 @@ TEST_F(StartupTest, ADamagedIndividualsFileIsRepairedSilently) {
     for (const auto& entry : fs::directory_iterator(folder.path()))
         keptCopy |= entry.path().filename().string().rfind("Qolb2018LAN.mdb.damaged-", 0) == 0;
     EXPECT_TRUE(keptCopy);
+}
+
+TEST_F(StartupTest, ADamagedTrustFileIsRepairedWithTheOtherTwoOnceOurHandlesAreClosed) {
+    prepareCompleteFiles();
+    addRow(trustDb(), "TRUSTDetails", {{"TDCLNO", 5.0}});
+    closeAll();
+    {
+        std::ofstream damage(trustDb(), std::ios::binary | std::ios::app);
+        damage << "torn write";
+    }
+
+    start(); // the individuals file is open in the window when the trust file fails
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    closeAll();
+
+    EXPECT_EQ(column(trustDb(), "TRUSTDetails", "TDCLNO"), std::vector<Variant>{Variant(5.0)});
+    for (const char* name : {"Qolb2018LAN.mdb", "QolbTrust2018Lan.Mdb", "QolbCompany2018Lan.Mdb"}) {
+        bool keptCopy = false;
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            keptCopy |=
+                entry.path().filename().string().rfind(name + std::string(".damaged-"), 0) == 0;
+        EXPECT_TRUE(keptCopy) << name << " was not repaired";
+    }
+}
+
+TEST_F(StartupTest, ADamagedFileHeldByAnotherWorkstationIsLeftAloneAndNamed) {
+    prepareCompleteFiles();
+    {
+        std::ofstream damage(persDb(), std::ios::binary | std::ios::app);
+        damage << "torn write";
+    }
+    const std::string damaged = fileBytes(persDb());
+    OtherProcess workstation(persDb(), false);
+    ASSERT_TRUE(workstation.acquired());
+
+    desk.expectMessage(std::string("The database file") + kCrLf + persDb() + kCrLf +
+                           "could not be repaired." + kCrLf + kCrLf +
+                           "Error 3045: " + engine::engineErrorMessage(3045, persDb()),
+                       forms::vbExclamation, "Database Repair Failed!", forms::vbOK);
+    desk.expectMessage("Error 3343: Unrecognized database format '" + persDb() + "'.",
+                       forms::vbCritical, "", forms::vbOK);
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+
+    EXPECT_TRUE(fileBytes(persDb()) == damaged);
+    EXPECT_EQ(win.txtQolbDB.Text(), persDb());
+    EXPECT_EQ(win.ImportKind, "PI");
+}
+
+TEST_F(StartupTest, AStructureRunThatFailsOnOneFileStillGivesTheNewIndividualsFileItsRows) {
+    // First start, but the program folder holds a company file that is no database.
+    folder.write("\\QolbCompany2018Lan.Mdb", "not a database");
+    const std::string foreign = "Error 3343: Unrecognized database format '" + compDb() + "'.";
+
+    desk.expectMessage(foreign, forms::vbCritical, "", forms::vbOK); // building the files
+    desk.expectMessage(std::string("The database file") + kCrLf + compDb() + kCrLf +
+                           "could not be repaired." + kCrLf + kCrLf + foreign,
+                       forms::vbExclamation, "Database Repair Failed!", forms::vbOK);
+    desk.expectMessage(foreign, forms::vbCritical, "", forms::vbOK); // the upgrade
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    closeAll();
+
+    EXPECT_TRUE(hasTable(trustDb(), "TRUSTDetails"));
+    EXPECT_EQ(rowCount(persDb(), "HeadFoot"), 1);
+    ASSERT_EQ(rowCount(persDb(), "DefInvOpt"), 1);
+    // The upgrade could not finish, so the version stays for the next start to try again.
+    EXPECT_EQ(runtime::CInt(firstValue(persDb(), "DefInvOpt", "UpDateDB")), 1);
+    EXPECT_EQ(folder.read("\\QolbCompany2018Lan.Mdb"), "not a database");
+    EXPECT_EQ(win.txtUserMainDB.Text(), sysDb());
+    EXPECT_EQ(win.ImportKind, "PI");
 }
 
 TEST_F(StartupTest, AnIndividualsFileThatIsNoDatabaseIsLeftAloneAndNamed) {

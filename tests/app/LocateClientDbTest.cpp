@@ -1,4 +1,5 @@
 #include "StartupFixture.h"
+#include "engine/OtherProcess.h"
 #include "runtime/VariantOps.h"
 
 #include <filesystem>
@@ -116,6 +117,24 @@ TEST_F(ClientLocationTest, ACancelAfterTheNotFoundQuestionUnloadsTheWindow) {
     EXPECT_FALSE(win.isLoaded());
 }
 
+TEST_F(StartupTest, AnIndividualsFileHeldByAnotherWorkstationIsNeitherAskedForNorRead) {
+    prepareCompleteFiles();
+    OtherProcess workstation(persDb(), false);
+    ASSERT_TRUE(workstation.acquired());
+
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+
+    for (auto* box : {&win.txtQolbDBVersion, &win.txtQolbTrustDBVersion, &win.txtQolbCompDBVersion,
+                      &win.txtQolbDBVersionImport, &win.txtQolbTrustDBVersionImport,
+                      &win.txtQolbCompDBVersionImport})
+        EXPECT_EQ(box->Text(), "") << box->Name();
+    EXPECT_EQ(win.txtQolbDB.Text(), persDb());
+    EXPECT_EQ(win.txtQolbCompDBImport.Text(), compDb());
+    EXPECT_EQ(clientPathFile(), pathLine({persDb(), trustDb(), compDb()}));
+    EXPECT_EQ(win.ImportKind, "PI");
+}
+
 // --- the locate button ---
 
 class LocateButtonTest : public ClientLocationTest {
@@ -208,10 +227,7 @@ TEST_F(LocateButtonTest, AFileThatIsNoDatabaseIsAnIncorrectFile) {
 
 TEST_F(LocateButtonTest, APathWithADoubleQuoteIsRefused) {
     desk.expectOpenDialog(elsewhere.path() + "/say \"hi\"/Qolb2018LAN.mdb");
-    desk.expectMessage(std::string("The path of the chosen file holds a double quote (\"), which "
-                                   "the program cannot record.") +
-                           kCrLf + "Please choose a file whose path has no double quote.",
-                       forms::vbExclamation, "Invalid Path!", forms::vbOK);
+    expectQuotedPathRefused();
     window->click("cmdLocateClientDB");
     EXPECT_TRUE(desk.verify()) << desk.transcript();
     expectNothingChanged();

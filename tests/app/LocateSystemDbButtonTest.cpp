@@ -49,6 +49,17 @@ TEST_F(LocateSystemButtonTest, ACancelledDialogChangesNothing) {
     EXPECT_TRUE(window->cmdAddNew.Enabled());
 }
 
+TEST_F(LocateSystemButtonTest, APathWithADoubleQuoteIsRefused) {
+    desk.expectOpenDialog(elsewhere.path() + "/say \"hi\"/SysAdmin2018.mdb");
+    expectQuotedPathRefused();
+    window->click("cmdLocateSystemDB");
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+
+    EXPECT_EQ(app::SysAdminDbPath, sysDb());
+    EXPECT_EQ(window->txtUserMainDB.Text(), sysDb());
+    EXPECT_EQ(sysPathFile(), pathLine({sysDb()}));
+}
+
 TEST_F(LocateSystemButtonTest, ThePathBoxKeepsThePathButWritesNoFile) {
     window->txtUserMainDB.setText(other);
     EXPECT_EQ(app::SysAdminDbPath, other);

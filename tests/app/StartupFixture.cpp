@@ -133,4 +133,11 @@ void StartupTest::expectClosingQuestion(int answer) {
                        forms::vbYesNo, "Quolby System Admin", answer);
 }
 
+void StartupTest::expectQuotedPathRefused() {
+    desk.expectMessage(std::string("The path of the chosen file holds a double quote (\"), which "
+                                   "the program cannot record.") +
+                           kCrLf + "Please choose a file whose path has no double quote.",
+                       forms::vbExclamation, "Invalid Path!", forms::vbOK);
+}
+
 } // namespace apptest

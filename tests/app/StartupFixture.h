@@ -63,6 +63,8 @@ protected:
     static std::string pathLine(std::initializer_list<std::string> values);
 
     void expectClosingQuestion(int answer);
+    // The refusal of a chosen file whose path holds a double quote.
+    void expectQuotedPathRefused();
 
     support::ProgramFolder folder;
     support::ScriptedDesktop& desk = folder.desktop();

@@ -48,6 +48,7 @@ TEST_F(UpgradeTest, FromVersionOneThePensionEntriesMoveAndEachTableStandsOnItsOw
             {"Employer contrib", 300.0}});
     addRow(persDb(), "PFCC", {{"DCLNO", 2.0}, {"Taxpayer contrib", 0.0}, {"Total contrib", 9.0}});
     addRow(persDb(), "PFCC", {{"DCLNO", 3.0}, {"Taxpayer contrib", -50.0}, {"Total contrib", 9.0}});
+    addRow(persDb(), "PFCC", {{"DCLNO", 4.0}, {"Total contrib", 9.0}});
     // ProvFund4003 stays empty; RACC after it is still brought over.
     addRow(persDb(), "RACC",
            {{"DCLNO", 1.0}, {"Current R/A Fund contributions", "RA"}, {"Taxpayer contrib", 500.0}});
@@ -60,16 +61,38 @@ TEST_F(UpgradeTest, FromVersionOneThePensionEntriesMoveAndEachTableStandsOnItsOw
     EXPECT_EQ(storedVersion(), 3);
     EXPECT_TRUE(emailIsBack());
     EXPECT_EQ(column(persDb(), "PFCC", current),
-              (std::vector<Variant>{Variant("Fund A"), Variant::null(), Variant::null()}));
+              (std::vector<Variant>{Variant("Fund A"), Variant::null(), Variant::null(),
+                                    Variant::null()}));
     EXPECT_EQ(column(persDb(), "PFCC", "Total contrib"),
-              (std::vector<Variant>{Variant(1200.0), Variant(9.0), Variant(9.0)}));
+              (std::vector<Variant>{Variant(1200.0), Variant(9.0), Variant(9.0), Variant(9.0)}));
     EXPECT_EQ(column(persDb(), "PFCC", "Taxpayer contrib"),
-              (std::vector<Variant>{Variant(0.0), Variant(0.0), Variant(-50.0)}));
+              (std::vector<Variant>{Variant(0.0), Variant(0.0), Variant(-50.0), Variant::null()}));
     EXPECT_EQ(column(persDb(), "PFCC", "Employer contrib")[0], Variant(300.0));
     EXPECT_EQ(column(persDb(), "PFCC", older)[0], Variant("Fund A")); // the older column stays
     EXPECT_EQ(column(persDb(), "RACC", "Total R/A Fund contributions"),
               std::vector<Variant>{Variant("RA")});
     EXPECT_EQ(column(persDb(), "RACC", "Total contrib"), std::vector<Variant>{Variant(500.0)});
+}
+
+TEST_F(UpgradeTest, VersionsBelowOneAreUpgradedAsVersionOne) {
+    for (const int version : {0, -1}) {
+        SCOPED_TRACE(version);
+        addRow(persDb(), "PFCC",
+               {{"DCLNO", double(version)},
+                {"Pension fund (current contributions)", "Fund"},
+                {"Taxpayer contrib", 10.0}});
+        setVersion(version);
+        closeAll();
+
+        start();
+        closeAll();
+
+        EXPECT_EQ(storedVersion(), 3);
+        EXPECT_TRUE(emailIsBack());
+        EXPECT_EQ(column(persDb(), "PFCC", "Pension fund (total contributions)").back(),
+                  Variant("Fund"));
+        EXPECT_EQ(column(persDb(), "PFCC", "Total contrib").back(), Variant(10.0));
+    }
 }
 
 TEST_F(UpgradeTest, FromVersionTwoOnlyTheStructureIsRunAgain) {
@@ -78,12 +101,15 @@ TEST_F(UpgradeTest, FromVersionTwoOnlyTheStructureIsRunAgain) {
             {"Pension fund (current contributions)", "Fund A"},
             {"Taxpayer contrib", 1200.0}});
     setVersion(2);
+    // Only the first option row counts, and only it is raised.
+    addRow(persDb(), "DefInvOpt", {{"UpDateDB", std::int16_t(1)}});
     closeAll();
 
     start();
     closeAll();
 
-    EXPECT_EQ(storedVersion(), 3);
+    EXPECT_EQ(column(persDb(), "DefInvOpt", "UpDateDB"),
+              (std::vector<Variant>{Variant(std::int16_t(3)), Variant(std::int16_t(1))}));
     EXPECT_TRUE(emailIsBack());
     EXPECT_EQ(firstValue(persDb(), "PFCC", "Pension fund (total contributions)"), Variant::null());
     EXPECT_EQ(firstValue(persDb(), "PFCC", "Taxpayer contrib"), Variant(1200.0));

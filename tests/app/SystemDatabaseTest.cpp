@@ -1,4 +1,5 @@
 #include "StartupFixture.h"
+#include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
 
 #include <filesystem>
@@ -86,6 +87,27 @@ TEST_F(StartupTest, ASystemDatabaseWithAnotherPasswordIsNamedAndTheStartGoesOn) 
     EXPECT_EQ(win.txtUserMainDB.Text(), sysDb());
     EXPECT_EQ(win.txtQolbDB.Text(), persDb()); // the client phase ran
     EXPECT_EQ(sysPathFile(), pathLine({sysDb()}));
+    EXPECT_EQ(win.ImportKind, "PI");
+}
+
+TEST_F(StartupTest, AFailureAfterTheSystemDatabaseOpenedIsNamedAndTheStartGoesOn) {
+    prepareCompleteFiles();
+    addRow(sysDb(), "UserNames", {{"UserName", "ANNE"}, {"LoggedOn", false}}, kSysPwd);
+    {
+        auto db = openDb(sysDb(), kSysPwd);
+        db->TableDefs().Item("DefInvOpt")->Fields().Delete("UpDateDB");
+        db->Close();
+    }
+    closeAll();
+
+    desk.expectMessage("Error 3265: " + engine::engineErrorMessage(3265, "UpDateDB"),
+                       forms::vbCritical, "", forms::vbOK);
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+
+    EXPECT_EQ(win.List1.items(), std::vector<std::string>{"ANNE"});
+    EXPECT_EQ(win.txtQolbSysAdminDBVersion.Text(), "");
+    EXPECT_EQ(win.txtQolbDB.Text(), persDb());
     EXPECT_EQ(win.ImportKind, "PI");
 }
 

@@ -128,6 +128,8 @@ TEST_F(Damage, BackupCopiesWhatIsCommittedWhileAnotherProcessWrites) {
               runtime::err::FileNotFound);
     EXPECT_EQ(errorOf([&] { engine.backupFile(file, path("no folder/x.mdb")); }),
               runtime::err::PathNotFound);
+    EXPECT_EQ(errorOf([&] { engine.backupFile(path("backup/live.mdb"), file); }),
+              runtime::err::PermissionDenied); // the file is open here: not replaced
     writeBytes(path("text.mdb"), std::string(8192, 'x'));
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), path("backup/text.mdb")); }),
               err::UnrecognizedFormat);

@@ -198,6 +198,25 @@ TEST_F(FieldTypes, DeletingAFieldTakesItsData) {
     EXPECT_TRUE(column(db, "T", "Amount").front().isNull());
 }
 
+TEST_F(FieldTypes, AnEmptyTableKeepsItsIndexesAndOrderWhenItsFieldsChange) {
+    auto td = db->TableDefs().Item("T");
+    auto ix = td->CreateIndex("AmountIndex");
+    ix->Fields().Append(ix->CreateField("Amount"));
+    td->Indexes().Append(ix);
+    td->Fields().Append(td->CreateField("Added", engine::dbText, 3));
+    td->Fields().Delete("Note");
+    auto back = db->TableDefs().Item("T");
+    EXPECT_EQ(back->Fields().Count(), 9);
+    EXPECT_EQ(back->Fields().Item(8)->Name(), "Added");
+    EXPECT_EQ(back->Fields().Item(6)->Name(), "Zero");
+    EXPECT_EQ(back->Indexes().Item("AmountIndex")->Fields().Item(0)->Name(), "Amount");
+    for (double v : {3.0, 1.0, 2.0})
+        addRow(db, "T", {{"Amount", Variant(v)}});
+    EXPECT_EQ(column(db, "T", "Amount", "AmountIndex"),
+              (std::vector<Variant>{Variant(1.0), Variant(2.0), Variant(3.0)}));
+    EXPECT_EQ(errorOf([&] { roundTrip("Added", Variant("abcd")); }), err::FieldTooSmall);
+}
+
 TEST_F(FieldTypes, StructureRefusalsCarryTheirNumbers) {
     auto again = db->CreateTableDef("t");
     again->Fields().Append(again->CreateField("X", engine::dbDouble));
