@@ -1,7 +1,6 @@
 #include "clearing/ClientLocks.h"
 
 #include "clearing/UserNamesTable.h"
-#include "runtime/Strings.h"
 
 namespace clearing {
 

@@ -2,6 +2,7 @@
 
 #include "clearing/ExclusiveDatabases.h"
 #include "engine/Dao.h"
+#include "engine/SnapshotCopy.h"
 #include "runtime/Error.h"
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
@@ -102,7 +103,7 @@ std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
             // The file-operation seam stands for the medium here as in every file copy.
             if (int fault = runtime::FileOpsHooks::copyFault(step.source, step.target))
                 throw Error(fault);
-            engine::DBEngine::instance().backupFile(step.source, step.target);
+            engine::copyDatabaseSnapshot(step.source, step.target);
             verifyCopy(step.target, i + 1 == kBackupSetNames.size());
         } catch (const Error& e) {
             failures.push_back(failure(step, e));

@@ -20,7 +20,7 @@ struct CopyFailure {
 // 71, 70, 68, 57, 61 and 76: failures of the medium that a retry or another medium may cure.
 bool isMediaError(int number);
 
-// Copies each database through the engine's backup, so that a copy is a sound database
+// Copies each database as it stands at one moment, so that a copy is a sound database
 // even while a workstation writes to the source, and opens each copy to check it. A step
 // whose source and target are one file needs no copy. The copy-fault seam of the file
 // operations is consulted before each copy.

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace engine {
+
+// Copies a database file byte for byte at the speed of a plain file copy, while holding a
+// read transaction on it: no writer of any process can change the file during the copy,
+// so the copy is the database as it stood at one moment. The bytes are read through
+// SQLite's own handle of the file (opening and closing another descriptor would drop this
+// process's locks on it). The copy is written beside the target and renamed over it; it is
+// left to the system to write it out to the medium, as a file copy is.
+//
+// Raises runtime::Error 53 (source missing), 76 (target folder missing), 70 (cannot read
+// or write), 61 (medium full), 3260 (a writer held the file past the wait) or 3343 (the
+// source is no database).
+void copyDatabaseSnapshot(const std::string& sourcePath, const std::string& targetPath);
+
+} // namespace engine
