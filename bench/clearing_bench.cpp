@@ -57,7 +57,9 @@ private:
     int pointer_ = 0;
 };
 
-engine::Workspace& ws() { return engine::DBEngine::instance().Workspaces(0); }
+engine::Workspace& ws() {
+    return engine::DBEngine::instance().Workspaces(0);
+}
 
 double timed(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
@@ -118,17 +120,19 @@ void backupBench(const fs::path& dir) {
     const double ours = best(
         3, [&] { fresh(bak); },
         [&] {
-            auto failures =
-                clearing::backupCopies(clearing::backupSteps(pers, (bak / "Qolb2018LAN.Mdb").string()));
+            auto failures = clearing::backupCopies(
+                clearing::backupSteps(pers, (bak / "Qolb2018LAN.Mdb").string()));
             if (!failures.empty()) throw std::runtime_error("backup failed: " + failures[0].text);
         });
     std::string cp = "cp";
     for (const auto& [name, mb] : files)
         cp += " '" + (net / name).string() + "'";
     cp += " '" + plain.string() + "/'";
-    const double plainCp = best(3, [&] { fresh(plain); }, [&] {
-        if (std::system(cp.c_str()) != 0) throw std::runtime_error("cp failed");
-    });
+    const double plainCp = best(
+        3, [&] { fresh(plain); },
+        [&] {
+            if (std::system(cp.c_str()) != 0) throw std::runtime_error("cp failed");
+        });
     const double ratio = ours / plainCp;
     std::printf("backup of 4 files, %.0f MB: backup %.3f s, cp %.3f s, ratio %.2f (limit 1.5) %s\n",
                 double(total) / (1024 * 1024), ours, plainCp, ratio, ratio <= 1.5 ? "ok" : "OVER");

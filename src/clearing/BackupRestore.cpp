@@ -8,10 +8,7 @@
 #include "engine/FileLock.h"
 #include "runtime/Paths.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace clearing {
 
@@ -19,12 +16,6 @@ namespace {
 
 using app::frmSysAdmin;
 
-constexpr std::string_view kProposedName = "Qolb2018LAN.Mdb";
-constexpr std::string_view kFilter = "Access Database (.mdb)|*.mdb";
-constexpr std::string_view kBackupTitle =
-    "Backup File Qolb2018LAN.Mdb to 'Save In:' destination drive/path?";
-constexpr std::string_view kRestoreTitle =
-    "Restore File Qolb2018LAN.Mdb FROM Backup Drive/Path Source?";
 constexpr std::string_view kClip = "\\working.avi";
 
 void setPointer(int pointer) {
@@ -45,28 +36,6 @@ void startBusy(frmSysAdmin& w) {
 void stopBusy(frmSysAdmin& w) {
     w.Animation2.Close();
     w.Animation2.setVisible(false);
-}
-
-// Shows the dialog; a cancel sets DialogCancelled and switches CancelError off again.
-template <class Show> bool runDialog(frmSysAdmin& w, Show showDialog) {
-    try {
-        showDialog();
-        return true;
-    } catch (const runtime::Error& e) {
-        if (e.number() != runtime::err::CancelError) throw;
-        w.CommonDialog1.setCancelError(false);
-        w.DialogCancelled = 1;
-        return false;
-    }
-}
-
-void prepareDialog(frmSysAdmin& w, int flags, std::string_view title) {
-    forms::CommonDialog& dlg = w.CommonDialog1;
-    dlg.setFlags(flags);
-    dlg.setInitDir(dialogStartFolder());
-    dlg.setFileName(std::string(kProposedName));
-    dlg.setDialogTitle(std::string(title));
-    dlg.setFilter(std::string(kFilter));
 }
 
 std::string failureLines(const std::vector<CopyFailure>& failures) {
@@ -121,27 +90,6 @@ void releaseWindowHandles(frmSysAdmin& w) {
 
 } // namespace
 
-std::string dialogStartFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
-}
-
-void ChooseBackupTarget(frmSysAdmin& w) {
-    w.CommonDialog1.setCancelError(true);
-    // Only the folder must exist: a first backup names a file that is not there yet.
-    prepareDialog(w, forms::cdlOFNPathMustExist, kBackupTitle);
-    if (runDialog(w, [&] { w.CommonDialog1.ShowSave(); }))
-        w.BackupTargetFile = w.CommonDialog1.FileName();
-}
-
-void ChooseRestoreSource(frmSysAdmin& w) {
-    w.CommonDialog1.setCancelError(true);
-    prepareDialog(w, forms::cdlOFNFileMustExist, kRestoreTitle);
-    if (runDialog(w, [&] { w.CommonDialog1.ShowOpen(); }))
-        w.RestoreSourceFile = w.CommonDialog1.FileName();
-}
-
 void cmdBackUp_Click(frmSysAdmin& w) {
     ChooseBackupTarget(w);
     startBusy(w);
@@ -153,19 +101,17 @@ void cmdBackUp_Click(frmSysAdmin& w) {
         return;
     }
 
-    std::vector<CopyFailure> failures =
-        backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+    std::vector<CopyFailure> failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
     while (!failures.empty()) {
         setPointer(forms::vbDefault);
         if (!lastMediaFailure(failures)) {
             stopBusy(w);
-            forms::desktop().MsgBox(msg::backupFailed() + failureLines(failures),
-                                    forms::vbCritical, std::string(msg::TitleBackupFailed));
+            forms::desktop().MsgBox(msg::backupFailed() + failureLines(failures), forms::vbCritical,
+                                    std::string(msg::TitleBackupFailed));
             return;
         }
-        w.Ask(withFailures(msg::backupMediaError(), failures), forms::vbOKCancel,
-              std::string(msg::TitleMediaFaulty));
-        if (w.MsgResponse != runtime::Variant(std::int16_t(forms::vbOK))) {
+        if (w.Ask(withFailures(msg::backupMediaError(), failures), forms::vbOKCancel,
+                  std::string(msg::TitleMediaFaulty)) != forms::vbOK) {
             setPointer(forms::vbDefault);
             stopBusy(w);
             return;
@@ -215,7 +161,7 @@ void cmdRestore_Click(frmSysAdmin& w) {
     releaseWindowHandles(w);
     std::vector<std::shared_ptr<engine::FileLock>> holds;
     if (const std::string busy = holdTargets(steps, holds); !busy.empty()) {
-        refuse(msg::databaseInUse(busy, "Nothing has been restored."));
+        refuse(msg::databaseInUse(busy, msg::NothingRestored));
         return;
     }
     const RestoreOutcome outcome = restoreCopies(steps);
@@ -225,10 +171,10 @@ void cmdRestore_Click(frmSysAdmin& w) {
     if (const CopyFailure* media = lastMediaFailure(failures)) {
         setPointer(forms::vbDefault);
         const bool pathError = media->number == runtime::err::PermissionDenied;
-        w.Ask(withFailures(pathError ? msg::restorePathError() : msg::restoreMediaError(),
-                           failures),
-              forms::vbCritical,
-              std::string(pathError ? msg::TitlePathError : msg::TitleMediaFaulty));
+        w.Ask(
+            withFailures(pathError ? msg::restorePathError() : msg::restoreMediaError(), failures),
+            forms::vbCritical,
+            std::string(pathError ? msg::TitlePathError : msg::TitleMediaFaulty));
         forms::desktop().DoEvents();
         setPointer(forms::vbDefault);
         stopBusy(w);

@@ -34,8 +34,8 @@ std::string blankName(bool editing) {
 
 std::string duplicateName(const std::string& name, bool editing) {
     if (editing)
-        return lines({"This User Name Already exits!", "Do you want to continue Editing User Name",
-                      name});
+        return lines(
+            {"This User Name Already exits!", "Do you want to continue Editing User Name", name});
     return lines(
         {"This User Name Already exits!", name, "Do you want to continue Adding New User Name"});
 }
@@ -73,8 +73,8 @@ std::string databaseInUse(const std::string& path, std::string_view consequence)
 
 std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
                               std::string_view consequence) {
-    return lines({"The database " + path + " could not be opened.", errorLine(number, text),
-                  consequence});
+    return lines(
+        {"The database " + path + " could not be opened.", errorLine(number, text), consequence});
 }
 
 std::string backupMediaError() {
@@ -123,12 +123,11 @@ std::string restoreFailed(bool nothingRestored) {
 }
 
 std::string restoreSourceMissing(const std::string& path) {
-    return lines({"The backup file " + path + " is missing.", "Nothing has been restored."});
+    return lines({"The backup file " + path + " is missing.", NothingRestored});
 }
 
 std::string restoreSourceNotDatabase(const std::string& path) {
-    return lines({"The backup file " + path + " is not a Quolby database.",
-                  "Nothing has been restored."});
+    return lines({"The backup file " + path + " is not a Quolby database.", NothingRestored});
 }
 
 std::string failedCopyLine(const std::string& source, const std::string& target, int number,

@@ -35,7 +35,11 @@ std::string databaseInUse(const std::string& path, std::string_view consequence)
 std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
                               std::string_view consequence);
 inline constexpr std::string_view NothingChanged = "Nothing has been changed.";
-inline constexpr std::string_view NotRefreshed = "The page shows what it showed before.";
+inline constexpr std::string_view NothingRestored = "Nothing has been restored.";
+inline constexpr std::string_view UserListNotSaved = "The User Name list has not been saved.";
+inline constexpr std::string_view UserListNotRefreshed =
+    "The User Name list has not been refreshed.";
+inline constexpr std::string_view ListNotRefreshed = "Its list has not been refreshed.";
 
 // --- backup and restore ---
 inline constexpr std::string_view TitleMediaFaulty = "Chosen Media Faulty!";

@@ -6,9 +6,11 @@
 #include "clearing/ExclusiveDatabases.h"
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
+#include "clearing/WindowHandles.h"
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace clearing {
 
@@ -43,6 +45,7 @@ std::array<forms::ListBox*, 3> clientLists(frmSysAdmin& w) {
 // Opens all four or none; a failure is shown, naming the database.
 std::unique_ptr<ClearingFiles> openForClearing(frmSysAdmin& w) {
     auto files = std::make_unique<ClearingFiles>();
+    closeWindowHandles(w);
     try {
         files->sys = openExclusive(app::SysAdminDbPath, kSysDbConnect);
         const auto paths = clientPaths(w);
@@ -56,19 +59,22 @@ std::unique_ptr<ClearingFiles> openForClearing(frmSysAdmin& w) {
     return files;
 }
 
-// Runs the changes as one transaction over the four files; a failure is shown and
-// leaves every file as it was. True when the changes were committed.
-template <class Changes> bool changeAll(frmSysAdmin& w, Changes changes) {
+// Runs the changes as one transaction over the four files. A failure is given back with
+// every file as it was.
+template <class Changes> std::optional<runtime::Error> changeAll(Changes changes) {
     try {
         WorkspaceTransaction transaction;
         changes();
         transaction.commit();
-        return true;
+        return std::nullopt;
     } catch (const runtime::Error& e) {
-        w.Ask(msg::clearingFailed(e.number(), e.text()), forms::vbCritical,
-              std::string(msg::TitleClearing));
-        return false;
+        return e;
     }
+}
+
+void showClearingFailure(frmSysAdmin& w, const runtime::Error& e) {
+    w.Ask(msg::clearingFailed(e.number(), e.text()), forms::vbCritical,
+          std::string(msg::TitleClearing));
 }
 
 void replaceEntries(forms::ListBox& list, const std::vector<std::string>& rows) {
@@ -116,12 +122,14 @@ void cmdClearSelectedUser_Click(frmSysAdmin& w) {
             return;
         }
         const auto& tables = clientTables();
-        const bool changed = changeAll(w, [&] {
+        const auto failure = changeAll([&] {
             clearLogOn(*files->sys, user);
             for (std::size_t i = 0; i < tables.size(); ++i)
                 freeRecordsOf(*files->clients[i], tables[i], user);
         });
-        if (!changed) {
+        if (failure) {
+            files.reset();
+            showClearingFailure(w, *failure);
             w.cmdClearSelectedUser.setEnabled(true);
             return;
         }
@@ -152,12 +160,16 @@ void cmdClearUsers_Click(frmSysAdmin& w) {
         auto files = openForClearing(w);
         if (!files) return;
         const auto& tables = clientTables();
-        const bool changed = changeAll(w, [&] {
+        const auto failure = changeAll([&] {
             clearAllLogOns(*files->sys);
             for (std::size_t i = 0; i < tables.size(); ++i)
                 freeAllRecords(*files->clients[i], tables[i]);
         });
-        if (!changed) return;
+        if (failure) {
+            files.reset();
+            showClearingFailure(w, *failure);
+            return;
+        }
     }
     w.lstUsersLoggedOn.Clear();
     w.UsersLoggedOn = false;
@@ -169,6 +181,7 @@ void cmdClearUsers_Click(frmSysAdmin& w) {
 
 void fillNetworkLists(frmSysAdmin& w) {
     w.lstUsersLoggedOn.Clear();
+    closeWindowHandles(w);
     try {
         auto db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
         const std::vector<UserRow> users = readUserNames(*db);
@@ -178,7 +191,7 @@ void fillNetworkLists(frmSysAdmin& w) {
             w.cmdOk.setEnabled(true);
         }
     } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, "Its list has not been refreshed."), forms::vbCritical,
+        w.Ask(openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
               std::string(msg::TitleUserList));
     }
 
@@ -196,7 +209,7 @@ void fillNetworkLists(frmSysAdmin& w) {
                 w.cmdOk.setEnabled(true);
             }
         } catch (const DatabaseOpenError& e) {
-            w.Ask(openFailureMessage(e, "Its list has not been refreshed."), forms::vbCritical,
+            w.Ask(openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
                   std::string(msg::TitleUserList));
         }
     }

@@ -25,9 +25,9 @@ void showImportBoxes(frmSysAdmin& w) {
 
 void SSIndexTab1_Click(frmSysAdmin& w) {
     if (w.NetworkProblem) {
-        for (forms::CommandButton* b : {&w.cmdBackUp, &w.cmdRestore, &w.cmdClearUsers,
-                                        &w.cmdLocateImportDBs, &w.cmdImportNow,
-                                        &w.cmdContinueImport})
+        for (forms::CommandButton* b :
+             {&w.cmdBackUp, &w.cmdRestore, &w.cmdClearUsers, &w.cmdLocateImportDBs, &w.cmdImportNow,
+              &w.cmdContinueImport})
             b->setEnabled(false);
         return;
     }

@@ -4,6 +4,7 @@
 #include "clearing/ExclusiveDatabases.h"
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
+#include "clearing/WindowHandles.h"
 #include "runtime/Strings.h"
 
 namespace clearing {
@@ -69,10 +70,11 @@ void writeBack(frmSysAdmin& w) {
         names.push_back(w.List1.List(i));
 
     engine::DatabasePtr db;
+    closeWindowHandles(w);
     try {
         db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
     } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, "The User Name list has not been saved."), forms::vbCritical,
+        w.Ask(openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
               std::string(msg::TitleUserList));
         return;
     }
@@ -134,13 +136,14 @@ bool acceptName(frmSysAdmin& w, const std::string& name, bool editing) {
 
 bool fillUserList(frmSysAdmin& w) {
     std::vector<UserRow> rows;
+    closeWindowHandles(w);
     try {
         auto db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
         rows = readUserNames(*db);
         db->Close();
     } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, "The User Name list has not been refreshed."),
-              forms::vbCritical, std::string(msg::TitleUserList));
+        w.Ask(openFailureMessage(e, msg::UserListNotRefreshed), forms::vbCritical,
+              std::string(msg::TitleUserList));
         return false;
     }
 
@@ -196,8 +199,8 @@ void cmdDelete_Click(frmSysAdmin& w) {
     const int index = w.SelectedUserIndex;
     if (index >= 0 && index < w.List1.ListCount()) {
         // The question names the entry that goes, whatever the box shows.
-        const int answer = forms::desktop().MsgBox(msg::confirmDeletion(w.List1.List(index)),
-                                                   forms::vbYesNo, "");
+        const int answer =
+            forms::desktop().MsgBox(msg::confirmDeletion(w.List1.List(index)), forms::vbYesNo, "");
         if (answer == forms::vbYes) {
             w.List1.RemoveItem(index);
             w.List1.Refresh();

@@ -72,8 +72,8 @@ void copyDatabaseSnapshot(const std::string& sourcePath, const std::string& targ
     // Read-write where possible, so that a journal a crashed writer left is rolled back
     // first, as any reader of the file would.
     Connection c;
-    int rc = sqlite3_open_v2(src.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(src.c_str(), &c.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(c.db);
         c.db = nullptr;
@@ -82,8 +82,7 @@ void copyDatabaseSnapshot(const std::string& sourcePath, const std::string& targ
         if (rc != SQLITE_OK) raiseSqlite(rc, src);
     }
     sqlite3_busy_timeout(c.db, 5000);
-    rc = sqlite3_exec(c.db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr,
-                      nullptr);
+    rc = sqlite3_exec(c.db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) raiseSqlite(rc, src);
 
     sqlite3_file* file = nullptr;

@@ -1,9 +1,13 @@
-#include "ClearingFixture.h"
 #include "clearing/BackupRestore.h"
+
+#include "ClearingFixture.h"
+#include "clearing/BackupSet.h"
+#include "clearing/FileCopies.h"
 #include "runtime/FileOps.h"
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace clearing_test {
 namespace {
@@ -100,6 +104,33 @@ TEST_F(BackupRestoreTest, BackupCopiesTheFourFilesIntoAFreshFolder) {
     expectIdleAfterwards();
 }
 
+TEST_F(BackupRestoreTest, ABackupTakenWhileAWorkstationWritesHoldsWholeTransactions) {
+    const int perTransaction = 40;
+    HeldElsewhere writer(persPath(), false, "", [&](engine::Database& db) {
+        auto& ws = engine::DBEngine::instance().Workspaces(0);
+        auto rs = db.OpenRecordset("Qolb2018", engine::dbOpenTable);
+        ws.BeginTrans();
+        for (int i = 0; i < perTransaction; ++i) {
+            rs->AddNew();
+            rs->Fields("UserName").setValue(Variant("w"));
+            rs->Update();
+        }
+        ws.CommitTrans();
+        rs->Close();
+        usleep(2000); // a workstation pauses between saves
+    });
+    std::size_t last = 0;
+    for (int pass = 0; pass < 5; ++pass) {
+        const auto failures =
+            clearing::backupCopies(clearing::backupSteps(persPath(), bak.file("Qolb2018LAN.Mdb")));
+        ASSERT_TRUE(failures.empty()) << failures.front().text;
+        const std::size_t rows = readClients(bak.file("Qolb2018LAN.Mdb"), "Qolb2018").size();
+        EXPECT_EQ((rows - 1) % perTransaction, 0u) << rows; // one row was there before
+        EXPECT_GE(rows, last);
+        last = rows;
+    }
+}
+
 TEST_F(BackupRestoreTest, TheOtherFilesGoIntoTheFolderOfWhateverFileWasChosen) {
     backUpTo(bak.file("Monday.mdb"));
     EXPECT_TRUE(std::filesystem::exists(bak.file("Monday.mdb")));
@@ -164,10 +195,10 @@ TEST_F(BackupRestoreTest, AMediaErrorOffersARetryOfTheWholePass) {
 TEST_F(BackupRestoreTest, AMissingSourceFailsTheBackupInsteadOfBeingPassedOver) {
     std::filesystem::remove(compPath());
     desk.expectSaveDialog(bak.file("Qolb2018LAN.Mdb"));
-    desk.expectMessage("Backing up of Database's failed !\r\nThese files were not copied:" +
-                           line(compPath(), bak.file("QolbCompany2018Lan.Mdb"), 53,
-                                "File not found"),
-                       forms::vbCritical, "Backup Failed!", vbOK);
+    desk.expectMessage(
+        "Backing up of Database's failed !\r\nThese files were not copied:" +
+            line(compPath(), bak.file("QolbCompany2018Lan.Mdb"), 53, "File not found"),
+        forms::vbCritical, "Backup Failed!", vbOK);
     ASSERT_TRUE(w.click("cmdBackUp"));
     expectIdleAfterwards();
 }
@@ -261,10 +292,10 @@ TEST_F(BackupRestoreTest, AFailedCopyLeavesEveryNetworkFileAsItWas) {
         });
         desk.expectMessage(kRestoreQuestion, 292, "RESTORE !!", vbYes);
         desk.expectOpenDialog(bak.file("Qolb2018LAN.Mdb"));
-        desk.expectMessage(c.message + "\r\n" +
-                               line(bak.file("QolbCompany2018Lan.Mdb"), compPath(), c.number,
-                                    c.text),
-                           forms::vbCritical, c.title, vbOK);
+        desk.expectMessage(
+            c.message + "\r\n" +
+                line(bak.file("QolbCompany2018Lan.Mdb"), compPath(), c.number, c.text),
+            forms::vbCritical, c.title, vbOK);
         ASSERT_TRUE(w.click("cmdRestore"));
         ASSERT_TRUE(desk.verify()) << c.number;
         EXPECT_EQ(netBytes(), before) << c.number;

@@ -1,4 +1,5 @@
 #include "clearing/BackupSet.h"
+
 #include "clearing/FileCopies.h"
 #include "support/ProgramFolder.h"
 
@@ -27,10 +28,10 @@ TEST(BackupSetTest, TheOtherFilesFollowTheFolderOfTheChosenFile) {
          {"/media/E/Qolb2018LAN.Mdb", "/media/E/QolbTrust2018Lan.Mdb",
           "/media/E/QolbCompany2018Lan.Mdb", "/media/E/SysAdmin2018.Mdb"}},
         {"/media/E/Monday.mdb",
-         {"/media/E/Monday.mdb", "/media/E/QolbTrust2018Lan.Mdb",
-          "/media/E/QolbCompany2018Lan.Mdb", "/media/E/SysAdmin2018.Mdb"}},
-        {"/Q.mdb", {"/Q.mdb", "/QolbTrust2018Lan.Mdb", "/QolbCompany2018Lan.Mdb",
-                    "/SysAdmin2018.Mdb"}},
+         {"/media/E/Monday.mdb", "/media/E/QolbTrust2018Lan.Mdb", "/media/E/QolbCompany2018Lan.Mdb",
+          "/media/E/SysAdmin2018.Mdb"}},
+        {"/Q.mdb",
+         {"/Q.mdb", "/QolbTrust2018Lan.Mdb", "/QolbCompany2018Lan.Mdb", "/SysAdmin2018.Mdb"}},
         {"Q.mdb", {"Q.mdb", "", "", ""}}, // no folder: nowhere to put the others
     };
     for (const Case& c : cases) {
@@ -59,7 +60,8 @@ TEST(BackupSetTest, ExistingFilesAreFoundWhateverTheCaseOfTheirNames) {
 
 TEST(BackupSetTest, ACopyWithNowhereToGoIsAPathNotFound) {
     support::TempFolder net;
-    const auto failures = clearing::backupCopies(clearing::backupSteps(net.file("Qolb2018LAN.mdb"), "Q.mdb"));
+    const auto failures =
+        clearing::backupCopies(clearing::backupSteps(net.file("Qolb2018LAN.mdb"), "Q.mdb"));
     ASSERT_EQ(failures.size(), 4u);
     EXPECT_EQ(failures[0].number, 53); // no source in the empty folder
     for (std::size_t i = 1; i < 4; ++i)

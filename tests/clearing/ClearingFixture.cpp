@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,8 +95,8 @@ std::vector<User> readUsers(const std::string& path) {
     auto rs = db->OpenRecordset("UserNames", engine::dbOpenTable);
     if (rs->RecordCount() > 0)
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            users.push_back({rs->Fields("UserName").Value(),
-                             runtime::CBool(rs->Fields("LoggedOn").Value())});
+            users.push_back(
+                {rs->Fields("UserName").Value(), runtime::CBool(rs->Fields("LoggedOn").Value())});
     db->Close();
     return users;
 }
@@ -150,7 +151,8 @@ void closeAll() {
     }
 }
 
-HeldElsewhere::HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect) {
+HeldElsewhere::HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect,
+                             Work work) {
     closeAll();
     int ready[2], release[2];
     if (pipe(ready) != 0 || pipe(release) != 0) throw std::runtime_error("pipe");
@@ -163,8 +165,12 @@ HeldElsewhere::HeldElsewhere(const std::string& path, bool exclusive, const std:
             auto db = ws().OpenDatabase(path, exclusive, false, connect);
             ok = 1;
             (void)!write(ready[1], &ok, 1);
+            pollfd released{release[0], POLLIN, 0};
+            // The parent closing its end makes the pipe readable.
+            while (work && poll(&released, 1, 0) == 0)
+                work(*db);
             char c;
-            (void)!read(release[0], &c, 1); // returns when the parent closes its end
+            (void)!read(release[0], &c, 1);
             db->Close();
         } catch (...) {
             (void)!write(ready[1], &ok, 1);

@@ -8,6 +8,7 @@
 #include "support/ProgramFolder.h"
 #include "support/ScriptedDesktop.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -26,7 +27,7 @@ struct User {
 // A client record of a main table: its lock field and the names shown beside it.
 struct Client {
     Variant userName;
-    Variant name1;          // PERS2, TrustName or CompanyRegName
+    Variant name1;             // PERS2, TrustName or CompanyRegName
     Variant name2 = Variant(); // Surname (individuals only)
     Variant lastUserName = Variant("last");
 };
@@ -54,10 +55,12 @@ void logOn(const std::string& sysPath, const std::string& user);
 void closeAll();
 
 // A second process that opens a database through the engine and keeps it open until
-// this object goes.
+// this object goes, doing `work` on it over and over meanwhile when given.
 class HeldElsewhere {
 public:
-    HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect = "");
+    using Work = std::function<void(engine::Database&)>;
+    HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect = "",
+                  Work work = {});
     ~HeldElsewhere();
     HeldElsewhere(const HeldElsewhere&) = delete;
     HeldElsewhere& operator=(const HeldElsewhere&) = delete;

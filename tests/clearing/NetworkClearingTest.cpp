@@ -1,5 +1,7 @@
 #include "ClearingFixture.h"
 
+#include <filesystem>
+
 namespace clearing_test {
 namespace {
 
@@ -25,8 +27,7 @@ protected:
                    {"", "C.", "Clark"},
                    {Variant::null(), "D.", Variant::null()},
                    {"ann", Variant::null(), "Evans"}},
-                  {{"Ann", "Trust One"}, {"bob", "Trust Two"}},
-                  {{"bob", "Company One"}});
+                  {{"Ann", "Trust One"}, {"bob", "Trust Two"}}, {{"bob", "Company One"}});
         showPage(1);
     }
     // UserName of each row in stored order; "<null>" for Null.
@@ -54,8 +55,9 @@ protected:
 
 TEST_F(NetworkClearingTest, ThePageListsMarksInNameOrderWithTheirRowTexts) {
     EXPECT_EQ(entries(w.lstUsersLoggedOn), (std::vector<std::string>{"ann", "Bob"}));
-    EXPECT_EQ(entries(w.lstPersDataOpen),
-              (std::vector<std::string>{"ANN      A. Adams", "ann       Evans", "bob      B. Brown"}));
+    EXPECT_EQ(
+        entries(w.lstPersDataOpen),
+        (std::vector<std::string>{"ANN      A. Adams", "ann       Evans", "bob      B. Brown"}));
     EXPECT_EQ(entries(w.lstTrustDataOpen),
               (std::vector<std::string>{"Ann      Trust One", "bob      Trust Two"}));
     EXPECT_EQ(entries(w.lstCompDataOpen), (std::vector<std::string>{"bob         Company One"}));
@@ -86,8 +88,8 @@ TEST_F(NetworkClearingTest, ClearingOneUserFreesEveryRecordOfThatNameInAnyCase) 
     desk.expectMessage(clearOne("Bob"), forms::vbYesNo, kTitle, vbYes);
     ASSERT_TRUE(w.click("cmdClearSelectedUser"));
     EXPECT_EQ(lockNames(compPath(), "CompanyDetails"), (std::vector<std::string>{""}));
-    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
-                       &w.lstCompDataOpen})
+    for (auto* list :
+         {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen, &w.lstCompDataOpen})
         EXPECT_EQ(list->ListCount(), 0) << list->Name();
     EXPECT_FALSE(w.cmdClearUsers.Enabled());
 }
@@ -113,8 +115,8 @@ TEST_F(NetworkClearingTest, ClearingEverybodyEmptiesTheListsAndKeepsTheButton) {
     EXPECT_EQ(lockNames(trustPath(), "TRUSTDetails"), (std::vector<std::string>{"", ""}));
     EXPECT_EQ(lockNames(compPath(), "CompanyDetails"), (std::vector<std::string>{""}));
     EXPECT_EQ(loggedOn(), (std::vector<bool>{false, false, false}));
-    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
-                       &w.lstCompDataOpen})
+    for (auto* list :
+         {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen, &w.lstCompDataOpen})
         EXPECT_EQ(list->ListCount(), 0) << list->Name();
     EXPECT_FALSE(w.UsersLoggedOn);
     EXPECT_TRUE(w.cmdClearUsers.Enabled());
@@ -156,6 +158,27 @@ TEST_F(NetworkClearingTest, AFileHeldByAWorkstationStopsTheClearingBeforeAnyChan
               (std::vector<std::string>{"ANN", "bob", "", "<null>", "ann"}));
     EXPECT_EQ(w.lstPersDataOpen.ListCount(), 3);
     EXPECT_EQ(w.lstUsersLoggedOn.ListCount(), 2);
+}
+
+TEST_F(NetworkClearingTest, AFailureHalfWayLeavesEveryFileAsItWas) {
+    // A company file without its main table: the last step of the clearing fails.
+    closeAll();
+    std::filesystem::remove(compPath());
+    makeClientDb(compPath(), "TRUSTDetails", {});
+    closeAll();
+    const std::string before =
+        readBytes(sysPath()) + readBytes(persPath()) + readBytes(trustPath());
+
+    desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbYes);
+    desk.expectMessage("The clearing could not be completed.\r\nError 3078: The database engine "
+                       "cannot find the input table or query 'CompanyDetails'.\r\nNothing has "
+                       "been changed.",
+                       forms::vbCritical, kTitle, forms::vbOK);
+    ASSERT_TRUE(w.click("cmdClearUsers"));
+    ASSERT_TRUE(desk.verify());
+
+    EXPECT_EQ(readBytes(sysPath()) + readBytes(persPath()) + readBytes(trustPath()), before);
+    EXPECT_EQ(w.lstPersDataOpen.ListCount(), 3);
 }
 
 } // namespace

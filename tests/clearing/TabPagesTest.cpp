@@ -38,14 +38,28 @@ TEST_F(TabPagesTest, PageZeroWithNoUsersKeepsTheBoxAndCountAndOpensTheList) {
     EXPECT_FALSE(w.Frame1.Visible());
 }
 
+TEST_F(TabPagesTest, ASwitchLeavesNoHandleOfTheWindowHoldingAFile) {
+    makeFiles({{"ann"}});
+    // As the start-up's list fill leaves it: the system database held for exclusive use.
+    auto& ws = engine::DBEngine::instance().Workspaces(0);
+    w.SysDB = ws.OpenDatabase(sysPath(), true, false, ";pwd=tevo");
+    w.MainRS = w.SysDB->OpenRecordset("UserNames", engine::dbOpenTable);
+    w.ClientDB = ws.OpenDatabase(persPath(), true);
+    showPage(1);
+    EXPECT_FALSE(w.SysDB->isOpen());
+    EXPECT_FALSE(w.ClientDB->isOpen());
+    EXPECT_FALSE(engine::DBEngine::instance().isHeld(sysPath()));
+    EXPECT_FALSE(engine::DBEngine::instance().isHeld(persPath()));
+}
+
 TEST_F(TabPagesTest, PageOneWithNothingHeldEmptiesEveryListAndTheClearButton) {
     makeFiles({{"ann"}}, {{"", "A.", "Adams"}, {Variant::null(), "B.", "Brown"}});
-    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
-                       &w.lstCompDataOpen})
+    for (auto* list :
+         {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen, &w.lstCompDataOpen})
         list->AddItem("stale");
     showPage(1);
-    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
-                       &w.lstCompDataOpen})
+    for (auto* list :
+         {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen, &w.lstCompDataOpen})
         EXPECT_EQ(list->ListCount(), 0) << list->Name();
     EXPECT_FALSE(w.cmdClearUsers.Enabled());
 }
@@ -56,8 +70,8 @@ TEST_F(TabPagesTest, PageTwoShowsThePathsAndTheIndividualsVersionThreeTimes) {
     EXPECT_EQ(w.txtQolbDBImport.Text(), persPath());
     EXPECT_EQ(w.txtQolbTrustDBImport.Text(), trustPath());
     EXPECT_EQ(w.txtQolbCompDBImport.Text(), compPath());
-    for (auto* box : {&w.txtQolbDBVersionImport, &w.txtQolbTrustDBVersionImport,
-                      &w.txtQolbCompDBVersionImport})
+    for (auto* box :
+         {&w.txtQolbDBVersionImport, &w.txtQolbTrustDBVersionImport, &w.txtQolbCompDBVersionImport})
         EXPECT_EQ(box->Text(), "3") << box->Name();
 }
 
@@ -99,8 +113,8 @@ TEST_F(TabPagesTest, TheRealStructuresAreListedAndCleared) {
                        "Assessments associated with this User!!! \r\nDo you want to Continue?",
                        forms::vbYes);
     ASSERT_TRUE(w.click("cmdClearSelectedUser"));
-    for (auto* list : {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen,
-                       &w.lstCompDataOpen})
+    for (auto* list :
+         {&w.lstUsersLoggedOn, &w.lstPersDataOpen, &w.lstTrustDataOpen, &w.lstCompDataOpen})
         EXPECT_EQ(list->ListCount(), 0) << list->Name();
     EXPECT_FALSE(w.cmdClearUsers.Enabled());
     EXPECT_EQ(readUsers(sysPath()).at(0).loggedOn, false);

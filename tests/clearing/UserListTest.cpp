@@ -1,5 +1,6 @@
-#include "ClearingFixture.h"
 #include "clearing/UserList.h"
+
+#include "ClearingFixture.h"
 #include "clearing/UserNamesTable.h"
 #include "engine/Dao.h"
 
@@ -167,8 +168,8 @@ TEST_F(UserListTest, DeleteAsksAndRewritesTheTableEitherWay) {
 
     for (const char* name : {"Anna", "Carl"}) {
         pick(0);
-        desk.expectMessage(std::string("Please confirm the Deletion of\r\n") + name,
-                           forms::vbYesNo, "", vbYes);
+        desk.expectMessage(std::string("Please confirm the Deletion of\r\n") + name, forms::vbYesNo,
+                           "", vbYes);
         ASSERT_TRUE(w.click("cmdDelete"));
     }
     EXPECT_TRUE(stored().empty());
@@ -208,7 +209,7 @@ TEST_F(UserListTest, ANullNameIsListedAsEmptyTextAndALoggedOnUserLocksTheList) {
 TEST_F(UserListTest, AFailedWriteBackLeavesTheTableAsItWas) {
     makeFiles({{"Anna"}, {"bob"}});
     auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sysPath(), true, false,
-                                                                       ";pwd=tevo");
+                                                                      ";pwd=tevo");
     // The third name cannot be stored: the rows deleted and added before it come back.
     const std::vector<std::string> names{"Carl", "Dora", std::string(51, 'z')};
     EXPECT_THROW(clearing::writeUserNames(*db, names), runtime::Error);
@@ -217,7 +218,7 @@ TEST_F(UserListTest, AFailedWriteBackLeavesTheTableAsItWas) {
 
     // A quote in a name is stored as it is.
     db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sysPath(), true, false,
-                                                                  ";pwd=tevo");
+                                                                 ";pwd=tevo");
     clearing::writeUserNames(*db, {"O'Brien", "x\"; DELETE *FROM UserNames"});
     db->Close();
     EXPECT_EQ(stored(), (std::vector<std::string>{"O'Brien", "x\"; DELETE *FROM UserNames"}));
