@@ -113,18 +113,24 @@ bool frmSysAdmin::locateClientDatabases() {
         return isLocationError(err.number()) ||
                (chosenHere && err.number() == engine::err::UnrecognizedFormat);
     };
+    // Giving up leaves no file open: a chosen file that opened without its main table is
+    // held for exclusive use until closed.
+    auto giveUp = [&] {
+        closeQuietly(MainRS);
+        closeQuietly(ClientDB);
+        closeWorkspaceQuietly();
+        Unload();
+        return false;
+    };
     while (mustAsk()) {
         if (Ask(std::string("Database can not be found in the default folder!") +
                     std::string(kCrLf) + "Do you want to set the search path?",
-                forms::vbYesNo, "Main Quolby2018 Database not found!") != forms::vbYes) {
-            Unload();
-            return false;
-        }
+                forms::vbYesNo, "Main Quolby2018 Database not found!") != forms::vbYes)
+            return giveUp();
         LocatePersDbFile(err);
         if (err.number() == runtime::err::CancelError) {
             err.clear();
-            Unload();
-            return false;
+            return giveUp();
         }
         chosenHere = true;
         err.clear();

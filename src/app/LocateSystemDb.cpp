@@ -23,8 +23,17 @@ std::string textOf(const runtime::Variant& v) {
 
 } // namespace
 
+void frmSysAdmin::forgetUserListEntry() {
+    UserPicked = 0;
+    if (UserEditMode == 0) return;
+    UserEditMode = 0;
+    List1.setEnabled(true);
+    txtUserName.setEnabled(false);
+}
+
 void frmSysAdmin::loadUserList(runtime::PendingError& err) {
     List1.Clear();
+    forgetUserListEntry();
     err.run([&] {
         SysDB = openSystemDb();
         MainRS = SysDB->OpenRecordset("UserNames", engine::dbOpenTable);

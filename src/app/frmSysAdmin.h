@@ -92,6 +92,9 @@ public:
     // User list.
     std::int16_t UserEditMode = 0, UserPicked = 0, SelectedUserIndex = 0, UserCount = 0;
     std::string SelectedLoggedOnUser;
+    // Every refill of List1 runs this: the entries that a pick or a name being added or
+    // edited referred to are gone, so nothing stays picked and the entry ends.
+    void forgetUserListEntry();
 
     // Backup and restore.
     std::string BackupTargetFile, RestoreSourceFile;
@@ -175,7 +178,7 @@ public:
     // Users, network clearing and backups: the user-name list.
     forms::Frame& Frame4 = make<forms::Frame>(page0, "Frame4", "User Name List :");
     forms::ListBox& List1 = make<forms::ListBox>(Frame4, "List1");
-    forms::TextBox& txtUserName = make<forms::TextBox>(Frame4, "txtUserName");
+    forms::TextBox& txtUserName = disabled(make<forms::TextBox>(Frame4, "txtUserName"));
     forms::CommandButton& cmdAddNew =
         make<forms::CommandButton>(Frame4, "cmdAddNew", "&Add UserName");
     forms::CommandButton& cmdEdit = make<forms::CommandButton>(Frame4, "cmdEdit", "&Edit UserName");

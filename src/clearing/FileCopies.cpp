@@ -8,7 +8,11 @@
 #include "runtime/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <unistd.h>
 
 namespace clearing {
 
@@ -46,16 +50,17 @@ struct Staged {
     std::string temp; // empty: nothing to replace (source and target are one file)
 };
 
-// Puts the staged copy in place. The old file's journal is moved aside first and put
-// back if the rename fails, so the old file keeps its journal and the new one never
-// gets it.
-void replaceTarget(const Staged& s) {
-    const std::string journal = journalOf(s.step->target);
-    const std::string parked = s.temp + "-oldjournal";
+// Puts a new file in place of `target` by `replace`. A journal the old file left beside
+// it belongs to the old file: played into the new one when that is next opened, it would
+// wreck it. So it is moved aside first, put back if the replacing fails (the old file
+// still needs it), and removed once the new file is there.
+void replaceApartFromJournal(const std::string& target, const std::string& parked,
+                             const std::function<void()>& replace) {
+    const std::string journal = journalOf(target);
     const bool hadJournal = runtime::fileExists(journal);
     if (hadJournal) runtime::renameFile(journal, parked);
     try {
-        runtime::renameFile(s.temp, s.step->target);
+        replace();
     } catch (const Error&) {
         if (hadJournal) {
             try {
@@ -66,6 +71,29 @@ void replaceTarget(const Staged& s) {
         throw;
     }
     if (hadJournal) removeQuietly(parked);
+}
+
+// Puts the staged copy in place.
+void replaceTarget(const Staged& s) {
+    replaceApartFromJournal(s.step->target, s.temp + "-oldjournal",
+                            [&] { runtime::renameFile(s.temp, s.step->target); });
+}
+
+// A backup may be the only copy the administrator ever restores: it counts as made only
+// once it is on the medium, not merely in the system's cache. One flush per file, after
+// the whole copy; then its folder, which holds the name the copy was renamed to. A medium
+// that fills up or fails late reports it here.
+void forceToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw runtime::errnoToError(errno, path);
+    const int synced = ::fsync(fd);
+    const int syncError = errno;
+    ::close(fd);
+    if (synced != 0) throw runtime::errnoToError(syncError, path);
+    const int folder = ::open(runtime::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    ::fsync(folder);
+    ::close(folder);
 }
 
 // A copy counts as made once it opens as a database of the engine; the last file of the
@@ -103,7 +131,10 @@ std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
             // The file-operation seam stands for the medium here as in every file copy.
             if (int fault = runtime::FileOpsHooks::copyFault(step.source, step.target))
                 throw Error(fault);
-            engine::copyDatabaseSnapshot(step.source, step.target);
+            replaceApartFromJournal(step.target, step.target + ".oldjournal", [&] {
+                engine::copyDatabaseSnapshot(step.source, step.target);
+            });
+            forceToDisk(step.target);
             verifyCopy(step.target, i + 1 == kBackupSetNames.size());
         } catch (const Error& e) {
             failures.push_back(failure(step, e));

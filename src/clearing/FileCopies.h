@@ -21,9 +21,10 @@ struct CopyFailure {
 bool isMediaError(int number);
 
 // Copies each database as it stands at one moment, so that a copy is a sound database
-// even while a workstation writes to the source, and opens each copy to check it. A step
-// whose source and target are one file needs no copy. The copy-fault seam of the file
-// operations is consulted before each copy.
+// even while a workstation writes to the source; each copy is flushed to the medium and
+// opened to check it. A journal left beside a target goes with the file it belonged to.
+// A step whose source and target are one file needs no copy. The copy-fault seam of the
+// file operations is consulted before each copy.
 std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps);
 
 // A source of a restore that cannot be used, and why.

@@ -111,7 +111,7 @@ bool acceptName(frmSysAdmin& w, const std::string& name, bool editing) {
             endEntry(w, false);
         return false;
     }
-    if (runtime::Len(name) > kUserNameSize) {
+    if (nameLength(name) > kUserNameSize) {
         if (ask(msg::nameTooLong(kUserNameSize, editing), title) == forms::vbYes)
             stayInEntry(w);
         else
@@ -148,10 +148,8 @@ bool fillUserList(frmSysAdmin& w) {
     }
 
     w.List1.Clear();
+    w.forgetUserListEntry();
     w.UsersLoggedOn = false;
-    // A pick or an edit in progress referred to the list that was just replaced.
-    w.UserPicked = 0;
-    w.UserEditMode = kNoEdit;
     if (!rows.empty()) {
         w.txtUserName.setText(rows.front().name);
         w.UserCount = static_cast<std::int16_t>(rows.size());

@@ -17,6 +17,13 @@ bool isTrue(const runtime::Variant& v) {
 
 } // namespace
 
+long nameLength(std::string_view name) {
+    long n = 0;
+    for (unsigned char c : name)
+        if ((c & 0xC0) != 0x80) ++n; // continuation bytes belong to the character before
+    return n;
+}
+
 std::string textOf(const runtime::Variant& value) {
     return value.isNull() || value.isEmpty() ? std::string() : runtime::CStr(value);
 }

@@ -5,12 +5,17 @@
 #include "engine/Dao.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace clearing {
 
 // UserNames.UserName holds at most this many characters.
 inline constexpr int kUserNameSize = 50;
+
+// The characters of a name as the field counts them: a letter typed with an accent is
+// one character, however many bytes its UTF-8 form takes.
+long nameLength(std::string_view name);
 
 struct UserRow {
     std::string name; // a Null name reads as ""

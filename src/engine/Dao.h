@@ -184,6 +184,10 @@ public:
     void Append(const IndexPtr& index);
     // 3265 when the table has no index of that name.
     void Delete(std::string_view name);
+    // Delete of the index of the same name, when the table has one, then Append. An index
+    // exactly like the one it replaces (name, key fields as written, Primary, Unique) is
+    // instead built again from the rows in one step, which leaves the file the same.
+    void replace(const IndexPtr& index);
 
 private:
     friend class TableDef;
@@ -236,6 +240,9 @@ public:
     // Stores the table with its fields and indexes (3010 when a table of that name
     // exists; 3264 when it has no field).
     void Append(const TableDefPtr& table);
+    // Stores the tables as Append of each in turn would, in one step: all of them, or
+    // none (false) when any of them cannot be stored; Append of each then tells which.
+    bool appendTogether(const std::vector<TableDefPtr>& tables);
     void Refresh() {}
 
 private:

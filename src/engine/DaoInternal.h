@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,7 @@ namespace engine::detail {
 inline constexpr const char* kFormatMarker = "quolby-jet 1";
 
 struct NoCaseLess {
+    using is_transparent = void; // looked up by string_view without a copy
     bool operator()(std::string_view a, std::string_view b) const;
 };
 bool equalsNoCase(std::string_view a, std::string_view b);
@@ -50,18 +52,25 @@ struct IndexInfo {
     std::string sqlName;
     bool primary = false;
     bool unique = false;
-    std::vector<std::string> fields;
+    std::vector<std::string> fields; // as the index names them
+    int ord = 0;                     // its `ord` in __jet_indexes
 };
 
 struct TableInfo {
     std::string name;
     std::vector<FieldInfo> fields; // in field order
+    std::vector<int> fieldOrds;    // each field's `ord` in __jet_fields, ascending
     std::vector<IndexInfo> indexes;
-    std::unordered_map<std::string, int> ordinalByLowerName;
+    // Field ordinals by lower-case name; shared by the copies an index change makes.
+    std::shared_ptr<const std::unordered_map<std::string, int>> ordinalByLowerName;
+
+    // The `ord` a field or index appended now gets: after every one the file holds.
+    int nextFieldOrd() const { return fieldOrds.empty() ? 1 : fieldOrds.back() + 1; }
+    int nextIndexOrd() const { return indexes.empty() ? 1 : indexes.back().ord + 1; }
 
     int ordinalOf(std::string_view fieldName) const; // -1 when missing
     const IndexInfo* index(std::string_view indexName) const;
-    void rebuildLookup();
+    void rebuildLookup(); // after the fields changed
 };
 
 // A prepared statement in use: reset when the scope ends, so that no statement holds a
@@ -87,6 +96,10 @@ struct Store : std::enable_shared_from_this<Store> {
     // Opens an existing file (canonical path), checking that it is a sound database of
     // this engine (3343 otherwise).
     static std::shared_ptr<Store> open(const std::string& canonicalPath);
+    // Takes the connection that has just written a new file's description tables (it is
+    // closed with the store, or at once if taking it fails).
+    static std::shared_ptr<Store> adopt(const std::string& canonicalPath, sqlite3* db,
+                                        const std::string& password);
 
     std::string path;
     sqlite3* db = nullptr;
@@ -114,27 +127,51 @@ struct Store : std::enable_shared_from_this<Store> {
     Attachment attachment;
     void detach();
 
-    // Prepared statements by SQL text, kept until the structure changes.
-    sqlite3_stmt* prepare(const std::string& sql);
+    // Prepared statements by SQL text. A structure change leaves them valid (SQLite
+    // prepares a statement again when the file's structure changed under it); a rollback
+    // drops them all.
+    sqlite3_stmt* prepare(std::string_view sql);
     void clearStatements();
     std::uint64_t statementEpoch = 1; // raised whenever prepared statements are dropped
     void exec(const std::string& sql);
+    // Runs a statement without parameters or rows through the prepared-statement cache.
+    void run(std::string_view sql);
     [[noreturn]] void raise(int rc, const std::string& context = {}) const;
 
-    // Tables of the file (read once, again after a structure change).
+    // Tables of the file: read once, then kept up to date by this connection's own
+    // structure changes, and read again after a rollback.
     std::shared_ptr<const TableInfo> table(std::string_view name);
     const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& tables();
     void invalidateSchema();
-    // Reads one table's description again after a change to it.
-    void reloadTable(const std::string& name);
+    // Takes the description of a table just changed, exactly as reading it from the file
+    // would give it (lookup included); a table without fields is not listed.
+    void replaceTable(std::shared_ptr<TableInfo> info);
+    // Whether an object of the file's SQLite schema has that name, as read with the tables
+    // and made since through this connection. Only names without a dot are kept: no other
+    // can clash with a table name.
+    bool nameInSchema(std::string_view name);
+    void addSchemaName(const std::string& name);
 
 private:
-    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    // Looked up by the text without copying it.
+    std::unordered_map<std::string, sqlite3_stmt*, TextHash, std::equal_to<>> statements_;
     std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess> tables_;
+    std::set<std::string, NoCaseLess> schemaNames_;
     bool tablesLoaded_ = false;
     void loadTables();
-    void readTables(const std::string* only);
+    void finishOpening();
+    void readTables();
 };
+
+// A field's default as read from the file: its text evaluated for the field's type, or
+// Empty when it has none or it cannot be converted.
+void readDefault(FieldInfo& field, const std::string& table);
 
 // Parses ";key=value;..." (keys ignore case). Returns the value of `key`, if present.
 bool connectValue(std::string_view connect, std::string_view key, std::string& value);
@@ -170,6 +207,7 @@ struct EngineState {
     std::shared_ptr<Store> findStore(const std::string& canonicalPath);
     // Opens (or shares) a file for a handle or an `IN` target: fault seam, lock, checks.
     std::shared_ptr<Store> openStore(const std::string& canonicalPath);
+    void addStore(const std::shared_ptr<Store>& store);
 };
 
 // Resolving file names: an existing file is found whatever the case of its name.
@@ -185,10 +223,18 @@ void addField(DatabaseImpl& db, const std::string& table, Field& field);
 void dropField(DatabaseImpl& db, const std::string& table, std::string_view field);
 void addIndex(DatabaseImpl& db, const std::string& table, Index& index);
 void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view index);
+// Where the table's index of that name is exactly `index`, in the file's description and
+// in SQLite, builds it again from the rows and moves it last, as one structure change;
+// the file then reads as after dropIndex and addIndex. False, with nothing done, otherwise.
+bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& index);
 
 // What the implementation reaches inside the public objects.
 struct Access {
     static void createTable(DatabaseImpl& db, TableDef& td);
+    // All the tables as one step, or none (false).
+    static bool createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tables);
+    static void setStored(Field& field, int ordinal);
+    static void setStored(Index& index);
     static TableDefPtr makeTableDef(const std::shared_ptr<DatabaseImpl>& db, const TableInfo& info);
     static RecordsetPtr makeRecordset(std::shared_ptr<CursorImpl> impl);
     static DatabasePtr makeDatabase(std::shared_ptr<DatabaseImpl> impl);

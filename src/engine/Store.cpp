@@ -18,6 +18,13 @@ namespace engine::detail {
 
 namespace {
 
+// The engine is SQLite's only user in the program and nobody reads SQLite's memory
+// statistics; without them no allocation takes SQLite's global memory mutex. It must be
+// set before SQLite starts, hence at load time; should SQLite have started already, it
+// keeps its statistics.
+[[maybe_unused]] const bool memoryStatisticsOff =
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+
 char lowerChar(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -75,8 +82,9 @@ std::string lowerAscii(std::string_view s) {
 }
 
 int TableInfo::ordinalOf(std::string_view fieldName) const {
-    const auto it = ordinalByLowerName.find(lowerAscii(fieldName));
-    return it == ordinalByLowerName.end() ? -1 : it->second;
+    if (!ordinalByLowerName) return -1;
+    const auto it = ordinalByLowerName->find(lowerAscii(fieldName));
+    return it == ordinalByLowerName->end() ? -1 : it->second;
 }
 
 const IndexInfo* TableInfo::index(std::string_view indexName) const {
@@ -86,9 +94,11 @@ const IndexInfo* TableInfo::index(std::string_view indexName) const {
 }
 
 void TableInfo::rebuildLookup() {
-    ordinalByLowerName.clear();
+    auto lookup = std::make_shared<std::unordered_map<std::string, int>>();
+    lookup->reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i)
-        ordinalByLowerName.emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+        lookup->emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+    ordinalByLowerName = std::move(lookup);
 }
 
 StmtUse::~StmtUse() {
@@ -161,6 +171,32 @@ ResolvedPath resolvePath(const std::string& path) {
     return r;
 }
 
+namespace {
+
+void configure(sqlite3* db) {
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 500);
+    registerFunctions(db);
+}
+
+} // namespace
+
+// What every connection does last, inside the read transaction that opening began: its
+// tables read; then its journal and caches set.
+void Store::finishOpening() {
+    try {
+        tables();
+        exec("COMMIT");
+        if (!readOnlyConnection) exec("PRAGMA journal_mode=DELETE");
+        // Savepoints keep the pages they change in memory rather than in a temporary file:
+        // every structure change is one, and a wide new table changes many pages.
+        exec("PRAGMA cache_size=-16000; PRAGMA temp_store=MEMORY");
+    } catch (const runtime::Error& e) {
+        if (e.number() == err::Locked) throw;
+        raiseEngine(err::UnrecognizedFormat, path);
+    }
+}
+
 std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     if (!soundHeader(canonicalPath)) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     auto store = std::make_shared<Store>();
@@ -170,9 +206,10 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
                       SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(canonicalPath.c_str(), &store->db, flags, nullptr);
     if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath);
-    sqlite3_extended_result_codes(store->db, 1);
-    sqlite3_busy_timeout(store->db, 500);
-    registerFunctions(store->db);
+    configure(store->db);
+    // Everything opening reads, in one read transaction: one lock, and one look for a
+    // journal to play back, rather than one for each query.
+    store->exec("BEGIN");
 
     // The file must be one of ours: its description tables readable and marked.
     sqlite3_stmt* s = nullptr;
@@ -194,14 +231,21 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     if ((step & 0xff) == SQLITE_BUSY || (step & 0xff) == SQLITE_LOCKED)
         raiseEngine(err::Locked, canonicalPath);
     if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
-    try {
-        store->tables();
-        if (!store->readOnlyConnection) store->exec("PRAGMA journal_mode=DELETE");
-        store->exec("PRAGMA cache_size=-16000");
-    } catch (const runtime::Error& e) {
-        if (e.number() == err::Locked) throw;
-        raiseEngine(err::UnrecognizedFormat, canonicalPath);
-    }
+    store->finishOpening();
+    return store;
+}
+
+std::shared_ptr<Store> Store::adopt(const std::string& canonicalPath, sqlite3* db,
+                                    const std::string& password) {
+    auto store = std::make_shared<Store>();
+    store->path = canonicalPath;
+    store->db = db;
+    store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
+    store->hasPassword = !password.empty();
+    store->password = password;
+    configure(db);
+    store->exec("BEGIN");
+    store->finishOpening();
     return store;
 }
 
@@ -226,14 +270,14 @@ void Store::detach() {
     attachment = {};
 }
 
-sqlite3_stmt* Store::prepare(const std::string& sql) {
+sqlite3_stmt* Store::prepare(std::string_view sql) {
     if (const auto it = statements_.find(sql); it != statements_.end()) return it->second;
     sqlite3_stmt* s = nullptr;
-    const int rc = sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
+    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
                                       SQLITE_PREPARE_PERSISTENT, &s, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(s);
-        raise(rc, sql);
+        raise(rc, std::string(sql));
     }
     statements_.emplace(sql, s);
     return s;
@@ -244,6 +288,12 @@ void Store::clearStatements() {
         sqlite3_finalize(s);
     statements_.clear();
     ++statementEpoch;
+}
+
+void Store::run(std::string_view sql) {
+    StmtUse s(prepare(sql));
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) raise(rc, std::string(sql));
 }
 
 void Store::exec(const std::string& sql) {
@@ -300,110 +350,183 @@ const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& Store
 
 std::shared_ptr<const TableInfo> Store::table(std::string_view name) {
     const auto& all = tables();
-    const auto it = all.find(std::string(name));
+    const auto it = all.find(name);
     return it == all.end() ? nullptr : it->second;
 }
 
 void Store::invalidateSchema() {
     tablesLoaded_ = false;
     tables_.clear();
+    schemaNames_.clear();
+}
+
+bool Store::nameInSchema(std::string_view name) {
+    tables();
+    return schemaNames_.count(name) != 0;
+}
+
+void Store::addSchemaName(const std::string& name) {
+    if (tablesLoaded_ && name.find('.') == std::string::npos) schemaNames_.insert(name);
 }
 
 void Store::loadTables() {
     tables_.clear();
-    readTables(nullptr);
+    schemaNames_.clear();
+    readTables();
     tablesLoaded_ = true;
 }
 
-void Store::reloadTable(const std::string& name) {
-    if (!tablesLoaded_) return;
-    if (const auto it = tables_.find(name); it != tables_.end()) tables_.erase(it);
-    readTables(&name);
+void Store::replaceTable(std::shared_ptr<TableInfo> info) {
+    if (!tablesLoaded_) return; // read whole when first asked for
+    if (const auto it = tables_.find(info->name); it != tables_.end()) tables_.erase(it);
+    if (info->fields.empty()) return;
+    tables_.emplace(info->name, std::move(info));
 }
 
-// Reads the description of every table, or of one.
-void Store::readTables(const std::string* only) {
-    const std::string filter = only ? " AND tbl = ?1" : "";
-    std::map<std::string, std::shared_ptr<TableInfo>, NoCaseLess> work;
-    // Descriptions of tables that are no longer in the file are passed over.
-    std::set<std::string, NoCaseLess> present;
-    {
-        StmtUse s(prepare("SELECT name FROM sqlite_master WHERE type = 'table'"));
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-            present.insert(storedColumn(s, 0).rawString());
-        if (rc != SQLITE_DONE) raise(rc);
+void readDefault(FieldInfo& f, const std::string& table) {
+    f.defaultValue = Variant();
+    if (f.defaultExpr.empty()) return;
+    try {
+        f.defaultValue = toFieldValue(evaluateDefault(f.defaultExpr), f, table, true);
+    } catch (const runtime::Error&) {
+        f.defaultValue = Variant();
     }
+}
+
+namespace {
+
+std::string textColumn(sqlite3_stmt* s, int column) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, column)))
+             : std::string();
+}
+
+} // namespace
+
+// Reads the description of every table. The rows are read in the order they are stored
+// and put in `ord` order here, which spares SQLite a sort of every row of the file.
+void Store::readTables() {
+    struct Reading {
+        std::shared_ptr<TableInfo> info;
+        std::vector<std::pair<int, FieldInfo>> fields;
+        std::string firstName; // the table's name as its lowest-ord field row spells it
+        int firstOrd = 0;
+    };
+    // Every table of the file; descriptions of tables no longer in it are passed over.
+    std::map<std::string, Reading, NoCaseLess> work;
     {
-        StmtUse s(prepare("SELECT tbl, name, type, size, attributes, required, "
-                          "allow_zero_length, default_value FROM __jet_fields WHERE 1" +
-                          filter + " ORDER BY tbl, ord"));
-        if (only) bindVariant(s, 1, Variant(*only));
+        StmtUse s(prepare("SELECT type, name FROM sqlite_master"));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const std::string tbl = storedColumn(s, 0).rawString();
-            if (!present.count(tbl)) continue;
-            auto& info = work[tbl];
-            if (!info) {
-                info = std::make_shared<TableInfo>();
-                info->name = tbl;
+            std::string name = textColumn(s, 1);
+            if (name.find('.') == std::string::npos) schemaNames_.insert(name);
+            if (textColumn(s, 0) == "table") work.try_emplace(std::move(name));
+        }
+        if (rc != SQLITE_DONE) raise(rc);
+    }
+    // The rows of one table mostly follow each other: the last table found is tried first.
+    Reading* last = nullptr;
+    std::string lastName;
+    auto find = [&](sqlite3_stmt* s) -> Reading* {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        const std::string_view tbl(p ? p : "",
+                                   static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+        if (last && equalsNoCase(tbl, lastName)) return last;
+        const auto it = work.find(tbl);
+        lastName = std::string(tbl);
+        last = it == work.end() ? nullptr : &it->second;
+        return last;
+    };
+    {
+        StmtUse s(prepare("SELECT tbl, name, type, size, attributes, required, "
+                          "allow_zero_length, default_value, ord FROM __jet_fields"));
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            Reading* r = find(s);
+            if (!r) continue;
+            const int ord = sqlite3_column_int(s, 8);
+            if (!r->info) r->info = std::make_shared<TableInfo>();
+            if (r->fields.empty() || ord < r->firstOrd) {
+                r->firstName = textColumn(s, 0);
+                r->firstOrd = ord;
             }
             FieldInfo f;
-            f.name = storedColumn(s, 1).rawString();
+            f.name = textColumn(s, 1);
             f.type = sqlite3_column_int(s, 2);
             f.size = sqlite3_column_int(s, 3);
             f.attributes = static_cast<long>(sqlite3_column_int64(s, 4));
             f.required = sqlite3_column_int(s, 5) != 0;
             f.allowZeroLength = sqlite3_column_int(s, 6) != 0;
-            const Variant def = storedColumn(s, 7);
-            if (def.isString()) f.defaultExpr = def.rawString();
-            if (!f.defaultExpr.empty()) {
-                try {
-                    f.defaultValue = toFieldValue(evaluateDefault(f.defaultExpr), f, tbl, true);
-                } catch (const runtime::Error&) {
-                    f.defaultValue = Variant();
-                }
-            }
-            info->fields.push_back(std::move(f));
+            const int defaultType = sqlite3_column_type(s, 7);
+            if (defaultType == SQLITE_TEXT || defaultType == SQLITE_BLOB)
+                f.defaultExpr = textColumn(s, 7);
+            r->fields.emplace_back(ord, std::move(f));
         }
         if (rc != SQLITE_DONE) raise(rc);
     }
+    auto byOrd = [](const auto& a, const auto& b) { return a.first < b.first; };
+    for (auto& [key, r] : work) {
+        if (!r.info) continue;
+        std::stable_sort(r.fields.begin(), r.fields.end(), byOrd);
+        TableInfo& info = *r.info;
+        info.name = r.firstName;
+        info.fields.reserve(r.fields.size());
+        info.fieldOrds.reserve(r.fields.size());
+        for (auto& [ord, f] : r.fields) {
+            readDefault(f, info.name);
+            info.fields.push_back(std::move(f));
+            info.fieldOrds.push_back(ord);
+        }
+        r.fields.clear();
+        info.rebuildLookup();
+    }
+    last = nullptr;
     {
-        StmtUse s(prepare("SELECT tbl, name, sql_name, is_primary, is_unique FROM __jet_indexes "
-                          "WHERE 1" +
-                          filter + " ORDER BY tbl, ord"));
-        if (only) bindVariant(s, 1, Variant(*only));
+        StmtUse s(prepare("SELECT tbl, name, sql_name, is_primary, is_unique, ord FROM "
+                          "__jet_indexes"));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const auto it = work.find(storedColumn(s, 0).rawString());
-            if (it == work.end()) continue;
+            Reading* r = find(s);
+            if (!r || !r->info) continue;
             IndexInfo ix;
-            ix.name = storedColumn(s, 1).rawString();
-            ix.sqlName = storedColumn(s, 2).rawString();
+            ix.name = textColumn(s, 1);
+            ix.sqlName = textColumn(s, 2);
             ix.primary = sqlite3_column_int(s, 3) != 0;
             ix.unique = sqlite3_column_int(s, 4) != 0;
-            it->second->indexes.push_back(std::move(ix));
+            ix.ord = sqlite3_column_int(s, 5);
+            r->info->indexes.push_back(std::move(ix));
         }
         if (rc != SQLITE_DONE) raise(rc);
     }
+    for (auto& [key, r] : work)
+        if (r.info)
+            std::stable_sort(r.info->indexes.begin(), r.info->indexes.end(),
+                             [](const IndexInfo& a, const IndexInfo& b) { return a.ord < b.ord; });
+    last = nullptr;
     {
-        StmtUse s(prepare("SELECT tbl, idx, field FROM __jet_index_fields WHERE 1" + filter +
-                          " ORDER BY tbl, idx, pos"));
-        if (only) bindVariant(s, 1, Variant(*only));
+        // Key fields in `pos` order, gathered per index before they are put in place.
+        std::map<IndexInfo*, std::vector<std::pair<int, std::string>>> keys;
+        StmtUse s(prepare("SELECT tbl, idx, field, pos FROM __jet_index_fields"));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            const auto it = work.find(storedColumn(s, 0).rawString());
-            if (it == work.end()) continue;
-            for (IndexInfo& ix : it->second->indexes)
-                if (equalsNoCase(ix.name, storedColumn(s, 1).rawString()))
-                    ix.fields.push_back(storedColumn(s, 2).rawString());
+            Reading* r = find(s);
+            if (!r || !r->info) continue;
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+            const std::string_view idx(p ? p : "",
+                                       static_cast<std::size_t>(sqlite3_column_bytes(s, 1)));
+            for (IndexInfo& ix : r->info->indexes)
+                if (equalsNoCase(ix.name, idx))
+                    keys[&ix].emplace_back(sqlite3_column_int(s, 3), textColumn(s, 2));
         }
         if (rc != SQLITE_DONE) raise(rc);
+        for (auto& [ix, list] : keys) {
+            std::stable_sort(list.begin(), list.end(), byOrd);
+            for (auto& [pos, field] : list)
+                ix->fields.push_back(std::move(field));
+        }
     }
-    for (auto& [name, info] : work) {
-        info->rebuildLookup();
-        tables_[name] = info;
-    }
+    for (auto& [key, r] : work)
+        if (r.info) tables_[r.info->name] = std::move(r.info);
 }
 
 EngineState& EngineState::get() {
@@ -436,6 +559,10 @@ std::shared_ptr<Store> EngineState::openStore(const std::string& canonicalPath) 
     auto s = Store::open(canonicalPath);
     stores[canonicalPath] = s;
     return s;
+}
+
+void EngineState::addStore(const std::shared_ptr<Store>& store) {
+    stores[store->path] = store;
 }
 
 } // namespace engine::detail

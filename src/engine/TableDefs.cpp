@@ -5,6 +5,7 @@
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
+#include <set>
 #include <sqlite3.h>
 
 namespace engine {
@@ -202,6 +203,23 @@ void IndexList::Delete(std::string_view name) {
     raiseEngine(err::ItemNotFound);
 }
 
+void IndexList::replace(const IndexPtr& index) {
+    if (!index) objectNotSet();
+    for (auto it = indexes_.begin(); it != indexes_.end(); ++it) {
+        if (!equalsNoCase((*it)->Name(), index->Name())) continue;
+        if (owner_->table_ &&
+            detail::rebuildSameIndex(owner_->table_->checkedDatabase(), owner_->Name(), *index)) {
+            index->stored_ = true;
+            indexes_.erase(it);
+            indexes_.push_back(index);
+            return;
+        }
+        Delete(index->Name());
+        break;
+    }
+    Append(index);
+}
+
 // --- TableDef ---
 
 TableDef::TableDef(std::string name) : name_(std::move(name)) {}
@@ -248,6 +266,15 @@ void TableDefList::Append(const TableDefPtr& table) {
     table->table_->database = owner_->impl_;
 }
 
+bool TableDefList::appendTogether(const std::vector<TableDefPtr>& tables) {
+    if (!detail::Access::createTables(*owner_->impl_, tables)) return false;
+    for (const TableDefPtr& table : tables) {
+        table->table_ = std::make_shared<detail::TableImpl>();
+        table->table_->database = owner_->impl_;
+    }
+    return true;
+}
+
 namespace detail {
 
 namespace {
@@ -274,45 +301,85 @@ FieldInfo infoOf(const Field& f, const std::string& table) {
     return info;
 }
 
-std::string constraintName(int number, const std::string& table, const std::string& field) {
-    return quoteIdent("jet" + std::to_string(number) + " " + table + "." + field);
+// Declarations are built by appending to one text: a wide table has hundreds.
+void appendIdent(std::string& out, std::string_view name) {
+    out += '"';
+    for (char c : name) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    out += '"';
 }
 
-std::string columnDeclaration(const FieldInfo& f, const std::string& table) {
-    const std::string col = quoteIdent(f.name);
-    std::string d = col;
+void appendConstraint(std::string& out, int number, const std::string& table,
+                      const std::string& field) {
+    out += " CONSTRAINT ";
+    appendIdent(out, "jet" + std::to_string(number) + " " + table + "." + field);
+}
+
+void appendColumn(std::string& out, const FieldInfo& f, const std::string& table) {
+    const std::size_t colAt = out.size();
+    appendIdent(out, f.name);
+    const std::string col = out.substr(colAt);
     const bool hasDefault = !f.defaultValue.isEmpty() && !f.defaultValue.isNull();
     switch (f.type) {
     case dbBoolean:
-        return d + " INTEGER NOT NULL DEFAULT " +
-               (hasDefault ? sqlLiteral(f.defaultValue) : std::string("0"));
+        out += " INTEGER NOT NULL DEFAULT ";
+        out += hasDefault ? sqlLiteral(f.defaultValue) : std::string("0");
+        return;
     case dbInteger:
     case dbLong:
-        d += " INTEGER";
+        out += " INTEGER";
         break;
     case dbDouble:
     case dbDate:
-        d += " REAL";
+        out += " REAL";
         break;
     default:
-        d += " TEXT COLLATE NOCASE";
+        out += " TEXT COLLATE NOCASE";
         break;
     }
-    if (hasDefault) d += " DEFAULT " + sqlLiteral(f.defaultValue);
-    if (f.required) {
-        if (hasDefault)
-            d += " NOT NULL";
-        else
-            d += " CONSTRAINT " + constraintName(err::RequiredFieldNull, table, f.name) +
-                 " CHECK(" + col + " IS NOT NULL)";
+    if (hasDefault) {
+        out += " DEFAULT ";
+        out += sqlLiteral(f.defaultValue);
     }
-    if (f.type == dbText)
-        d += " CONSTRAINT " + constraintName(err::FieldTooSmall, table, f.name) + " CHECK(length(" +
-             col + ") <= " + std::to_string(f.size) + ")";
-    if ((f.type == dbText || f.type == dbMemo) && !f.allowZeroLength)
-        d += " CONSTRAINT " + constraintName(err::ZeroLengthNotAllowed, table, f.name) + " CHECK(" +
-             col + " <> '')";
+    if (f.required) {
+        if (hasDefault) {
+            out += " NOT NULL";
+        } else {
+            appendConstraint(out, err::RequiredFieldNull, table, f.name);
+            out += " CHECK(" + col + " IS NOT NULL)";
+        }
+    }
+    if (f.type == dbText) {
+        appendConstraint(out, err::FieldTooSmall, table, f.name);
+        out += " CHECK(length(" + col + ") <= " + std::to_string(f.size) + ")";
+    }
+    if ((f.type == dbText || f.type == dbMemo) && !f.allowZeroLength) {
+        appendConstraint(out, err::ZeroLengthNotAllowed, table, f.name);
+        out += " CHECK(" + col + " <> '')";
+    }
+}
+
+std::string columnDeclaration(const FieldInfo& f, const std::string& table) {
+    std::string d;
+    appendColumn(d, f, table);
     return d;
+}
+
+// CREATE TABLE with every column.
+std::string createTableSql(const std::string& table, const std::vector<FieldInfo>& fields) {
+    std::string sql;
+    sql.reserve(64 + fields.size() * 120);
+    sql += "CREATE TABLE ";
+    appendIdent(sql, table);
+    sql += " (";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) sql += ", ";
+        appendColumn(sql, fields[i], table);
+    }
+    sql += ")";
+    return sql;
 }
 
 std::string autoNumberTrigger(const std::string& table, const std::string& field) {
@@ -327,12 +394,16 @@ void createAutoNumber(Store& s, const std::string& table, const std::string& fie
            " = (SELECT ifnull(max(" + f + "), 0) + 1 FROM " + t + ") WHERE rowid = NEW.rowid; END");
 }
 
+void bindText(sqlite3_stmt* s, int index, const std::string& text) {
+    sqlite3_bind_text(s, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
 void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int ord) {
     StmtUse ins(
         s.prepare("INSERT INTO __jet_fields (tbl, name, ord, type, size, attributes, "
                   "required, allow_zero_length, default_value) VALUES (?,?,?,?,?,?,?,?,?)"));
-    bindVariant(ins, 1, Variant(table));
-    bindVariant(ins, 2, Variant(f.name));
+    bindText(ins, 1, table);
+    bindText(ins, 2, f.name);
     sqlite3_bind_int(ins, 3, ord);
     sqlite3_bind_int(ins, 4, f.type);
     sqlite3_bind_int(ins, 5, f.size);
@@ -342,19 +413,19 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
     if (f.defaultExpr.empty())
         sqlite3_bind_null(ins, 9);
     else
-        bindVariant(ins, 9, Variant(f.defaultExpr));
+        bindText(ins, 9, f.defaultExpr);
     const int rc = sqlite3_step(ins);
     if (rc != SQLITE_DONE) s.raise(rc);
 }
 
-// Runs a structure change of one table as one step: all of it is stored, or none.
-template <typename Fn> void structureChange(Store& s, const std::string& table, Fn&& change) {
+// Runs `change` as one step: all of it is stored, or none; then the error leaves and the
+// descriptions are read from the file again when next needed.
+template <typename Fn> void asOneStep(Store& s, Fn&& change) {
     s.beforeWrite();
-    s.clearStatements();
-    s.exec("SAVEPOINT jet_structure");
+    s.run("SAVEPOINT jet_structure");
     try {
         change();
-        s.exec("RELEASE jet_structure");
+        s.run("RELEASE jet_structure");
     } catch (...) {
         sqlite3_exec(s.db, "ROLLBACK TO jet_structure; RELEASE jet_structure", nullptr, nullptr,
                      nullptr);
@@ -363,7 +434,14 @@ template <typename Fn> void structureChange(Store& s, const std::string& table, 
         s.touch();
         throw;
     }
-    s.reloadTable(table);
+}
+
+// A structure change of one table, as one step. The change returns the table's new
+// description, which replaces the old one without the file being read again.
+template <typename Fn> void structureChange(Store& s, Fn&& change) {
+    std::shared_ptr<TableInfo> changed;
+    asOneStep(s, [&] { changed = change(); });
+    s.replaceTable(std::move(changed));
     s.touch();
 }
 
@@ -374,111 +452,234 @@ bool isEmpty(Store& s, const std::string& table) {
     return rc == SQLITE_DONE;
 }
 
-void createIndexSql(Store& s, const std::string& table, const IndexInfo& ix) {
+// The CREATE INDEX statement of an index, as the file keeps it.
+std::string indexSql(const std::string& table, const IndexInfo& ix) {
     std::string columns;
     for (const std::string& f : ix.fields)
         columns += (columns.empty() ? "" : ", ") + quoteIdent(f);
+    return std::string("CREATE ") + (ix.unique || ix.primary ? "UNIQUE " : "") + "INDEX " +
+           quoteIdent(ix.sqlName) + " ON " + quoteIdent(table) + " (" + columns + ")";
+}
+
+void createIndexSql(Store& s, const std::string& table, const IndexInfo& ix) {
     s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix.sqlName));
-    s.exec(std::string("CREATE ") + (ix.unique || ix.primary ? "UNIQUE " : "") + "INDEX " +
-           quoteIdent(ix.sqlName) + " ON " + quoteIdent(table) + " (" + columns + ")");
+    s.exec(indexSql(table, ix));
 }
 
 // An empty table is made anew with its new columns: SQLite's ALTER TABLE reads the whole
 // file's structure again on every column, which makes building a wide table slow.
 void rebuildEmpty(Store& s, const TableInfo& info, const std::vector<FieldInfo>& fields) {
     s.exec("DROP TABLE " + quoteIdent(info.name));
-    std::string sql = "CREATE TABLE " + quoteIdent(info.name) + " (";
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        sql += (i ? ", " : "") + columnDeclaration(fields[i], info.name);
-    s.exec(sql + ")");
+    s.exec(createTableSql(info.name, fields));
     for (const FieldInfo& f : fields)
         if (f.attributes & dbAutoIncrField) createAutoNumber(s, info.name, f.name);
     for (const IndexInfo& ix : info.indexes)
         createIndexSql(s, info.name, ix);
 }
 
-void createIndexIn(Store& s, const std::string& table, const std::vector<FieldInfo>& fields,
+// An index to be made on a table: checked against the table's fields, with its SQLite
+// definition (key fields as the table spells them) and its description as the file will
+// give it back (key fields as the index names them).
+struct NewIndex {
+    IndexInfo sql;
+    IndexInfo read;
+};
+
+NewIndex planIndex(const std::string& table, const std::vector<FieldInfo>& fields,
                    const Index& index, int ord) {
     checkName(index.Name());
-    const std::string sqlName = table + "." + index.Name();
+    NewIndex made;
+    made.sql.sqlName = table + "." + index.Name();
+    made.sql.unique = index.Unique();
     for (int i = 0; i < index.Fields().Count(); ++i) {
-        bool found = false;
+        const std::string& key = index.Fields().Item(i)->Name();
+        const FieldInfo* field = nullptr;
         for (const FieldInfo& f : fields)
-            found = found || equalsNoCase(f.name, index.Fields().Item(i)->Name());
-        if (!found) raiseEngine(err::ItemNotFound);
+            if (!field && equalsNoCase(f.name, key)) field = &f;
+        if (!field) raiseEngine(err::ItemNotFound);
+        made.sql.fields.push_back(field->name);
+        made.read.fields.push_back(key);
     }
-    IndexInfo info;
-    info.sqlName = sqlName;
-    info.unique = index.Unique();
-    for (int i = 0; i < index.Fields().Count(); ++i)
-        for (const FieldInfo& f : fields)
-            if (equalsNoCase(f.name, index.Fields().Item(i)->Name())) info.fields.push_back(f.name);
-    createIndexSql(s, table, info);
-    StmtUse ins(s.prepare("INSERT INTO __jet_indexes (tbl, name, ord, sql_name, is_primary, "
-                          "is_unique) VALUES (?,?,?,?,?,?)"));
-    bindVariant(ins, 1, Variant(table));
-    bindVariant(ins, 2, Variant(index.Name()));
-    sqlite3_bind_int(ins, 3, ord);
-    bindVariant(ins, 4, Variant(sqlName));
-    sqlite3_bind_int(ins, 5, index.Primary() ? 1 : 0);
-    sqlite3_bind_int(ins, 6, index.Unique() ? 1 : 0);
-    int rc = sqlite3_step(ins);
-    if (rc != SQLITE_DONE) s.raise(rc);
-    for (int i = 0; i < index.Fields().Count(); ++i) {
-        StmtUse f(
-            s.prepare("INSERT INTO __jet_index_fields (tbl, idx, pos, field) VALUES (?,?,?,?)"));
-        bindVariant(f, 1, Variant(table));
-        bindVariant(f, 2, Variant(index.Name()));
-        sqlite3_bind_int(f, 3, i);
-        bindVariant(f, 4, Variant(index.Fields().Item(i)->Name()));
-        rc = sqlite3_step(f);
+    made.read.name = index.Name();
+    made.read.sqlName = made.sql.sqlName;
+    made.read.primary = index.Primary();
+    made.read.unique = index.Unique();
+    made.read.ord = ord;
+    return made;
+}
+
+// Describes a new index in the file.
+void insertIndexRows(Store& s, const std::string& table, const IndexInfo& ix) {
+    {
+        StmtUse ins(s.prepare("INSERT INTO __jet_indexes (tbl, name, ord, sql_name, is_primary, "
+                              "is_unique) VALUES (?,?,?,?,?,?)"));
+        bindText(ins, 1, table);
+        bindText(ins, 2, ix.name);
+        sqlite3_bind_int(ins, 3, ix.ord);
+        bindText(ins, 4, ix.sqlName);
+        sqlite3_bind_int(ins, 5, ix.primary ? 1 : 0);
+        sqlite3_bind_int(ins, 6, ix.unique ? 1 : 0);
+        const int rc = sqlite3_step(ins);
         if (rc != SQLITE_DONE) s.raise(rc);
+    }
+    StmtUse f(s.prepare("INSERT INTO __jet_index_fields (tbl, idx, pos, field) VALUES (?,?,?,?)"));
+    for (std::size_t i = 0; i < ix.fields.size(); ++i) {
+        bindText(f, 1, table);
+        bindText(f, 2, ix.name);
+        sqlite3_bind_int(f, 3, static_cast<int>(i));
+        bindText(f, 4, ix.fields[i]);
+        const int rc = sqlite3_step(f);
+        if (rc != SQLITE_DONE) s.raise(rc);
+        sqlite3_reset(f);
     }
 }
 
-int nextOrdinal(Store& s, const char* sql, const std::string& table) {
-    StmtUse q(s.prepare(sql));
-    bindVariant(q, 1, Variant(table));
-    const int rc = sqlite3_step(q);
-    if (rc != SQLITE_ROW) s.raise(rc);
-    return sqlite3_column_int(q, 0);
+// Whether some object of the file's SQLite schema already has that name. Only called
+// after CREATE TABLE failed, to report a name taken meanwhile as Jet does.
+bool nameInFile(Store& s, const std::string& name) {
+    StmtUse q(s.prepare("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
+    bindText(q, 1, name);
+    return sqlite3_step(q) == SQLITE_ROW;
+}
+
+// A field's description as read back from the file.
+FieldInfo asRead(FieldInfo f, const std::string& table) {
+    readDefault(f, table);
+    return f;
 }
 
 } // namespace
 
-void Access::createTable(DatabaseImpl& db, TableDef& td) {
-    Store& s = db.writableStore();
-    const std::string name = td.Name();
-    checkName(name);
-    if (s.table(name)) raiseEngine(err::TableAlreadyExists, name);
-    {
-        StmtUse q(s.prepare("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
-        bindVariant(q, 1, Variant(name));
-        if (sqlite3_step(q) == SQLITE_ROW) raiseEngine(err::TableAlreadyExists, name);
-    }
-    if (td.Fields().Count() == 0) raiseEngine(err::NoFieldDefined);
-    std::vector<FieldInfo> fields;
-    for (int i = 0; i < td.Fields().Count(); ++i)
-        fields.push_back(infoOf(*td.Fields().Item(i), name));
+namespace {
 
-    structureChange(s, name, [&] {
-        std::string sql = "CREATE TABLE " + quoteIdent(name) + " (";
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            sql += (i ? ", " : "") + columnDeclaration(fields[i], name);
-        s.exec(sql + ")");
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            insertFieldRow(s, name, fields[i], static_cast<int>(i) + 1);
-            if (fields[i].attributes & dbAutoIncrField) createAutoNumber(s, name, fields[i].name);
-        }
-        for (int i = 0; i < td.Indexes().Count(); ++i)
-            createIndexIn(s, name, fields, *td.Indexes().Item(i), i + 1);
-    });
+// A new table: its fields as the file will keep them, checked.
+struct NewTable {
+    TableDef* def = nullptr;
+    std::string name;
+    std::vector<FieldInfo> fields;
+    std::vector<NewIndex> indexes;
+};
+
+NewTable planTable(Store& s, TableDef& td) {
+    NewTable t;
+    t.def = &td;
+    t.name = td.Name();
+    checkName(t.name);
+    if (s.table(t.name) || s.nameInSchema(t.name)) raiseEngine(err::TableAlreadyExists, t.name);
+    if (td.Fields().Count() == 0) raiseEngine(err::NoFieldDefined);
+    for (int i = 0; i < td.Fields().Count(); ++i)
+        t.fields.push_back(infoOf(*td.Fields().Item(i), t.name));
+    return t;
+}
+
+// The description rows of a new table; returns its description as read back.
+std::shared_ptr<TableInfo> insertTableRows(Store& s, const NewTable& t) {
+    auto made = std::make_shared<TableInfo>();
+    made->name = t.name;
+    for (std::size_t i = 0; i < t.fields.size(); ++i) {
+        const int ord = static_cast<int>(i) + 1;
+        insertFieldRow(s, t.name, t.fields[i], ord);
+        made->fields.push_back(asRead(t.fields[i], t.name));
+        made->fieldOrds.push_back(ord);
+    }
+    for (const NewIndex& ix : t.indexes) {
+        insertIndexRows(s, t.name, ix.read);
+        made->indexes.push_back(ix.read);
+    }
+    made->rebuildLookup();
+    return made;
+}
+
+// What SQLite itself keeps of a new table, after its CREATE TABLE.
+void createTableExtras(Store& s, const NewTable& t) {
+    for (const FieldInfo& f : t.fields)
+        if (f.attributes & dbAutoIncrField) createAutoNumber(s, t.name, f.name);
+    for (const NewIndex& ix : t.indexes)
+        createIndexSql(s, t.name, ix.sql);
+}
+
+void markStored(Store& s, const NewTable& t) {
+    s.addSchemaName(t.name);
+    TableDef& td = *t.def;
     for (int i = 0; i < td.Fields().Count(); ++i) {
-        td.Fields().Item(i)->stored_ = true;
-        td.Fields().Item(i)->ordinal_ = i;
+        Access::setStored(*td.Fields().Item(i), i);
     }
     for (int i = 0; i < td.Indexes().Count(); ++i)
-        td.Indexes().Item(i)->stored_ = true;
+        Access::setStored(*td.Indexes().Item(i));
+}
+
+} // namespace
+
+void Access::setStored(Field& f, int ordinal) {
+    f.stored_ = true;
+    f.ordinal_ = ordinal;
+}
+
+void Access::setStored(Index& ix) {
+    ix.stored_ = true;
+}
+
+void Access::createTable(DatabaseImpl& db, TableDef& td) {
+    Store& s = db.writableStore();
+    NewTable t = planTable(s, td);
+    try {
+        structureChange(s, [&] {
+            s.exec(createTableSql(t.name, t.fields));
+            for (int i = 0; i < td.Indexes().Count(); ++i)
+                t.indexes.push_back(planIndex(t.name, t.fields, *td.Indexes().Item(i), i + 1));
+            // Every description row first, then the indexes: each statement that changes
+            // the file's structure makes SQLite prepare the next description row again.
+            auto made = insertTableRows(s, t);
+            createTableExtras(s, t);
+            return made;
+        });
+    } catch (const runtime::Error&) {
+        // Another user of the file made a table or other object of that name meanwhile.
+        if (nameInFile(s, t.name)) raiseEngine(err::TableAlreadyExists, t.name);
+        throw;
+    }
+    markStored(s, t);
+}
+
+bool Access::createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tables) {
+    std::vector<NewTable> planned;
+    Store* store = nullptr;
+    try {
+        Store& s = db.writableStore();
+        store = &s;
+        std::set<std::string, NoCaseLess> names;
+        for (const TableDefPtr& td : tables) {
+            if (!td || td->isStored() || !names.insert(td->Name()).second) return false;
+            NewTable t = planTable(s, *td);
+            for (int i = 0; i < td->Indexes().Count(); ++i)
+                t.indexes.push_back(planIndex(t.name, t.fields, *td->Indexes().Item(i), i + 1));
+            planned.push_back(std::move(t));
+        }
+    } catch (const runtime::Error&) {
+        return false;
+    }
+    Store& s = *store;
+    std::vector<std::shared_ptr<TableInfo>> made;
+    try {
+        // All the description rows, then the tables: the rows' statements are prepared
+        // once, not again after each table's statements change the file's structure.
+        asOneStep(s, [&] {
+            for (const NewTable& t : planned)
+                made.push_back(insertTableRows(s, t));
+            for (const NewTable& t : planned) {
+                s.exec(createTableSql(t.name, t.fields));
+                createTableExtras(s, t);
+            }
+        });
+    } catch (const runtime::Error&) {
+        return false;
+    }
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+        s.replaceTable(std::move(made[i]));
+        markStored(s, planned[i]);
+    }
+    s.touch();
+    return true;
 }
 
 void addField(DatabaseImpl& db, const std::string& table, Field& field) {
@@ -487,7 +688,7 @@ void addField(DatabaseImpl& db, const std::string& table, Field& field) {
     if (!info) raiseEngine(err::ObjectNotFound, table);
     if (info->ordinalOf(field.Name()) >= 0) raiseEngine(err::FieldDefinedTwice);
     const FieldInfo f = infoOf(field, info->name);
-    structureChange(s, info->name, [&] {
+    structureChange(s, [&] {
         if (isEmpty(s, info->name)) {
             std::vector<FieldInfo> fields = info->fields;
             fields.push_back(f);
@@ -497,10 +698,13 @@ void addField(DatabaseImpl& db, const std::string& table, Field& field) {
                    columnDeclaration(f, info->name));
             if (f.attributes & dbAutoIncrField) createAutoNumber(s, info->name, f.name);
         }
-        insertFieldRow(s, info->name, f,
-                       nextOrdinal(s,
-                                   "SELECT ifnull(max(ord), 0) + 1 FROM __jet_fields WHERE tbl = ?",
-                                   info->name));
+        const int ord = info->nextFieldOrd();
+        insertFieldRow(s, info->name, f, ord);
+        auto changed = std::make_shared<TableInfo>(*info);
+        changed->fields.push_back(asRead(f, info->name));
+        changed->fieldOrds.push_back(ord);
+        changed->rebuildLookup();
+        return changed;
     });
 }
 
@@ -514,7 +718,7 @@ void dropField(DatabaseImpl& db, const std::string& table, std::string_view fiel
     for (const IndexInfo& ix : info->indexes)
         for (const std::string& k : ix.fields)
             if (equalsNoCase(k, f.name)) raiseEngine(err::FieldInIndex);
-    structureChange(s, info->name, [&] {
+    structureChange(s, [&] {
         if (isEmpty(s, info->name)) {
             std::vector<FieldInfo> fields = info->fields;
             fields.erase(fields.begin() + ord);
@@ -524,10 +728,15 @@ void dropField(DatabaseImpl& db, const std::string& table, std::string_view fiel
             s.exec("ALTER TABLE " + quoteIdent(info->name) + " DROP COLUMN " + quoteIdent(f.name));
         }
         StmtUse del(s.prepare("DELETE FROM __jet_fields WHERE tbl = ? AND name = ?"));
-        bindVariant(del, 1, Variant(info->name));
-        bindVariant(del, 2, Variant(f.name));
+        bindText(del, 1, info->name);
+        bindText(del, 2, f.name);
         const int rc = sqlite3_step(del);
         if (rc != SQLITE_DONE) s.raise(rc);
+        auto changed = std::make_shared<TableInfo>(*info);
+        changed->fields.erase(changed->fields.begin() + ord);
+        changed->fieldOrds.erase(changed->fieldOrds.begin() + ord);
+        changed->rebuildLookup();
+        return changed;
     });
 }
 
@@ -536,11 +745,13 @@ void addIndex(DatabaseImpl& db, const std::string& table, Index& index) {
     const auto info = s.table(table);
     if (!info) raiseEngine(err::ObjectNotFound, table);
     if (info->index(index.Name())) raiseEngine(err::IndexAlreadyExists);
-    structureChange(s, info->name, [&] {
-        createIndexIn(s, info->name, info->fields, index,
-                      nextOrdinal(s,
-                                  "SELECT ifnull(max(ord), 0) + 1 FROM __jet_indexes WHERE tbl = ?",
-                                  info->name));
+    structureChange(s, [&] {
+        NewIndex ix = planIndex(info->name, info->fields, index, info->nextIndexOrd());
+        createIndexSql(s, info->name, ix.sql);
+        insertIndexRows(s, info->name, ix.read);
+        auto changed = std::make_shared<TableInfo>(*info);
+        changed->indexes.push_back(std::move(ix.read));
+        return changed;
     });
 }
 
@@ -550,17 +761,70 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
     if (!info) raiseEngine(err::ObjectNotFound, table);
     const IndexInfo* ix = info->index(index);
     if (!ix) raiseEngine(err::ItemNotFound);
-    structureChange(s, info->name, [&] {
+    structureChange(s, [&] {
         s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix->sqlName));
         for (const char* sql : {"DELETE FROM __jet_indexes WHERE tbl = ? AND name = ?",
                                 "DELETE FROM __jet_index_fields WHERE tbl = ? AND idx = ?"}) {
             StmtUse del(s.prepare(sql));
-            bindVariant(del, 1, Variant(info->name));
-            bindVariant(del, 2, Variant(ix->name));
+            bindText(del, 1, info->name);
+            bindText(del, 2, ix->name);
             const int rc = sqlite3_step(del);
             if (rc != SQLITE_DONE) s.raise(rc);
         }
+        auto changed = std::make_shared<TableInfo>(*info);
+        changed->indexes.erase(changed->indexes.begin() + (ix - info->indexes.data()));
+        return changed;
     });
+}
+
+bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& index) {
+    Store& s = db.writableStore();
+    const auto info = s.table(table);
+    if (!info) return false;
+    const IndexInfo* ix = info->index(index.Name());
+    if (!ix || ix->name != index.Name() || ix->primary != index.Primary() ||
+        ix->unique != index.Unique() ||
+        ix->fields.size() != static_cast<std::size_t>(index.Fields().Count()))
+        return false;
+    for (std::size_t i = 0; i < ix->fields.size(); ++i)
+        if (ix->fields[i] != index.Fields().Item(static_cast<int>(i))->Name()) return false;
+    // What Delete and Append would leave: the same rows, the SQLite index made by the
+    // same statement, the index last in `ord` order.
+    const std::size_t at = static_cast<std::size_t>(ix - info->indexes.data());
+    int ord = 1;
+    for (std::size_t i = 0; i < info->indexes.size(); ++i)
+        if (i != at) ord = std::max(ord, info->indexes[i].ord + 1);
+    NewIndex made;
+    try {
+        made = planIndex(info->name, info->fields, index, ord);
+    } catch (const runtime::Error&) {
+        return false; // Append reports it
+    }
+    if (made.read.sqlName != ix->sqlName) return false;
+    {
+        StmtUse q(s.prepare("SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?"));
+        bindText(q, 1, ix->sqlName);
+        if (sqlite3_step(q) != SQLITE_ROW) return false;
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+        if (!p || indexSql(info->name, made.sql) != p) return false;
+    }
+    structureChange(s, [&] {
+        // Built again from the table's rows, as a new index would be.
+        s.exec("REINDEX main." + quoteIdent(ix->sqlName));
+        if (ord != ix->ord) {
+            StmtUse upd(s.prepare("UPDATE __jet_indexes SET ord = ? WHERE tbl = ? AND name = ?"));
+            sqlite3_bind_int(upd, 1, ord);
+            bindText(upd, 2, info->name);
+            bindText(upd, 3, ix->name);
+            const int rc = sqlite3_step(upd);
+            if (rc != SQLITE_DONE) s.raise(rc);
+        }
+        auto changed = std::make_shared<TableInfo>(*info);
+        changed->indexes.erase(changed->indexes.begin() + static_cast<std::ptrdiff_t>(at));
+        changed->indexes.push_back(std::move(made.read));
+        return changed;
+    });
+    return true;
 }
 
 TableDefPtr Access::makeTableDef(const std::shared_ptr<DatabaseImpl>& db, const TableInfo& info) {

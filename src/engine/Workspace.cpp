@@ -66,11 +66,32 @@ std::map<std::string, int>& faults() {
     return table;
 }
 
+// `made`: the connection that has just written the file, taken over rather than opening
+// a second one.
 DatabasePtr openHandle(const detail::ResolvedPath& r, const std::string& name, bool exclusive,
-                       bool readOnly, const std::string& connect) {
-    auto lock = FileLock::acquire(r.path, exclusive);
+                       bool readOnly, const std::string& connect, sqlite3* made = nullptr) {
+    std::shared_ptr<FileLock> lock;
+    try {
+        lock = FileLock::acquire(r.path, exclusive);
+    } catch (...) {
+        sqlite3_close_v2(made);
+        throw;
+    }
     EngineState& state = EngineState::get();
-    auto store = state.openStore(r.path);
+    std::shared_ptr<Store> store;
+    if (made) {
+        store = state.findStore(r.path);
+        if (store) {
+            sqlite3_close_v2(made);
+        } else {
+            std::string pwd;
+            detail::connectValue(connect, "pwd", pwd);
+            store = Store::adopt(r.path, made, pwd);
+            state.addStore(store);
+        }
+    } else {
+        store = state.openStore(r.path);
+    }
     if (store->hasPassword) {
         std::string given;
         if (!detail::connectValue(connect, "pwd", given) || given != store->password)
@@ -104,13 +125,17 @@ std::string localeWithoutPassword(const std::string& locale) {
     return out;
 }
 
-// Writes the engine's description tables into a new, empty file.
-void initialiseFile(const std::string& path, const std::string& locale, const std::string& pwd) {
+// Writes the engine's description tables into a new, empty file and returns the open
+// connection. No journal: there is nothing to go back to, and a file that is not finished
+// is removed, so a journal would only cost its writes and flushes; the commit still
+// flushes the file itself.
+sqlite3* initialiseFile(const std::string& path, const std::string& locale,
+                        const std::string& pwd) {
     sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(
+        path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     const char* schema =
-        "PRAGMA journal_mode=DELETE;"
+        "PRAGMA journal_mode=OFF;"
         "BEGIN;"
         "CREATE TABLE __jet_meta (key TEXT PRIMARY KEY, value TEXT);"
         "CREATE TABLE __jet_fields (tbl TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE "
@@ -139,9 +164,9 @@ void initialiseFile(const std::string& path, const std::string& locale, const st
         sqlite3_finalize(s);
         if (rc == SQLITE_DONE) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
-    const int code = rc;
+    if (rc == SQLITE_OK) return db;
     sqlite3_close_v2(db);
-    if (code != SQLITE_OK) raiseEngine(engineNumberForSqlite(code), path);
+    raiseEngine(engineNumberForSqlite(rc), path);
 }
 
 } // namespace
@@ -234,8 +259,9 @@ DatabasePtr Workspace::CreateDatabase(const std::string& path, const std::string
     ::close(fd);
     std::string pwd;
     detail::connectValue(locale, "pwd", pwd);
+    sqlite3* db = nullptr;
     try {
-        initialiseFile(r.path, localeWithoutPassword(locale), pwd);
+        db = initialiseFile(r.path, localeWithoutPassword(locale), pwd);
     } catch (...) {
         std::error_code ec;
         fs::remove(r.path, ec);
@@ -243,7 +269,7 @@ DatabasePtr Workspace::CreateDatabase(const std::string& path, const std::string
         throw;
     }
     const detail::ResolvedPath made = detail::resolvePath(r.path);
-    return openHandle(made, path, false, false, ";pwd=" + pwd);
+    return openHandle(made, path, false, false, ";pwd=" + pwd, db);
 }
 
 void Workspace::RepairDatabase(const std::string& path) {

@@ -6,6 +6,7 @@
 #include "schema/TableSpec.h"
 
 #include <string_view>
+#include <vector>
 
 namespace schema {
 
@@ -18,8 +19,8 @@ struct State {
     engine::Workspace* workspace = nullptr;
     engine::DatabasePtr db;
     engine::TableDefPtr table;
-    // The current table is new and not yet stored (beginTable).
-    bool pending = false;
+    // New tables not yet stored (beginTable), in order; the current table is the last.
+    std::vector<engine::TableDefPtr> pending;
 };
 
 State& state() {
@@ -48,10 +49,47 @@ void checkKeyFields(const engine::TableDef& table, const engine::Index& index) {
             throw runtime::Error(engine::err::ItemNotFound);
 }
 
+std::vector<std::string> splitFields(const std::string& fields) {
+    std::vector<std::string> out;
+    std::string::size_type from = 0;
+    for (;;) {
+        const auto comma = fields.find(',', from);
+        out.push_back(fields.substr(from, comma - from));
+        if (comma == std::string::npos) return out;
+        from = comma + 1;
+    }
+}
+
+engine::IndexPtr newIndex(const engine::TableDef& table, const std::string& name,
+                          const std::vector<std::string>& fields, bool primary, bool unique) {
+    engine::IndexPtr index = table.CreateIndex(name);
+    index->setPrimary(primary);
+    index->setUnique(unique);
+    for (const std::string& f : fields)
+        index->Fields().Append(index->CreateField(f));
+    return index;
+}
+
+// A stored index that is already just what the definition names is built again in one
+// step, which leaves the file as deleting it and making it anew would. False when the
+// index differs in anything, or is not there.
+bool rebuiltAsItIs(engine::TableDef& table, const std::string& name,
+                   const std::vector<std::string>& fields, bool primary, bool unique) {
+    if (!table.isStored() || !table.Indexes().contains(name)) return false;
+    const engine::IndexPtr existing = table.Indexes().Item(name);
+    if (existing->Name() != name || existing->Primary() != primary ||
+        existing->Unique() != (unique || primary) ||
+        existing->Fields().Count() != static_cast<int>(fields.size()))
+        return false;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (existing->Fields().Item(static_cast<int>(i))->Name() != fields[i]) return false;
+    table.Indexes().replace(newIndex(table, name, fields, primary, unique));
+    return true;
+}
+
 void takeTable(const std::string& name, bool deferStore) {
     State& s = state();
     s.table.reset();
-    s.pending = false;
     try {
         engine::Database& db = currentDb();
         if (db.TableDefs().contains(name)) {
@@ -63,7 +101,7 @@ void takeTable(const std::string& name, bool deferStore) {
         table->Fields().Append(table->CreateField(std::string(InUseField), engine::dbBoolean));
         if (deferStore) {
             s.table = table;
-            s.pending = true;
+            s.pending.push_back(table);
             return;
         }
         db.TableDefs().Append(table);
@@ -78,6 +116,27 @@ void takeTable(const std::string& name, bool deferStore) {
         }
         // Anything else: no current table, so the field and index calls that follow
         // touch nothing rather than a table of another file.
+    }
+}
+
+// Table names compare as the engine compares them: ASCII letters without regard to case.
+bool sameName(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// Neither in the current database nor waiting to be stored.
+bool isNewTable(const std::string& name) {
+    State& s = state();
+    for (const engine::TableDefPtr& t : s.pending)
+        if (sameName(t->Name(), name)) return false;
+    try {
+        return s.db && !s.db->TableDefs().contains(name);
+    } catch (const runtime::Error&) {
+        return false;
     }
 }
 
@@ -127,10 +186,10 @@ void MakeField(const std::string& name, int type, std::int16_t size, std::int16_
         }
         if (type == engine::dbText || type == engine::dbMemo) field->setAllowZeroLength(true);
         // The engine would refuse both (3265, 3191); asking first spares the throw on
-        // every field of a complete file.
+        // every field of a complete file. A table being built asks itself on Append.
         if (special == SpecialDropField) {
             if (table.Fields().contains(name)) table.Fields().Delete(name);
-        } else if (!table.Fields().contains(name)) {
+        } else if (!table.isStored() || !table.Fields().contains(name)) {
             table.Fields().Append(field);
         }
     } catch (const runtime::Error&) {
@@ -143,6 +202,8 @@ void MakeIndex(const std::string& name, const std::string& fields, std::int16_t 
                std::int16_t unique) {
     try {
         engine::TableDef& table = currentTable();
+        const std::vector<std::string> keys = splitFields(fields);
+        if (rebuiltAsItIs(table, name, keys, primary != 0, unique != 0)) return;
         try {
             if (table.Indexes().contains(name)) table.Indexes().Delete(name);
         } catch (const runtime::Error& e) {
@@ -150,16 +211,7 @@ void MakeIndex(const std::string& name, const std::string& fields, std::int16_t 
                 e.number() != engine::err::ItemNotFound)
                 throw;
         }
-        engine::IndexPtr index = table.CreateIndex(name);
-        index->setPrimary(primary != 0);
-        index->setUnique(unique != 0);
-        std::string::size_type from = 0;
-        for (;;) {
-            const auto comma = fields.find(',', from);
-            index->Fields().Append(index->CreateField(fields.substr(from, comma - from)));
-            if (comma == std::string::npos) break;
-            from = comma + 1;
-        }
+        engine::IndexPtr index = newIndex(table, name, keys, primary != 0, unique != 0);
         checkKeyFields(table, *index);
         table.Indexes().Append(index);
     } catch (const runtime::Error&) {
@@ -188,19 +240,32 @@ void createFailed(const runtime::Error& e, const std::string& path, bool passwor
 }
 
 void beginTable(const std::string& name) {
-    finishTable();
+    // New tables wait to be stored together; a table of the file, or a name that waits
+    // already, has every table before it stored first, as one at a time would.
+    if (!isNewTable(name)) finishTable();
     takeTable(name, true);
 }
 
 void finishTable() {
     State& s = state();
-    if (!s.pending) return;
-    s.pending = false;
+    if (s.pending.empty()) return;
+    const std::vector<engine::TableDefPtr> tables = std::move(s.pending);
+    s.pending.clear();
     try {
-        currentDb().TableDefs().Append(s.table);
+        engine::TableDefList& defs = currentDb().TableDefs();
+        // One at a time when they cannot all be stored: each that can be is made.
+        if (tables.size() == 1 || !defs.appendTogether(tables)) {
+            for (const engine::TableDefPtr& table : tables) {
+                try {
+                    defs.Append(table);
+                } catch (const runtime::Error&) {
+                }
+            }
+        }
     } catch (const runtime::Error&) {
-        s.table.reset();
     }
+    // A current table that could not be stored is no table.
+    if (s.table && !s.table->isStored()) s.table.reset();
 }
 
 } // namespace detail

@@ -59,6 +59,7 @@ TEST_F(StartupTest, FirstStartInAnEmptyFolderBuildsEverythingWithoutAWord) {
     EXPECT_TRUE(win.cmdEdit.Enabled());
     EXPECT_TRUE(win.cmdDelete.Enabled());
     EXPECT_FALSE(win.cmdUpdate.Enabled());
+    EXPECT_FALSE(win.txtUserName.Enabled()); // the entry box opens only for adding or editing
     EXPECT_FALSE(win.Frame1.Visible());
     EXPECT_FALSE(win.NetworkProblem);
     EXPECT_EQ(win.ImportKind, "PI");

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace clearing_test {
@@ -129,6 +131,41 @@ TEST_F(BackupRestoreTest, ABackupTakenWhileAWorkstationWritesHoldsWholeTransacti
         EXPECT_GE(rows, last);
         last = rows;
     }
+}
+
+// A workstation opened the last backup and died in the middle of a save, after part of
+// it had reached the file: the journal it left belongs to the old copy, and played into
+// the new one it would wreck it.
+TEST_F(BackupRestoreTest, AJournalLeftBesideAnOldBackupIsNotPlayedIntoTheNewOne) {
+    backUpTo(bak.file("Qolb2018LAN.Mdb"));
+    const std::string journal = bak.file("Qolb2018LAN.Mdb-journal");
+    closeAll();
+    if (const pid_t child = fork(); child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(bak.file("Qolb2018LAN.Mdb").c_str(), &db);
+        sqlite3_exec(db,
+                     "PRAGMA cache_size=1; BEGIN; CREATE TABLE Scratch(x); "
+                     "INSERT INTO Scratch VALUES (zeroblob(200000));",
+                     nullptr, nullptr, nullptr);
+        _exit(0);
+    } else {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(std::filesystem::exists(journal));
+    // The network file has grown past the old copy's size since.
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(persPath());
+    for (int i = 0; i < 8; ++i)
+        db->Execute("INSERT INTO Qolb2018 (UserName, PERS2, Surname) SELECT UserName, PERS2, "
+                    "Surname FROM Qolb2018");
+    db->Close();
+
+    backUpTo(bak.file("Qolb2018LAN.Mdb"));
+    EXPECT_FALSE(std::filesystem::exists(journal));
+    // Opened for writing, as a workstation opens a restored copy.
+    db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(bak.file("Qolb2018LAN.Mdb"));
+    EXPECT_EQ(db->OpenRecordset("Qolb2018", engine::dbOpenTable)->RecordCount(), 256);
+    db->Close();
 }
 
 TEST_F(BackupRestoreTest, TheOtherFilesGoIntoTheFolderOfWhateverFileWasChosen) {

@@ -94,6 +94,19 @@ TEST_F(NetworkClearingTest, ClearingOneUserFreesEveryRecordOfThatNameInAnyCase) 
     EXPECT_FALSE(w.cmdClearUsers.Enabled());
 }
 
+TEST_F(NetworkClearingTest, AClientTableWithoutRowsLeavesItsListAsItWas) {
+    closeAll();
+    std::filesystem::remove(compPath());
+    makeClientDb(compPath(), "CompanyDetails", {});
+    closeAll();
+    pickUser("Bob");
+    desk.expectMessage(clearOne("Bob"), forms::vbYesNo, kTitle, vbYes);
+    ASSERT_TRUE(w.click("cmdClearSelectedUser"));
+    EXPECT_EQ(entries(w.lstCompDataOpen), (std::vector<std::string>{"bob         Company One"}));
+    EXPECT_EQ(entries(w.lstTrustDataOpen), (std::vector<std::string>{"Ann      Trust One"}));
+    EXPECT_TRUE(w.cmdClearUsers.Enabled());
+}
+
 TEST_F(NetworkClearingTest, AUserGoneFromTheTableChangesNoOtherRow) {
     pickUser("ann");
     w.SelectedLoggedOnUser = "Zed"; // no longer in UserNames: the seek finds nothing

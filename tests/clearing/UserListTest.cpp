@@ -125,11 +125,15 @@ TEST_F(UserListTest, EditingChecksTheOtherNamesOnly) {
     EXPECT_TRUE(idle());
     EXPECT_FALSE(w.cmdOk.Enabled());
     EXPECT_EQ(stored(), (std::vector<std::string>{"ANNA", "bob"}));
+    showPage(1);
+    showPage(0); // the next fill gives OK back
+    EXPECT_TRUE(w.cmdOk.Enabled());
 }
 
 TEST_F(UserListTest, ANameLongerThanTheFieldIsRefusedWhenEntered) {
     start({{"Anna"}});
-    const std::string longest(clearing::kUserNameSize, 'x');
+    // Characters count, not bytes: the accented letter takes two bytes and is one letter.
+    const std::string longest = std::string(clearing::kUserNameSize - 1, 'x') + "\xC3\xA9";
     const std::string tooLong = longest + "y";
     desk.expectMessage("User Names can be at most 50 characters long!\r\nDo you want to continue "
                        "adding a New User Name",
@@ -194,6 +198,30 @@ TEST_F(UserListTest, EditAndDeleteNeedAFreshPick) {
     ASSERT_TRUE(w.click("cmdDelete"));
     ASSERT_TRUE(w.click("cmdEdit"));
     EXPECT_EQ(stored(), (std::vector<std::string>{"Anna", "bob", "Cleo"}));
+}
+
+// The locate button of the system database fills the list too: a pick made in the old
+// list must not delete a name of the new one, and an entry under way ends.
+TEST_F(UserListTest, LocatingTheSystemDatabaseForgetsThePickAndEndsAnEntry) {
+    start({{"Anna"}, {"bob"}, {"Carl"}});
+    const std::string other = net.file("Other.mdb");
+    makeSystemDb(other, {{"Anna"}, {"Zed"}});
+    closeAll();
+
+    pick(1);
+    desk.expectOpenDialog(other);
+    ASSERT_TRUE(w.click("cmdLocateSystemDB"));
+    EXPECT_EQ(entries(w.List1), (std::vector<std::string>{"Anna", "Zed"}));
+    ASSERT_TRUE(w.click("cmdDelete")); // no box: nothing is picked
+    ASSERT_TRUE(w.click("cmdEdit"));
+    EXPECT_EQ(readUsers(other).size(), 2u);
+    EXPECT_TRUE(idle());
+
+    ASSERT_TRUE(w.click("cmdAddNew"));
+    desk.expectOpenDialog(sysPath());
+    ASSERT_TRUE(w.click("cmdLocateSystemDB"));
+    EXPECT_TRUE(idle());
+    EXPECT_EQ(entries(w.List1), (std::vector<std::string>{"Anna", "bob", "Carl"}));
 }
 
 TEST_F(UserListTest, ANullNameIsListedAsEmptyTextAndALoggedOnUserLocksTheList) {

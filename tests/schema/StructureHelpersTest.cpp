@@ -141,6 +141,38 @@ TEST_F(HelpersTest, IndexIsDroppedAndMadeAnew) {
     EXPECT_EQ(tableT().indexes.size(), 2u);
 }
 
+// An index named just as it is comes last, as when dropped and made anew; one that differs
+// in anything, even in the case of a field, is made anew as named.
+TEST_F(HelpersTest, IndexAsItIsComesLastAsIfMadeAnew) {
+    makeTableT();
+    {
+        auto db = open();
+        auto td = db->TableDefs().Item("T");
+        auto ix = td->CreateIndex("IxB");
+        ix->Fields().Append(ix->CreateField("B"));
+        td->Indexes().Append(ix);
+    }
+    auto order = [&] {
+        auto td = open()->TableDefs().Item("T");
+        std::vector<std::string> out;
+        for (int i = 0; i < td->Indexes().Count(); ++i)
+            out.push_back(td->Indexes().Item(i)->Name() + ":" +
+                          td->Indexes().Item(i)->Fields().Item(0)->Name());
+        return out;
+    };
+    MakeDatabase(path, false);
+    MakeTable("T");
+    MakeIndex("IxA", "A", 0, 0);
+    EXPECT_EQ(order(), (std::vector<std::string>{"IxB:B", "IxA:A"}));
+    MakeIndex("IxB", "b", 0, 0);
+    EXPECT_EQ(order(), (std::vector<std::string>{"IxA:A", "IxB:b"}));
+    MakeIndex("IxA", "A", 0, 1);
+    EXPECT_EQ(tableT().indexes,
+              (std::vector<IndexShape>{index("IxA", "A", false, true), index("IxB", "b")}));
+    EXPECT_EQ(open()->OpenRecordset("SELECT B FROM T")->Fields("B").Value(),
+              runtime::Variant("five"));
+}
+
 TEST_F(HelpersTest, WithoutADatabaseNothingIsTouched) {
     makeTableT();
     MakeDatabase(path, false);
@@ -195,6 +227,43 @@ TEST_F(HelpersTest, NewTableInOneStatementMatchesCallByCall) {
     schema::detail::runTables({spec});
     EXPECT_EQ(readStructure(other).at("T"), callByCall);
     EXPECT_EQ(callByCall.fieldNames(), (std::vector<std::string>{"In Use", "A", "C", "D"}));
+}
+
+// A definition stores its new tables together; tables of the file between them, a table
+// named twice and one that cannot be made must come out as one call at a time makes them.
+TEST_F(HelpersTest, NewTablesTogetherMatchCallByCall) {
+    using schema::FieldType;
+    const std::vector<schema::TableSpec> specs = {
+        {"New1", {{"A", FieldType::Double}, {"B", FieldType::Text, 5}}, {{"IxA", "A"}}},
+        {"New2", {{"C", FieldType::Integer, 0, schema::SpecialDefaultOne}}, {{"IxC", "C"}}},
+        {"new1", {{"E", FieldType::Double}}, {{"IxE", "E"}, {"IxA", "B"}}},
+        {"T", {{"C", FieldType::Double}}, {{"IxA", "A"}}},
+        {"Bad.Name", {{"X", FieldType::Double}}, {{"IxX", "X"}}},
+        {"New3", {{"D", FieldType::Memo}}, {}},
+        {"New4", {{"F", FieldType::Double}}, {{"IxF", "Nowhere"}}},
+    };
+    makeTableT();
+    const std::string other = folder.file("CallByCall.mdb");
+    std::filesystem::copy_file(path, other);
+
+    MakeDatabase(other, false);
+    for (const auto& spec : specs) {
+        MakeTable(spec.name);
+        for (const auto& f : spec.fields)
+            MakeField(std::string(f.name), static_cast<int>(f.type), f.size, f.special);
+        for (const auto& ix : spec.indexes)
+            MakeIndex(std::string(ix.name), std::string(ix.fields), 0, 0);
+    }
+    const bool lastIsCurrent = schema::CurTableDef() && schema::CurTableDef()->Name() == "New4";
+    MakeDatabase(path, false);
+    schema::detail::runTables(specs);
+    EXPECT_EQ(schema::CurTableDef() && schema::CurTableDef()->Name() == "New4", lastIsCurrent);
+    schema::MakeDatabase(folder.file("missing/None.mdb"), false); // lets go of both files
+    const Structure together = readStructure(path);
+    EXPECT_EQ(together, readStructure(other));
+    EXPECT_EQ(together.count("Bad.Name"), 0u);
+    EXPECT_EQ(together.at("New1").fieldNames(),
+              (std::vector<std::string>{"In Use", "A", "B", "E"}));
 }
 
 TEST_F(HelpersTest, UncommittedRunLeavesTheFileAsItWas) {
