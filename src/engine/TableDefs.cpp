@@ -552,7 +552,7 @@ FieldInfo asRead(FieldInfo f, const std::string& table) {
 
 namespace {
 
-// A new table: its fields as the file will keep them, checked.
+// A new table, checked: its fields as the file will keep them, and its indexes.
 struct NewTable {
     TableDef* def = nullptr;
     std::string name;
@@ -598,12 +598,12 @@ void createTableExtras(Store& s, const NewTable& t) {
         createIndexSql(s, t.name, ix.sql);
 }
 
+// The new table's objects become read-only, as stored ones are.
 void markStored(Store& s, const NewTable& t) {
     s.addSchemaName(t.name);
     TableDef& td = *t.def;
-    for (int i = 0; i < td.Fields().Count(); ++i) {
+    for (int i = 0; i < td.Fields().Count(); ++i)
         Access::setStored(*td.Fields().Item(i), i);
-    }
     for (int i = 0; i < td.Indexes().Count(); ++i)
         Access::setStored(*td.Indexes().Item(i));
 }

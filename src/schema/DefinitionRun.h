@@ -21,7 +21,7 @@ public:
 
     // Begins on the current database, when there is one.
     void begin();
-    // Stores the table still in hand and commits. A failure leaves as runtime::Error and
+    // Stores the tables still in hand and commits. A failure leaves as runtime::Error and
     // the file as it was.
     void commit();
 

@@ -28,7 +28,8 @@ void MakeTable(const std::string& name);
 void MakeField(const std::string& name, int type, std::int16_t size, std::int16_t special);
 
 // Deletes the index of that name from the current table and makes it anew on the
-// comma-separated fields. Non-zero flags mean True.
+// comma-separated fields. Non-zero flags mean True. An index that is already just so is
+// built again in place, which leaves the file the same.
 void MakeIndex(const std::string& name, const std::string& fields, std::int16_t primary,
                std::int16_t unique);
 
@@ -44,10 +45,13 @@ namespace detail {
 void createFailed(const runtime::Error& e, const std::string& path, bool password);
 
 // MakeTable for a table that a definition goes on to fill at once: a new table is kept
-// unstored while its fields and indexes are added, and finishTable stores it whole, in
-// one statement. An existing table is taken as MakeTable takes it.
+// unstored while its fields and indexes are added, and stored whole later. New tables
+// that follow each other are kept back together; an existing table, or a name kept back
+// already, first has them stored, so the file ends as one MakeTable at a time leaves it.
+// An existing table is taken as MakeTable takes it.
 void beginTable(const std::string& name);
-// Stores the table that beginTable kept back; a table that cannot be stored is not made.
+// Stores the tables that beginTable kept back, together in one step where they all can
+// be, else one at a time; a table that cannot be stored is not made.
 void finishTable();
 } // namespace detail
 
