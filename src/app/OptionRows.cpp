@@ -30,4 +30,15 @@ std::optional<std::int16_t> readStructureVersion(engine::Recordset& rs) {
     return v.isNull() ? std::int16_t{0} : runtime::CInt(v);
 }
 
+void recordStructureVersion(engine::Recordset& rs, bool rowStored, std::int16_t version,
+                            void (*addRow)(engine::Recordset&, std::int16_t)) {
+    if (!rowStored) {
+        addRow(rs, version);
+        return;
+    }
+    rs.Edit();
+    rs.Fields("UpDateDB").setValue(version);
+    rs.Update();
+}
+
 } // namespace app

@@ -20,4 +20,9 @@ void addSystemOptionRow(engine::Recordset& rs, std::int16_t upDateDb);
 // table has no row. A Null counts as 0, a structure older than any version.
 std::optional<std::int16_t> readStructureVersion(engine::Recordset& rs);
 
+// Records `version` as the file's structure version: on the row `rs` stands on when the
+// table had one (`rowStored`), otherwise as the file's first option row, made by `addRow`.
+void recordStructureVersion(engine::Recordset& rs, bool rowStored, std::int16_t version,
+                            void (*addRow)(engine::Recordset&, std::int16_t));
+
 } // namespace app

@@ -147,13 +147,8 @@ void frmSysAdmin::upgradeAndRollForward() {
             if (upgraded) {
                 SysDB = defaultWorkspace().OpenDatabase(PersDbPath);
                 MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
-                if (stored) {
-                    MainRS->Edit();
-                    MainRS->Fields("UpDateDB").setValue(runtime::CurNetDbVersion);
-                    MainRS->Update();
-                } else {
-                    addClientOptionRow(*MainRS, runtime::CurNetDbVersion);
-                }
+                recordStructureVersion(*MainRS, stored.has_value(), runtime::CurNetDbVersion,
+                                       addClientOptionRow);
                 MainRS->Close();
                 SysDB->Close();
                 closeWorkspaceQuietly();

@@ -55,13 +55,8 @@ void frmSysAdmin::openSystemDatabase() {
             schema::MakeNewSysDb(SysAdminDbPath);
             SysDB = openSystemDb();
             MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
-            if (stored) {
-                MainRS->Edit();
-                MainRS->Fields("UpDateDB").setValue(runtime::CurSysDbVersion);
-                MainRS->Update();
-            } else {
-                addSystemOptionRow(*MainRS, runtime::CurSysDbVersion);
-            }
+            recordStructureVersion(*MainRS, stored.has_value(), runtime::CurSysDbVersion,
+                                   addSystemOptionRow);
             MainRS->Close();
             SysDB->Close();
             closeWorkspaceQuietly();
