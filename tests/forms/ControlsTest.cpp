@@ -1,5 +1,6 @@
 #include "forms/Forms.h"
 #include "runtime/Error.h"
+#include "support/ErrorOf.h"
 #include "support/ScriptedDesktop.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +9,7 @@ namespace {
 
 using namespace forms;
 
-int errorNumberOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorOf;
 
 class ControlsTest : public ::testing::Test {
 protected:
@@ -108,16 +102,16 @@ TEST_F(ControlsTest, ScrollBarValueOutsideItsRangeIsError380) {
         int error;
     } cases[] = {{0, 0}, {32767, 0}, {16384, 0}, {-1, 380}, {32768, 380}};
     for (const auto& c : cases)
-        EXPECT_EQ(errorNumberOf([&] { bar.setValue(c.value); }), c.error) << c.value;
+        EXPECT_EQ(errorOf([&] { bar.setValue(c.value); }), c.error) << c.value;
     EXPECT_EQ(bar.Value(), 16384);
     EXPECT_EQ(changes, 2); // 0 was already the value
 
-    EXPECT_EQ(errorNumberOf([&] { bar.setMax(40000); }), 380);
+    EXPECT_EQ(errorOf([&] { bar.setMax(40000); }), 380);
     bar.setMax(100); // the value moves inside the new range
     EXPECT_EQ(bar.Value(), 100);
     bar.setMin(200); // a reversed bar: range 100..200
     bar.setValue(150);
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(99); }), 380);
+    EXPECT_EQ(errorOf([&] { bar.setValue(99); }), 380);
     EXPECT_TRUE(bar.userSetValue(5000)); // a user drag stops at the end
     EXPECT_EQ(bar.Value(), 200);
 }
@@ -156,7 +150,7 @@ TEST_F(ControlsTest, TabStripClickReportsThePreviousPage) {
     tabs.setTabEnabled(0, false);
     EXPECT_FALSE(tabs.userSelectTab(0));
     EXPECT_FALSE(tabs.userSelectTab(3));
-    EXPECT_EQ(errorNumberOf([&] { tabs.setTab(3); }), 380);
+    EXPECT_EQ(errorOf([&] { tabs.setTab(3); }), 380);
     EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}}));
 
     tabs.setTabCaption(1, "Page &2");
@@ -197,7 +191,7 @@ TEST_F(CommonDialogTest, CancelRaises32755OnlyWithCancelErrorOn) {
             dlg.setFileName("Qolb2018LAN.Mdb");
             dlg.setCancelError(cancelError);
             desk.expectDialogCancel();
-            const int error = errorNumberOf([&] { save ? dlg.ShowSave() : dlg.ShowOpen(); });
+            const int error = errorOf([&] { save ? dlg.ShowSave() : dlg.ShowOpen(); });
             EXPECT_EQ(error, cancelError ? runtime::err::CancelError : 0) << cancelError << save;
             EXPECT_EQ(dlg.FileName(), "");
         }

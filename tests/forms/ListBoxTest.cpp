@@ -2,20 +2,14 @@
 
 #include "forms/Form.h"
 #include "runtime/Error.h"
+#include "support/ErrorOf.h"
 #include "support/ScriptedDesktop.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-int errorNumberOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorOf;
 
 class ListBoxTest : public ::testing::Test {
 protected:
@@ -36,15 +30,15 @@ TEST_F(ListBoxTest, EntriesKeepTheOrderTheyWereAddedIn) {
     EXPECT_EQ(list.items(), (std::vector<std::string>{"anna", "aaron", "ben", "carl", "dora"}));
     EXPECT_EQ(list.NewIndex(), 1);
     EXPECT_EQ(list.ListCount(), 5);
-    EXPECT_EQ(errorNumberOf([&] { list.AddItem("x", 6); }), 5);
+    EXPECT_EQ(errorOf([&] { list.AddItem("x", 6); }), 5);
 }
 
 TEST_F(ListBoxTest, ListReadsEmptyPastTheEndAndFailsBelowMinusOne) {
     EXPECT_EQ(list.List(0), "anna");
     EXPECT_EQ(list.List(-1), "");
     EXPECT_EQ(list.List(4), "");
-    EXPECT_EQ(errorNumberOf([&] { (void)list.List(-2); }), 381);
-    EXPECT_EQ(errorNumberOf([&] { list.setList(4, "x"); }), 381);
+    EXPECT_EQ(errorOf([&] { (void)list.List(-2); }), 381);
+    EXPECT_EQ(errorOf([&] { list.setList(4, "x"); }), 381);
     list.setList(2, "Carl");
     EXPECT_EQ(list.List(2), "Carl");
 }
@@ -60,7 +54,7 @@ TEST_F(ListBoxTest, SettingListIndexFiresClickOnlyWhenItChanges) {
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(list.Text(), "");
     for (int bad : {-2, 4})
-        EXPECT_EQ(errorNumberOf([&] { list.setListIndex(bad); }), 380) << bad;
+        EXPECT_EQ(errorOf([&] { list.setListIndex(bad); }), 380) << bad;
     EXPECT_EQ(list.ListIndex(), -1);
 }
 
@@ -89,7 +83,7 @@ TEST_F(ListBoxTest, RemoveItemMovesOrDropsTheSelectionWithoutClick) {
         EXPECT_EQ(caseClicks, 0);
     }
     for (int bad : {-1, 4})
-        EXPECT_EQ(errorNumberOf([&] { list.RemoveItem(bad); }), 5) << bad;
+        EXPECT_EQ(errorOf([&] { list.RemoveItem(bad); }), 5) << bad;
 }
 
 TEST_F(ListBoxTest, RemovingTheLastEntryLeavesAnEmptyList) {
@@ -126,7 +120,7 @@ TEST_F(ListBoxTest, ItemDataTravelsWithItsEntry) {
     list.RemoveItem(0);
     EXPECT_EQ(list.ItemData(1), 42);
     EXPECT_EQ(list.ItemData(0), 0);
-    EXPECT_EQ(errorNumberOf([&] { (void)list.ItemData(3); }), 381);
+    EXPECT_EQ(errorOf([&] { (void)list.ItemData(3); }), 381);
 }
 
 TEST_F(ListBoxTest, UserClicksFireClickThenDblClickAndAreRefusedWhenDisabled) {

@@ -2,6 +2,7 @@
 
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
+#include "support/ErrorOf.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -37,15 +38,7 @@ inline void PrintTo(const Variant& v, std::ostream* os) {
 
 namespace runtime_test {
 
-// The error number a call throws, 0 when it returns.
-template <class F> int errorOf(F&& f) {
-    try {
-        f();
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorOf;
 
 // A fresh folder of its own for each test, removed with everything in it.
 class TempFolder {

@@ -7,6 +7,8 @@
 #include "runtime/Error.h"
 #include "schema/StructureHelpers.h"
 #include "schema/TableSpec.h"
+#include "support/ErrorOf.h"
+#include "support/ProgramFolder.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,34 +20,9 @@
 
 namespace schema_test {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "schema-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+using support::TempFolder;
 
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-// The error number a call throws, 0 when it returns.
-template <class F> int errorOf(F&& f) {
-    try {
-        f();
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorOf;
 
 struct FieldShape {
     std::string name;
