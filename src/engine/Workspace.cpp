@@ -3,17 +3,16 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/Repair.h"
+#include "engine/SnapshotCopy.h"
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <sqlite3.h>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -369,82 +368,7 @@ void DBEngine::RepairDatabase(const std::string& path) {
 }
 
 void DBEngine::backupFile(const std::string& sourcePath, const std::string& targetPath) {
-    const detail::ResolvedPath src = detail::resolvePath(sourcePath);
-    if (!src.exists) throw runtime::Error(runtime::err::FileNotFound);
-    const detail::ResolvedPath dst = detail::resolvePath(targetPath);
-    if (!dst.folderExists) throw runtime::Error(runtime::err::PathNotFound);
-    // A file in use, here or elsewhere, is not replaced under its users.
-    std::shared_ptr<FileLock> targetLock;
-    if (dst.exists) {
-        if (EngineState::get().findStore(dst.path))
-            throw runtime::Error(runtime::err::PermissionDenied);
-        try {
-            targetLock = FileLock::acquire(dst.path, true);
-        } catch (const runtime::Error&) {
-            throw runtime::Error(runtime::err::PermissionDenied);
-        }
-    }
-
-    // Written beside the target and renamed over it, so a failed copy never leaves half
-    // a file under the target's name.
-    const std::string temp = dst.path + ".copying";
-    std::error_code ec;
-    fs::remove(temp, ec);
-    sqlite3* from = nullptr;
-    sqlite3* to = nullptr;
-    int number = 0;
-    if (sqlite3_open_v2(src.path.c_str(), &from, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK)
-        number = runtime::err::PermissionDenied;
-    if (!number && sqlite3_open_v2(temp.c_str(), &to,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr) != SQLITE_OK)
-        number = runtime::err::PermissionDenied;
-    if (!number) {
-        sqlite3_busy_timeout(from, 500);
-        sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
-        if (!b) {
-            number = runtime::err::PermissionDenied;
-        } else {
-            int rc;
-            int waits = 0;
-            // A writer elsewhere makes the copy start again; give it a few seconds.
-            while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-                if (++waits > 100) break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            sqlite3_backup_finish(b);
-            switch (rc & 0xff) {
-            case SQLITE_DONE:
-                break;
-            case SQLITE_NOTADB:
-            case SQLITE_CORRUPT:
-                number = err::UnrecognizedFormat;
-                break;
-            case SQLITE_FULL:
-                number = runtime::err::DiskFull;
-                break;
-            case SQLITE_IOERR:
-                number = runtime::err::DeviceIOError;
-                break;
-            default:
-                number = runtime::err::PermissionDenied;
-                break;
-            }
-        }
-    }
-    sqlite3_close_v2(from);
-    sqlite3_close_v2(to);
-    if (!number) {
-        fs::rename(temp, dst.path, ec);
-        if (ec) number = runtime::err::PermissionDenied;
-    }
-    if (number) {
-        fs::remove(temp, ec);
-        fs::remove(temp + "-journal", ec);
-        if (number == err::UnrecognizedFormat) raiseEngine(number, sourcePath);
-        throw runtime::Error(number);
-    }
+    copyDatabaseSnapshot(sourcePath, targetPath);
 }
 
 // --- OpenFaults ---

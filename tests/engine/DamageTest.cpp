@@ -1,6 +1,7 @@
 // Files that are not sound databases, their repair, and copies of live files.
 
 #include "EngineFixture.h"
+#include "engine/FileLock.h"
 
 #include <fstream>
 #include <iterator>
@@ -134,6 +135,72 @@ TEST_F(Damage, BackupCopiesWhatIsCommittedWhileAnotherProcessWrites) {
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), path("backup/text.mdb")); }),
               err::UnrecognizedFormat);
     EXPECT_FALSE(fs::exists(path("backup/text.mdb")));
+}
+
+// The old copy stays whole and in place unless a complete new one takes its name.
+TEST_F(Damage, BackupReplacesATargetWholeOrNotAtAll) {
+    makeSound("a.mdb");
+    fs::create_directory(path("backup"));
+    const std::string target = path("backup/a.mdb");
+    auto& engine = engine::DBEngine::instance();
+    engine.backupFile(path("a.mdb"), target);
+    const std::string before = bytesOf(target);
+    auto unchanged = [&] {
+        EXPECT_EQ(bytesOf(target), before);
+        for (const auto& entry : fs::directory_iterator(path("backup"))) {
+            if (entry.path() == engine::FileLock::lockFilePath(target)) continue; // a holder's
+            EXPECT_EQ(entry.path(), target); // no temporary file left
+        }
+    };
+
+    writeBytes(path("text.mdb"), std::string(8192, 'x'));
+    EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), target); }),
+              err::UnrecognizedFormat);
+    unchanged();
+    {
+        auto held = ws().OpenDatabase(target);
+        try {
+            engine.backupFile(path("a.mdb"), path("BACKUP/A.MDB"));
+            ADD_FAILURE() << "a target held here was replaced";
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number(), runtime::err::PermissionDenied);
+            EXPECT_NE(e.text().find(target), std::string::npos) << e.text();
+        }
+        ws().Close();
+    }
+    unchanged();
+    EngineChild other([target] {
+        new engine::DatabasePtr(engine::DBEngine::instance().Workspaces(0).OpenDatabase(target));
+    });
+    ASSERT_EQ(other.error(), 0);
+    EXPECT_EQ(errorOf([&] { engine.backupFile(path("a.mdb"), target); }),
+              runtime::err::PermissionDenied);
+    other.release();
+    unchanged();
+}
+
+// A file left mid-save by a crashed writer is copied as it stood at its last commit: its
+// journal is rolled back first, as any reader of the file would.
+TEST_F(Damage, BackupOfAFileACrashedWriterLeftHoldsItsLastCommit) {
+    makeSound("live.mdb");
+    const std::string crashed = path("crashed.mdb");
+    {
+        sqlite3* w = nullptr;
+        ASSERT_EQ(sqlite3_open(path("live.mdb").c_str(), &w), SQLITE_OK);
+        // A tiny cache makes the writer put changed pages into the file before it commits.
+        ASSERT_EQ(
+            sqlite3_exec(w, "PRAGMA cache_size=1; BEGIN; DELETE FROM T", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        fs::copy_file(path("live.mdb"), crashed);
+        fs::copy_file(path("live.mdb-journal"), crashed + "-journal");
+        sqlite3_exec(w, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(w);
+    }
+    ASSERT_NE(bytesOf(crashed), bytesOf(path("live.mdb"))); // the journal matters
+
+    engine::DBEngine::instance().backupFile(crashed, path("copy.mdb"));
+    auto copy = ws().OpenDatabase(path("copy.mdb"));
+    EXPECT_EQ(copy->OpenRecordset("T")->RecordCount(), 3000);
 }
 
 } // namespace
