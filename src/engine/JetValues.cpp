@@ -55,6 +55,20 @@ Num asNumber(const Variant& v, double& out) {
     }
 }
 
+// The number a numeric field stores for `value`; false for an empty text, which stores
+// Null. Anything that is not a number is refused.
+bool storedNumber(const Variant& value, double& out) {
+    switch (asNumber(value, out)) {
+    case Num::EmptyText:
+        return false;
+    case Num::Bad:
+        raiseEngine(err::DataTypeConversion);
+    case Num::Ok:
+        break;
+    }
+    return true;
+}
+
 std::string textOf(const Variant& v) {
     return v.isString() ? v.rawString() : runtime::CStr(v);
 }
@@ -120,14 +134,7 @@ Variant toFieldValue(const Variant& value, const FieldInfo& field, std::string_v
     case dbInteger:
     case dbLong: {
         double d = 0;
-        switch (asNumber(value, d)) {
-        case Num::EmptyText:
-            return nullValue();
-        case Num::Bad:
-            raiseEngine(err::DataTypeConversion);
-        case Num::Ok:
-            break;
-        }
+        if (!storedNumber(value, d)) return nullValue();
         const double r = std::nearbyint(d); // half to even, as the platform rounds
         if (field.type == dbInteger) {
             if (!(r >= -32768 && r <= 32767)) raiseEngine(err::NumericOverflow);
@@ -139,14 +146,7 @@ Variant toFieldValue(const Variant& value, const FieldInfo& field, std::string_v
     case dbDouble:
     case dbDate: {
         double d = 0;
-        switch (asNumber(value, d)) {
-        case Num::EmptyText:
-            return nullValue();
-        case Num::Bad:
-            raiseEngine(err::DataTypeConversion);
-        case Num::Ok:
-            break;
-        }
+        if (!storedNumber(value, d)) return nullValue();
         if (!std::isfinite(d)) raiseEngine(err::NumericOverflow);
         return field.type == dbDate ? Variant::date(d) : Variant(d);
     }
