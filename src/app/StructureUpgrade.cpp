@@ -5,6 +5,7 @@
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
 #include "engine/EngineErrors.h"
+#include "engine/Transaction.h"
 #include "runtime/Constants.h"
 #include "runtime/VariantOps.h"
 #include "schema/StructureDefinitions.h"
@@ -65,38 +66,29 @@ void movePensionEntries(engine::Database& db, engine::RecordsetPtr& rs,
         return;
     }
 
-    engine::Workspace& ws = defaultWorkspace();
-    ws.BeginTrans();
-    try {
-        rs->MoveFirst();
-        while (!rs->Eof()) {
-            if (moveText) {
-                const runtime::Variant text = rs->Fields(older).Value();
-                if (!text.isNull()) {
-                    rs->Edit();
-                    rs->Fields(current).setValue(text);
-                    rs->Update();
-                }
+    engine::Transaction transaction(defaultWorkspace());
+    rs->MoveFirst();
+    while (!rs->Eof()) {
+        if (moveText) {
+            const runtime::Variant text = rs->Fields(older).Value();
+            if (!text.isNull()) {
+                rs->Edit();
+                rs->Fields(current).setValue(text);
+                rs->Update();
             }
-            if (moveAmount) {
-                const runtime::Variant amount = rs->Fields(taxpayer).Value();
-                if (!amount.isNull() && runtime::Gt(amount, std::int16_t{0})) {
-                    rs->Edit();
-                    rs->Fields(total).setValue(amount);
-                    rs->Fields(taxpayer).setValue(std::int16_t{0});
-                    rs->Update();
-                }
+        }
+        if (moveAmount) {
+            const runtime::Variant amount = rs->Fields(taxpayer).Value();
+            if (!amount.isNull() && runtime::Gt(amount, std::int16_t{0})) {
+                rs->Edit();
+                rs->Fields(total).setValue(amount);
+                rs->Fields(taxpayer).setValue(std::int16_t{0});
+                rs->Update();
             }
-            rs->MoveNext();
         }
-        ws.CommitTrans();
-    } catch (...) {
-        try {
-            ws.Rollback();
-        } catch (const runtime::Error&) {
-        }
-        throw;
+        rs->MoveNext();
     }
+    transaction.commit();
     rs->Close();
 }
 

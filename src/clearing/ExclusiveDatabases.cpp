@@ -38,21 +38,4 @@ std::string openFailureMessage(const DatabaseOpenError& e, std::string_view cons
     return msg::databaseNotOpened(e.path(), e.number(), e.text(), consequence);
 }
 
-WorkspaceTransaction::WorkspaceTransaction() {
-    workspace().BeginTrans();
-}
-
-WorkspaceTransaction::~WorkspaceTransaction() {
-    if (!open_) return;
-    try {
-        workspace().Rollback();
-    } catch (const runtime::Error&) {
-    }
-}
-
-void WorkspaceTransaction::commit() {
-    workspace().CommitTrans();
-    open_ = false;
-}
-
 } // namespace clearing

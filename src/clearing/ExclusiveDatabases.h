@@ -35,18 +35,4 @@ engine::DatabasePtr openExclusive(const std::string& path, std::string_view conn
 // The message for a failed open, ending in `consequence`.
 std::string openFailureMessage(const DatabaseOpenError& e, std::string_view consequence);
 
-// Commits on commit(); rolls back otherwise, so an operation that stops leaves every file
-// it wrote as it was.
-class WorkspaceTransaction {
-public:
-    WorkspaceTransaction();
-    ~WorkspaceTransaction();
-    WorkspaceTransaction(const WorkspaceTransaction&) = delete;
-    WorkspaceTransaction& operator=(const WorkspaceTransaction&) = delete;
-    void commit();
-
-private:
-    bool open_ = true;
-};
-
 } // namespace clearing

@@ -7,6 +7,7 @@
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
 #include "clearing/WindowHandles.h"
+#include "engine/Transaction.h"
 
 #include <array>
 #include <memory>
@@ -63,7 +64,7 @@ std::unique_ptr<ClearingFiles> openForClearing(frmSysAdmin& w) {
 // every file as it was.
 template <class Changes> std::optional<runtime::Error> changeAll(Changes changes) {
     try {
-        WorkspaceTransaction transaction;
+        engine::Transaction transaction;
         changes();
         transaction.commit();
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "clearing/UserNamesTable.h"
 
 #include "clearing/ExclusiveDatabases.h"
+#include "engine/Transaction.h"
 #include "runtime/Strings.h"
 #include "runtime/VariantOps.h"
 
@@ -43,7 +44,7 @@ std::vector<UserRow> readUserNames(engine::Database& sysDb) {
 }
 
 void writeUserNames(engine::Database& sysDb, const std::vector<std::string>& names) {
-    WorkspaceTransaction transaction;
+    engine::Transaction transaction;
     sysDb.Execute("DELETE *FROM UserNames");
     auto rs = sysDb.OpenRecordset(kTable, engine::dbOpenTable);
     auto name = rs->Fields("UserName");

@@ -366,8 +366,9 @@ private:
 // The engine's workspace. Its transaction covers every handle of this program on every
 // file written between BeginTrans and CommitTrans, including rows written through
 // `IN 'path'`, and files opened and closed meanwhile; Rollback leaves every file as it
-// was. Each file commits on its own: if one cannot commit (3260 locked), the files not
-// yet committed are rolled back and the error is raised.
+// was. The files commit all together or not at all, also when the process is killed
+// during the commit: if one cannot commit, every file is put back and the error raised.
+// Code above the engine runs a transaction through engine::Transaction (Transaction.h).
 class Workspace {
 public:
     // exclusive: no other process may open the file while this handle holds it.
@@ -383,7 +384,9 @@ public:
     // transaction is rolled back). The workspace can be used again afterwards.
     void Close();
 
-    void BeginTrans();  // transactions do not nest (3003)
+    // Transactions nest five deep (3003 beyond): an inner CommitTrans hands its work to
+    // the outer level, an inner Rollback undoes only its own level's work.
+    void BeginTrans();
     void CommitTrans(); // 3034 without BeginTrans
     void Rollback();    // 3034 without BeginTrans
     bool inTransaction() const;

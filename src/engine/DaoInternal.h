@@ -114,18 +114,13 @@ struct Store : std::enable_shared_from_this<Store> {
 
     // Workspace transaction membership.
     bool inTransaction = false;
+    int joinLevel = 0; // the nesting level at which the file joined the transaction
     std::shared_ptr<FileLock> transactionLock; // holds an `IN` target until the end
     // Called before every write: joins the workspace transaction when one is pending.
     void beforeWrite();
-
-    // The file attached for `IN 'path'` statements run on this connection (schema jet_in).
-    struct Attachment {
-        std::string path;
-        std::shared_ptr<Store> target;
-        std::shared_ptr<FileLock> lock;
-    };
-    Attachment attachment;
-    void detach();
+    // Ends this file's part in the workspace transaction; after a rollback, what was
+    // read from the file is read again.
+    void leaveTransaction(bool rolledBack);
 
     // Prepared statements by SQL text. A structure change leaves them valid (SQLite
     // prepares a statement again when the file's structure changed under it); a rollback
@@ -200,8 +195,9 @@ struct TableImpl {
 struct EngineState {
     std::map<std::string, std::weak_ptr<Store>> stores;
     std::vector<std::weak_ptr<DatabaseImpl>> databases;
-    bool transaction = false;
+    int transactionLevel = 0; // nested BeginTrans calls pending, at most kMaxNesting
     std::vector<std::shared_ptr<Store>> participants;
+    static constexpr int kMaxNesting = 5;
 
     static EngineState& get();
     std::shared_ptr<Store> findStore(const std::string& canonicalPath);

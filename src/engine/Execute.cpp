@@ -4,6 +4,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/JetSql.h"
+#include "engine/RowSource.h"
 #include "engine/SqliteValues.h"
 
 #include <optional>
@@ -252,38 +253,6 @@ long runStatement(Store& s, const std::string& text) {
     return static_cast<long>(sqlite3_changes64(s.db));
 }
 
-std::string uriFor(const std::string& path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (unsigned char c : path) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            c == '/' || c == '.' || c == '_' || c == '-' || c == '~') {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 15];
-        }
-    }
-    return uri + "?mode=rw";
-}
-
-// Attaches the file of an `IN` clause to the source connection as schema jet_in, or
-// keeps it attached from the statement before.
-void attach(Store& source, const std::string& path, const std::shared_ptr<Store>& target,
-            std::shared_ptr<FileLock> lock) {
-    if (source.attachment.target && source.attachment.path == path) return;
-    source.detach();
-    if (source.attachment.target) raiseEngine(err::InvalidOperation);
-    Finalizer holder;
-    sqlite3_stmt* q = prepareOnce(source, "ATTACH DATABASE ?1 AS jet_in", holder);
-    const std::string uri = uriFor(path);
-    sqlite3_bind_text(q, 1, uri.c_str(), static_cast<int>(uri.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(q);
-    if (rc != SQLITE_DONE) source.raise(rc);
-    source.attachment = {path, target, std::move(lock)};
-}
-
 // The SELECT (or VALUES) part of an INSERT ... IN statement, as a query of its own.
 std::string sourceQuery(const TranslatedStatement& st,
                         const TranslatedStatement::ValueWrapper& wrap) {
@@ -313,62 +282,40 @@ std::string sourceQuery(const TranslatedStatement& st,
     return sql;
 }
 
-// Inside a workspace transaction no file can be attached: the rows are read on the
-// source connection and written through the target's own connection, whose transaction
-// is the workspace's.
+// Runs the SELECT part on the source's connection and stores its rows with one statement
+// of the target's own connection: the target file is written where the workspace
+// transaction holds it, and the source is read where the transaction wrote it.
 long copyRows(Store& source, Store& target, const TranslatedStatement& st, const TableInfo& table) {
-    const auto wrap = converter(&table, source, st.targetColumns);
-    const std::string query = sourceQuery(st, wrap);
+    const std::string query = sourceQuery(st, converter(&table, source, st.targetColumns));
     std::vector<std::string> columns = st.targetColumns;
     if (columns.empty())
         for (const FieldInfo& f : table.fields)
             columns.push_back(f.name);
 
-    std::vector<std::vector<Variant>> rows;
-    {
-        Finalizer holder;
-        sqlite3_stmt* q = prepareOnce(source, query, holder);
-        if (sqlite3_column_count(q) != static_cast<int>(columns.size()))
-            raiseEngine(err::QueryValuesMismatch);
-        int rc;
-        while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
-            std::vector<Variant> row(columns.size());
-            for (std::size_t i = 0; i < columns.size(); ++i)
-                row[i] = storedColumn(q, static_cast<int>(i));
-            rows.push_back(std::move(row));
-        }
-        if (rc != SQLITE_DONE) source.raise(rc, query);
-    }
+    Finalizer holder;
+    RowSource rows(source, prepareOnce(source, query, holder));
+    if (sqlite3_column_count(rows.query) != static_cast<int>(columns.size()) ||
+        columns.size() > static_cast<std::size_t>(kRowSourceColumns))
+        raiseEngine(err::QueryValuesMismatch);
 
     std::string insert = "INSERT INTO main." + quoteIdent(table.name) + " (";
-    for (std::size_t i = 0; i < columns.size(); ++i)
+    std::string select = " SELECT ";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
         insert += (i ? ", " : "") + quoteIdent(columns[i]);
-    insert += ") VALUES (";
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        insert += i ? ", ?" : "?";
-    insert += ")";
+        select += (i ? ", c" : "c") + std::to_string(i);
+    }
+    insert += ")" + select + " FROM __jet_rows(?1)";
 
     target.beforeWrite();
-    target.exec("SAVEPOINT jet_statement");
-    try {
-        Finalizer holder;
-        sqlite3_stmt* ins = prepareOnce(target, insert, holder);
-        for (const auto& row : rows) {
-            for (std::size_t i = 0; i < row.size(); ++i)
-                bindVariant(ins, static_cast<int>(i) + 1, row[i]);
-            const int rc = sqlite3_step(ins);
-            if (rc != SQLITE_DONE) target.raise(rc, insert);
-            sqlite3_reset(ins);
-        }
-        target.exec("RELEASE jet_statement");
-    } catch (...) {
-        sqlite3_exec(target.db, "ROLLBACK TO jet_statement; RELEASE jet_statement", nullptr,
-                     nullptr, nullptr);
-        target.touch();
-        throw;
-    }
+    StmtUse ins(target.prepare(insert));
+    sqlite3_bind_int64(ins, 1, rows.token());
+    const int rc = sqlite3_step(ins);
     target.touch();
-    return static_cast<long>(rows.size());
+    if (rc != SQLITE_DONE) {
+        rows.raiseIfFailed();
+        target.raise(rc, insert);
+    }
+    return static_cast<long>(sqlite3_changes64(target.db));
 }
 
 long executeIn(Store& source, const TranslatedStatement& st) {
@@ -380,8 +327,6 @@ long executeIn(Store& source, const TranslatedStatement& st) {
     std::shared_ptr<FileLock> lock;
     if (r.path == source.path) {
         target = source.shared_from_this();
-    } else if (source.attachment.target && source.attachment.path == r.path) {
-        target = source.attachment.target;
     } else {
         lock = FileLock::acquire(r.path, false);
         target = state.openStore(r.path);
@@ -391,28 +336,24 @@ long executeIn(Store& source, const TranslatedStatement& st) {
     const auto table = target->table(st.targetTable);
     if (!table) raiseEngine(err::InputTableNotFound, st.targetTable);
 
-    if (state.transaction) {
-        const long copied = copyRows(source, *target, st, *table);
-        if (lock && !target->transactionLock) target->transactionLock = std::move(lock);
-        return copied;
-    }
-
-    const auto wrap = converter(table.get(), source, st.targetColumns);
-    long changed;
     if (target.get() == &source) {
         source.beforeWrite();
-        changed = runStatement(source, st.render("main", wrap));
-    } else {
-        attach(source, r.path, target, std::move(lock));
-        changed = runStatement(source, st.render("jet_in", wrap));
+        const long changed =
+            runStatement(source, st.render("main", converter(table.get(), source, st.targetColumns)));
+        source.touch();
+        return changed;
     }
-    target->touch();
-    return changed;
+    const long copied = copyRows(source, *target, st, *table);
+    // The target stays held until the transaction that wrote it ends.
+    if (state.transactionLevel > 0 && lock && !target->transactionLock)
+        target->transactionLock = std::move(lock);
+    return copied;
 }
 
 } // namespace
 
 void registerFunctions(sqlite3* db) {
+    registerRowSource(db);
     sqlite3_create_function_v2(db, "jet_cvt", 5,
                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                jetConvert, nullptr, nullptr, nullptr);

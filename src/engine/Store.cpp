@@ -1,5 +1,7 @@
 #include "engine/DaoInternal.h"
+#include "engine/CommitVfs.h"
 #include "engine/EngineErrors.h"
+#include "engine/MultiFileCommit.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -24,6 +26,11 @@ namespace {
 // keeps its statistics.
 [[maybe_unused]] const bool memoryStatisticsOff =
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+
+// Every connection, of the engine or of anything else in the program, goes through the
+// engine's file layer, so that none plays back a journal of a commit over several files
+// that had in fact committed.
+[[maybe_unused]] const bool commitLayerRegistered = (ensureCommitVfs(), true);
 
 char lowerChar(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -186,6 +193,7 @@ void configure(sqlite3* db) {
 void Store::finishOpening() {
     try {
         tables();
+        if (!readOnlyConnection) sweepCommitLeftovers(path);
         exec("COMMIT");
         if (!readOnlyConnection) exec("PRAGMA journal_mode=DELETE");
         // Savepoints keep the pages they change in memory rather than in a temporary file:
@@ -250,24 +258,30 @@ std::shared_ptr<Store> Store::adopt(const std::string& canonicalPath, sqlite3* d
 }
 
 Store::~Store() {
-    detach();
     clearStatements();
     if (db) sqlite3_close_v2(db);
 }
 
 void Store::beforeWrite() {
     EngineState& state = EngineState::get();
-    if (!state.transaction || inTransaction) return;
-    exec("BEGIN");
+    if (state.transactionLevel == 0 || inTransaction) return;
+    // Taken as a write at once: a read lock upgraded later could be refused without
+    // waiting, when another process wants the file too.
+    exec("BEGIN IMMEDIATE");
     inTransaction = true;
+    joinLevel = state.transactionLevel;
     state.participants.push_back(shared_from_this());
 }
 
-void Store::detach() {
-    if (!attachment.target) return;
-    if (sqlite3_get_autocommit(db) == 0) return; // not inside a transaction; later
-    sqlite3_exec(db, "DETACH DATABASE jet_in", nullptr, nullptr, nullptr);
-    attachment = {};
+void Store::leaveTransaction(bool rolledBack) {
+    inTransaction = false;
+    joinLevel = 0;
+    transactionLock.reset();
+    if (rolledBack) {
+        invalidateSchema();
+        clearStatements();
+    }
+    touch();
 }
 
 sqlite3_stmt* Store::prepare(std::string_view sql) {
@@ -540,7 +554,7 @@ EngineState& EngineState::get() {
             s.databases.clear();
             new std::vector<std::shared_ptr<Store>>(std::move(s.participants));
             s.participants.clear();
-            s.transaction = false;
+            s.transactionLevel = 0;
         }) == 0;
     (void)forkHandled;
     return state;

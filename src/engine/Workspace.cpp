@@ -2,6 +2,7 @@
 
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/MultiFileCommit.h"
 #include "engine/Repair.h"
 #include "engine/SnapshotCopy.h"
 #include "engine/SqliteValues.h"
@@ -11,7 +12,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -40,7 +40,6 @@ void DatabaseImpl::close() {
     for (auto& weak : cursors)
         if (auto c = weak.lock()) closeCursor(*c);
     cursors.clear();
-    if (store) store->detach();
     store.reset();
     lock.reset();
     open = false;
@@ -277,68 +276,87 @@ void Workspace::RepairDatabase(const std::string& path) {
 
 void Workspace::Close() {
     EngineState& state = EngineState::get();
-    if (state.transaction) Rollback();
+    while (state.transactionLevel > 0)
+        Rollback();
     for (auto& weak : state.databases)
         if (auto db = weak.lock())
             if (db->open) db->close();
     state.databases.clear();
-    for (auto& [path, weak] : state.stores)
-        if (auto s = weak.lock()) s->detach();
 }
 
+namespace {
+
+std::string savepointName(int level) {
+    return "jet_level" + std::to_string(level);
+}
+
+} // namespace
+
+// A nested level is a savepoint in every file already in the transaction; a file that
+// joins later starts its own transaction at the level it joins.
 void Workspace::BeginTrans() {
     EngineState& state = EngineState::get();
-    if (state.transaction) raiseEngine(err::TooManyTransactions);
-    state.transaction = true;
+    if (state.transactionLevel >= EngineState::kMaxNesting) raiseEngine(err::TooManyTransactions);
+    const int level = state.transactionLevel + 1;
+    for (const auto& s : state.participants)
+        s->exec("SAVEPOINT " + savepointName(level));
+    state.transactionLevel = level;
 }
 
 void Workspace::CommitTrans() {
     EngineState& state = EngineState::get();
-    if (!state.transaction) raiseEngine(err::NoTransaction);
-    std::optional<runtime::Error> failure;
-    for (const auto& s : state.participants) {
-        if (!failure) {
-            const int rc = sqlite3_exec(s->db, "COMMIT", nullptr, nullptr, nullptr);
-            if (rc != SQLITE_OK) {
-                try {
-                    s->raise(rc);
-                } catch (const runtime::Error& e) {
-                    failure = e;
-                }
-            }
+    const int level = state.transactionLevel;
+    if (level == 0) raiseEngine(err::NoTransaction);
+    if (level > 1) {
+        // The inner level's work becomes the outer level's.
+        for (const auto& s : state.participants) {
+            if (s->joinLevel < level)
+                s->exec("RELEASE " + savepointName(level));
+            else
+                s->joinLevel = level - 1;
         }
-        // After a failed commit, what is left is given up rather than kept half done.
-        if (sqlite3_get_autocommit(s->db) == 0)
-            sqlite3_exec(s->db, "ROLLBACK", nullptr, nullptr, nullptr);
-        s->inTransaction = false;
-        s->transactionLock.reset();
-        if (failure) s->invalidateSchema();
-        s->touch();
-        s->detach();
+        state.transactionLevel = level - 1;
+        return;
     }
+    auto participants = std::move(state.participants);
     state.participants.clear();
-    state.transaction = false;
-    if (failure) throw *failure;
+    state.transactionLevel = 0;
+    try {
+        detail::commitAll(participants);
+    } catch (...) {
+        for (const auto& s : participants)
+            s->leaveTransaction(true);
+        throw;
+    }
+    for (const auto& s : participants)
+        s->leaveTransaction(false);
 }
 
 void Workspace::Rollback() {
     EngineState& state = EngineState::get();
-    if (!state.transaction) raiseEngine(err::NoTransaction);
+    const int level = state.transactionLevel;
+    if (level == 0) raiseEngine(err::NoTransaction);
+    std::vector<std::shared_ptr<Store>> kept;
     for (const auto& s : state.participants) {
-        sqlite3_exec(s->db, "ROLLBACK", nullptr, nullptr, nullptr);
-        s->inTransaction = false;
-        s->transactionLock.reset();
-        s->invalidateSchema();
-        s->clearStatements();
-        s->touch();
-        s->detach();
+        if (s->joinLevel < level) {
+            const std::string name = savepointName(level);
+            sqlite3_exec(s->db, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr,
+                         nullptr, nullptr);
+            s->invalidateSchema();
+            s->clearStatements();
+            s->touch();
+            kept.push_back(s);
+        } else {
+            sqlite3_exec(s->db, "ROLLBACK", nullptr, nullptr, nullptr);
+            s->leaveTransaction(true);
+        }
     }
-    state.participants.clear();
-    state.transaction = false;
+    state.participants = std::move(kept);
+    state.transactionLevel = level - 1;
 }
 
 bool Workspace::inTransaction() const {
-    return EngineState::get().transaction;
+    return EngineState::get().transactionLevel > 0;
 }
 
 // --- DBEngine ---

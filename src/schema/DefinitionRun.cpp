@@ -6,27 +6,17 @@
 
 namespace schema::detail {
 
-FileTransaction::~FileTransaction() {
-    if (!active_) return;
-    try {
-        CurWorkspace()->Rollback();
-    } catch (...) {
-        // Nothing more can be done for the file from a destructor.
-    }
-}
-
 void FileTransaction::begin() {
     engine::Workspace* ws = CurWorkspace();
-    if (active_ || !ws || !CurDB() || ws->inTransaction()) return;
-    ws->BeginTrans();
-    active_ = true;
+    if (transaction_ || !ws || !CurDB()) return;
+    transaction_.emplace(*ws);
 }
 
 void FileTransaction::commit() {
     finishTable();
-    if (!active_) return;
-    CurWorkspace()->CommitTrans();
-    active_ = false;
+    if (!transaction_) return;
+    transaction_->commit();
+    transaction_.reset();
 }
 
 void runTables(const std::vector<TableSpec>& tables) {

@@ -79,13 +79,36 @@ TEST_F(Transactions, UsesTheRollbackJournal) {
 TEST_F(Transactions, MisuseIsReported) {
     EXPECT_EQ(errorOf([&] { ws().CommitTrans(); }), err::NoTransaction);
     EXPECT_EQ(errorOf([&] { ws().Rollback(); }), err::NoTransaction);
-    ws().BeginTrans();
+    for (int level = 1; level <= 5; ++level)
+        ws().BeginTrans();
     EXPECT_EQ(errorOf([&] { ws().BeginTrans(); }), err::TooManyTransactions);
     addRow(a, "T", {{"V", Variant(2.0)}});
     // Closing the workspace gives up what is pending.
     ws().Close();
     EXPECT_FALSE(ws().inTransaction());
     EXPECT_EQ(column(ws().OpenDatabase(path("a.mdb")), "T", "V").size(), 1u);
+}
+
+// The order an import writes in: the target directly, then rows copied into it from a
+// source the transaction wrote too, then the target directly again.
+TEST_F(Transactions, InCopiesMixWithDirectWritesOnBothFiles) {
+    ws().BeginTrans();
+    addRow(b, "T", {{"V", Variant(5.0)}});
+    addRow(a, "T", {{"V", Variant(7.0)}});
+    a->Execute("INSERT INTO T (V) IN '" + path("b.mdb") + "' SELECT V FROM T WHERE V > 5");
+    b->Execute("UPDATE T SET V = V + 1");
+    EXPECT_EQ(column(b, "T", "V", "VIndex"),
+              (std::vector<Variant>{Variant(2.0), Variant(6.0), Variant(8.0)}));
+    ws().Rollback();
+    EXPECT_EQ(column(b, "T", "V"), std::vector<Variant>{Variant(1.0)});
+
+    ws().BeginTrans();
+    addRow(b, "T", {{"V", Variant(5.0)}});
+    a->Execute("INSERT INTO T (V) IN '" + path("b.mdb") + "' SELECT V FROM T");
+    ws().CommitTrans();
+    ws().Close();
+    EXPECT_EQ(column(ws().OpenDatabase(path("b.mdb")), "T", "V", "VIndex"),
+              (std::vector<Variant>{Variant(1.0), Variant(1.0), Variant(5.0)}));
 }
 
 TEST_F(Transactions, AFailedStatementInsideLeavesTheEarlierWrites) {
