@@ -1,18 +1,21 @@
 // The engine against plain SQLite doing the same work, as ratios (engine time / SQLite
-// time). Each side runs five times on fresh files; the best time of each counts.
+// time). The two sides run alternately on fresh files, RUNS times each (7 unless set).
 //
-//   engine_bench [rows-scale]   (1 = the sizes below)
+//   engine_bench [rows-scale [name-part]]   (1 = the sizes below; only the cases named so)
 
 #include "engine/Dao.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using engine::Variant;
@@ -43,30 +46,63 @@ void exec(sqlite3* db, const std::string& sql) {
     check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
 }
 
+// The same open flags and settings as the engine's own connections.
 sqlite3* openPlain(const std::string& path) {
     sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db), db);
-    exec(db, "PRAGMA journal_mode=DELETE; PRAGMA cache_size=-16000");
+    check(sqlite3_open_v2(path.c_str(), &db,
+                          SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                          nullptr),
+          db);
+    exec(db, "PRAGMA journal_mode=DELETE; PRAGMA cache_size=-16000; PRAGMA temp_store=MEMORY");
     return db;
 }
 
-double seconds(const std::function<void()>& prepare, const std::function<void()>& work) {
-    double best = 1e9;
-    for (int run = 0; run < (getenv("RUNS") ? atoi(getenv("RUNS")) : 5); ++run) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
-        best = std::min(best, d.count());
-        engine::DBEngine::instance().Workspaces(0).Close();
-    }
-    return best;
+struct Side {
+    std::function<void()> prepare, work; // only `work` is timed
+};
+
+double timed(const Side& side) {
+    side.prepare();
+    const auto start = std::chrono::steady_clock::now();
+    side.work();
+    const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
+    engine::DBEngine::instance().Workspaces(0).Close();
+    return d.count();
 }
 
-void report(const char* name, double engineTime, double sqliteTime, double limit) {
-    const double ratio = engineTime / sqliteTime;
-    std::printf("%-58s engine %8.3f s  sqlite %8.3f s  ratio %5.2f (limit %.1f) %s\n", name,
-                engineTime, sqliteTime, ratio, limit, ratio <= limit ? "ok" : "OVER");
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Runs the two sides alternately (which goes first alternates too) and reports the median
+// time of each, with its range, and the median of the run-by-run ratios, with its range.
+const char* gOnly = nullptr; // runs only the cases whose name holds this text
+
+void compare(const char* name, const Side& engineSide, const Side& sqliteSide, double limit) {
+    if (gOnly && !std::strstr(name, gOnly)) return;
+    const int runs = getenv("RUNS") ? std::max(1, atoi(getenv("RUNS"))) : 7;
+    std::vector<double> e, q, ratios;
+    for (int run = 0; run < runs; ++run) {
+        if (run % 2 == 0) {
+            e.push_back(timed(engineSide));
+            q.push_back(timed(sqliteSide));
+        } else {
+            q.push_back(timed(sqliteSide));
+            e.push_back(timed(engineSide));
+        }
+        ratios.push_back(e.back() / q.back());
+    }
+    const double ratio = median(ratios);
+    std::printf("%s\n  engine %.3f s (%.3f-%.3f)  sqlite %.3f s (%.3f-%.3f)  ratio %.2f "
+                "(%.2f-%.2f, limit %.1f) %s\n",
+                name, median(e), *std::min_element(e.begin(), e.end()),
+                *std::max_element(e.begin(), e.end()), median(q),
+                *std::min_element(q.begin(), q.end()), *std::max_element(q.begin(), q.end()), ratio,
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), limit,
+                ratio <= limit ? "ok" : "OVER");
 }
 
 engine::Workspace& ws() {
@@ -86,47 +122,47 @@ void wideRows() {
         db->TableDefs().Append(td);
         ws().Close();
     };
-    const double engineTime = seconds(makeEngineFile, [&] {
-        auto db = ws().OpenDatabase(file("wide.mdb"));
-        auto rs = db->OpenRecordset("Wide", engine::dbOpenTable);
-        ws().BeginTrans();
-        for (int r = 0; r < rows; ++r) {
-            rs->AddNew();
-            for (int i = 0; i < fields; ++i)
-                rs->Fields(i).setValue(Variant(r * 1000.0 + i));
-            rs->Update();
-        }
-        ws().CommitTrans();
-    });
-    const double sqliteTime = seconds(
-        [&] {
-            removeFile("wide-plain.db");
-            sqlite3* db = openPlain(file("wide-plain.db"));
-            std::string sql = "CREATE TABLE Wide (";
-            for (int i = 0; i < fields; ++i)
-                sql += (i ? ", \"F" : "\"F") + std::to_string(i) + "\" REAL";
-            exec(db, sql + ")");
-            sqlite3_close(db);
-        },
-        [&] {
-            sqlite3* db = openPlain(file("wide-plain.db"));
-            std::string sql = "INSERT INTO Wide VALUES (";
-            for (int i = 0; i < fields; ++i)
-                sql += i ? ", ?" : "?";
-            sqlite3_stmt* ins = nullptr;
-            check(sqlite3_prepare_v2(db, (sql + ")").c_str(), -1, &ins, nullptr), db);
-            exec(db, "BEGIN");
-            for (int r = 0; r < rows; ++r) {
-                for (int i = 0; i < fields; ++i)
-                    sqlite3_bind_double(ins, i + 1, r * 1000.0 + i);
-                check(sqlite3_step(ins), db);
-                sqlite3_reset(ins);
-            }
-            exec(db, "COMMIT");
-            sqlite3_finalize(ins);
-            sqlite3_close(db);
-        });
-    report("AddNew/Update, 244 Doubles, 10,000 rows, one transaction", engineTime, sqliteTime, 2);
+    const Side engineSide{makeEngineFile, [&] {
+                              auto db = ws().OpenDatabase(file("wide.mdb"));
+                              auto rs = db->OpenRecordset("Wide", engine::dbOpenTable);
+                              ws().BeginTrans();
+                              for (int r = 0; r < rows; ++r) {
+                                  rs->AddNew();
+                                  for (int i = 0; i < fields; ++i)
+                                      rs->Fields(i).setValue(Variant(r * 1000.0 + i));
+                                  rs->Update();
+                              }
+                              ws().CommitTrans();
+                          }};
+    const Side sqliteSide{[&] {
+                              removeFile("wide-plain.db");
+                              sqlite3* db = openPlain(file("wide-plain.db"));
+                              std::string sql = "CREATE TABLE Wide (";
+                              for (int i = 0; i < fields; ++i)
+                                  sql += (i ? ", \"F" : "\"F") + std::to_string(i) + "\" REAL";
+                              exec(db, sql + ")");
+                              sqlite3_close(db);
+                          },
+                          [&] {
+                              sqlite3* db = openPlain(file("wide-plain.db"));
+                              std::string sql = "INSERT INTO Wide VALUES (";
+                              for (int i = 0; i < fields; ++i)
+                                  sql += i ? ", ?" : "?";
+                              sqlite3_stmt* ins = nullptr;
+                              check(sqlite3_prepare_v2(db, (sql + ")").c_str(), -1, &ins, nullptr),
+                                    db);
+                              exec(db, "BEGIN");
+                              for (int r = 0; r < rows; ++r) {
+                                  for (int i = 0; i < fields; ++i)
+                                      sqlite3_bind_double(ins, i + 1, r * 1000.0 + i);
+                                  check(sqlite3_step(ins), db);
+                                  sqlite3_reset(ins);
+                              }
+                              exec(db, "COMMIT");
+                              sqlite3_finalize(ins);
+                              sqlite3_close(db);
+                          }};
+    compare("AddNew/Update, 244 Doubles, 10,000 rows, one transaction", engineSide, sqliteSide, 2);
 }
 
 // A detail table like the capital-gains assets: 25 fields, an index on the client number.
@@ -171,26 +207,27 @@ void editWalk() {
         fillDetailTable(db, "CGTDetails", rows);
         ws().Close();
     };
-    const double engineTime = seconds(prepare, [&] {
-        auto db = ws().OpenDatabase(file("walk.mdb"));
-        auto rs = db->OpenRecordset("CGTDetails", engine::dbOpenTable);
-        rs->setIndex("DCLNOIndex");
-        const int amount = rs->fieldOrdinal("Amount3");
-        ws().BeginTrans();
-        while (!rs->Eof()) {
-            rs->Edit();
-            rs->Fields(amount).setValue(Variant(rs->Fields(amount).Value().rawDouble() + 1));
-            rs->Update();
-            rs->MoveNext();
-        }
-        ws().CommitTrans();
-    });
-    const double sqliteTime = seconds(prepare, [&] {
-        sqlite3* db = openPlain(file("walk.mdb"));
-        exec(db, "UPDATE CGTDetails SET Amount3 = Amount3 + 1");
-        sqlite3_close(db);
-    });
-    report("Table-type walk, Edit/Update of one field, 10,000 rows", engineTime, sqliteTime, 5);
+    const Side engineSide{prepare, [&] {
+                              auto db = ws().OpenDatabase(file("walk.mdb"));
+                              auto rs = db->OpenRecordset("CGTDetails", engine::dbOpenTable);
+                              rs->setIndex("DCLNOIndex");
+                              const int amount = rs->fieldOrdinal("Amount3");
+                              ws().BeginTrans();
+                              while (!rs->Eof()) {
+                                  rs->Edit();
+                                  rs->Fields(amount).setValue(
+                                      Variant(rs->Fields(amount).Value().rawDouble() + 1));
+                                  rs->Update();
+                                  rs->MoveNext();
+                              }
+                              ws().CommitTrans();
+                          }};
+    const Side sqliteSide{prepare, [&] {
+                              sqlite3* db = openPlain(file("walk.mdb"));
+                              exec(db, "UPDATE CGTDetails SET Amount3 = Amount3 + 1");
+                              sqlite3_close(db);
+                          }};
+    compare("Table-type walk, Edit/Update of one field, 10,000 rows", engineSide, sqliteSide, 5);
 }
 
 // 3. INSERT ... IN 'path' SELECT of many rows into another file.
@@ -234,28 +271,40 @@ void insertIn() {
     }
     const std::string from = " FROM CGTDetails LEFT JOIN Qolb2017 ON CGTDetails.DCLNO = "
                              "Qolb2017.DCLNO WHERE Qolb2017.MPERSDECEASED = 0";
-    const double engineTime = seconds(makeTarget, [&] {
-        auto db = ws().OpenDatabase(file("source.mdb"));
-        db->Execute("INSERT INTO CGTDetails (" + columns + ") IN '" + file("target.mdb") +
-                    "' SELECT " + select + from + ";");
-    });
-    const double sqliteTime = seconds(makeTarget, [&] {
-        sqlite3* db = openPlain(file("source.mdb"));
-        sqlite3_stmt* att = nullptr;
-        check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS t", -1, &att, nullptr), db);
-        sqlite3_bind_text(att, 1, file("target.mdb").c_str(), -1, SQLITE_TRANSIENT);
-        check(sqlite3_step(att), db);
-        sqlite3_finalize(att);
-        exec(db, "INSERT INTO t.CGTDetails (" + columns + ") SELECT " + select + from);
-        sqlite3_close(db);
-    });
-    report("INSERT ... IN 'path' SELECT, 100,000 rows", engineTime, sqliteTime, 1.3);
+    // Both sides in a transaction of their own, or both in none.
+    for (const bool inTransaction : {false, true}) {
+        const Side engineSide{makeTarget, [&] {
+                                  auto db = ws().OpenDatabase(file("source.mdb"));
+                                  if (inTransaction) ws().BeginTrans();
+                                  db->Execute("INSERT INTO CGTDetails (" + columns + ") IN '" +
+                                              file("target.mdb") + "' SELECT " + select + from +
+                                              ";");
+                                  if (inTransaction) ws().CommitTrans();
+                              }};
+        const Side sqliteSide{
+            makeTarget, [&] {
+                sqlite3* db = openPlain(file("source.mdb"));
+                sqlite3_stmt* att = nullptr;
+                check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS t", -1, &att, nullptr), db);
+                sqlite3_bind_text(att, 1, file("target.mdb").c_str(), -1, SQLITE_TRANSIENT);
+                check(sqlite3_step(att), db);
+                sqlite3_finalize(att);
+                if (inTransaction) exec(db, "BEGIN IMMEDIATE");
+                exec(db, "INSERT INTO t.CGTDetails (" + columns + ") SELECT " + select + from);
+                if (inTransaction) exec(db, "COMMIT");
+                sqlite3_close(db);
+            }};
+        compare(inTransaction ? "INSERT ... IN 'path' SELECT, 100,000 rows, inside BeginTrans"
+                              : "INSERT ... IN 'path' SELECT, 100,000 rows",
+                engineSide, sqliteSide, 1.3);
+    }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1) gScale = std::max(1, std::atoi(argv[1]));
+    if (argc > 2) gOnly = argv[2];
     std::string pattern = (fs::temp_directory_path() / "engine-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) return 1;
     gDir = pattern;

@@ -143,10 +143,25 @@ int jUnfetch(sqlite3_file* f, sqlite3_int64 off, void* p) {
     return m->iVersion >= 3 ? m->xUnfetch(jfile(f)->real, off, p) : SQLITE_OK;
 }
 
-const sqlite3_io_methods kMethods = {
-    3,          jClose,         jRead,       jWrite,   jTruncate,          jSync,
-    jFileSize,  jLock,          jUnlock,     jCheckReservedLock, jFileControl,   jSectorSize,
-    jDeviceCharacteristics, jShmMap, jShmLock, jShmBarrier, jShmUnmap, jFetch, jUnfetch};
+const sqlite3_io_methods kMethods = {3,
+                                     jClose,
+                                     jRead,
+                                     jWrite,
+                                     jTruncate,
+                                     jSync,
+                                     jFileSize,
+                                     jLock,
+                                     jUnlock,
+                                     jCheckReservedLock,
+                                     jFileControl,
+                                     jSectorSize,
+                                     jDeviceCharacteristics,
+                                     jShmMap,
+                                     jShmLock,
+                                     jShmBarrier,
+                                     jShmUnmap,
+                                     jFetch,
+                                     jUnfetch};
 
 std::size_t headerSize() {
     return (sizeof(JFile) + 15) & ~std::size_t{15};

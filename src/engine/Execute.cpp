@@ -338,8 +338,8 @@ long executeIn(Store& source, const TranslatedStatement& st) {
 
     if (target.get() == &source) {
         source.beforeWrite();
-        const long changed =
-            runStatement(source, st.render("main", converter(table.get(), source, st.targetColumns)));
+        const long changed = runStatement(
+            source, st.render("main", converter(table.get(), source, st.targetColumns)));
         source.touch();
         return changed;
     }

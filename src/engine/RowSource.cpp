@@ -105,8 +105,19 @@ int xEof(sqlite3_vtab_cursor* base) {
 
 int xColumn(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int column) {
     sqlite3_stmt* q = static_cast<Cursor*>(base)->source->query;
-    if (column < sqlite3_column_count(q))
+    switch (sqlite3_column_type(q, column)) {
+    case SQLITE_FLOAT:
+        sqlite3_result_double(ctx, sqlite3_column_double(q, column));
+        break;
+    case SQLITE_INTEGER:
+        sqlite3_result_int64(ctx, sqlite3_column_int64(q, column));
+        break;
+    case SQLITE_NULL:
+        break; // also past the query's last column
+    default:
         sqlite3_result_value(ctx, sqlite3_column_value(q, column));
+        break;
+    }
     return SQLITE_OK;
 }
 

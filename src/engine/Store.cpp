@@ -1,5 +1,5 @@
-#include "engine/DaoInternal.h"
 #include "engine/CommitVfs.h"
+#include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/MultiFileCommit.h"
 #include "engine/SqliteValues.h"
