@@ -51,7 +51,7 @@ constexpr int kTitleBarRoom = 160;
 void keepTitleWhole(QMessageBox& box) {
     auto* buttons = box.findChild<QDialogButtonBox*>();
     if (!buttons) return;
-    int wanted = messageBoxTitleWidth(box.windowTitle());
+    int wanted = titleBarWidth(box.windowTitle());
     if (const QScreen* screen = box.screen())
         wanted = std::min(wanted, screen->availableGeometry().width());
     const QMargins margins = box.contentsMargins() + box.layout()->contentsMargins();
@@ -60,7 +60,7 @@ void keepTitleWhole(QMessageBox& box) {
 
 } // namespace
 
-int messageBoxTitleWidth(const QString& title) {
+int titleBarWidth(const QString& title) {
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
     // Title-bar fonts of window systems run larger than the application's.

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QThread>
 #include <QWindow>
 #include <algorithm>
@@ -138,6 +139,12 @@ forms::FileDialogResult QtDesktop::showFileDialog(const forms::FileDialogRequest
     else if (!initDir.isEmpty() && QDir(initDir).exists())
         dialog.setDirectory(initDir);
     if (!proposedInfo.fileName().isEmpty()) dialog.selectFile(proposedInfo.fileName());
+
+    // Wide enough for its whole title, which names the file it asks for.
+    int width = titleBarWidth(dialog.windowTitle());
+    if (const QScreen* screen = dialog.screen())
+        width = std::min(width, screen->availableGeometry().width());
+    if (width > dialog.sizeHint().width()) dialog.resize(width, dialog.sizeHint().height());
 
     PointerPause pause(*this);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -45,12 +45,17 @@ void turnPage(QTabWidget& strip, int step) {
 void addTabPageKeys(QWidget* window, QMdiArea* area) {
     const auto bind = [window, area](QKeySequence keys, int step) {
         auto* shortcut = new QShortcut(keys, window);
-        QObject::connect(shortcut, &QShortcut::activated, window, [area, step] {
+        const auto turn = [area, step] {
             if (QTabWidget* strip = currentStrip(area)) turnPage(*strip, step);
-        });
+        };
+        // Shift+Tab arrives as Backtab or as Tab with Shift, by keyboard and platform;
+        // where both of its forms match, each press reaches one shortcut as ambiguous.
+        QObject::connect(shortcut, &QShortcut::activated, window, turn);
+        QObject::connect(shortcut, &QShortcut::activatedAmbiguously, window, turn);
     };
     bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
     bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
 }
 
 } // namespace qtui

@@ -122,14 +122,14 @@ TEST_F(QtDesktopTest, BoxesShowTheirWholeTitle) {
                               "Quolby System Admin : Editing User Name", "Quolby System Admin"}) {
         script.expect<QMessageBox>([title](QMessageBox& box) {
             EXPECT_EQ(box.windowTitle(), title);
-            EXPECT_GE(box.width(), qtui::messageBoxTitleWidth(box.windowTitle())) << title;
+            EXPECT_GE(box.width(), qtui::titleBarWidth(box.windowTitle())) << title;
             box.button(QMessageBox::Ok)->click();
         });
         EXPECT_EQ(desk.MsgBox("Saved.", vbOKOnly, title), vbOK);
     }
     // Room for the bar's icon and buttons, in a font at least as large as the box's own.
     const QString title = QStringLiteral("Quolby System Admin : Adding User Name");
-    EXPECT_GT(qtui::messageBoxTitleWidth(title),
+    EXPECT_GT(qtui::titleBarWidth(title),
               QFontMetrics(QApplication::font()).horizontalAdvance(title) + 100);
 }
 
@@ -188,6 +188,7 @@ TEST_F(QtDesktopTest, FileDialogsTakeTheRequestAndReportTheChoiceOrACancel) {
     ModalScript script;
     script.expect<QFileDialog>([&](QFileDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Locate File Name : Qolb2018.mdb");
+        EXPECT_GE(d.width(), qtui::titleBarWidth(d.windowTitle()));
         EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
         EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(d.nameFilters(), QStringList{"Access Database (.mdb) (*.[mM][dD][bB])"});
