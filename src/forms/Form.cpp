@@ -66,6 +66,9 @@ void Form::setCaption(std::string caption) {
 }
 
 void Form::setVisible(bool visible) {
+    // A child window shows inside its frame: showing it shows the frame first, so that
+    // what the child's Load event shows next (a message, a dialog) has both behind it.
+    if (visible && mdiParent_ && mdiParent_->isLoaded()) mdiParent_->setVisible(true);
     if (visible_ == visible) return;
     visible_ = visible;
     notify(nullptr, prop::Visible);

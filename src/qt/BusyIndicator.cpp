@@ -6,7 +6,11 @@
 namespace qtui {
 
 BusyIndicator::BusyIndicator(QWidget* parent) : QWidget(parent) {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Its place is kept while it is hidden: showing it while files are copied must not
+    // move the list and buttons beside it.
+    QSizePolicy policy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    policy.setRetainSizeWhenHidden(true);
+    setSizePolicy(policy);
     timer_.setInterval(80);
     connect(&timer_, &QTimer::timeout, this, [this] {
         ++frame_;

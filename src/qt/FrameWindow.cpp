@@ -2,12 +2,15 @@
 
 #include "qt/ChildWindow.h"
 #include "qt/FormView.h"
+#include "qt/TabPageKeys.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 namespace qtui {
 
@@ -27,6 +30,7 @@ FrameWindow::FrameWindow(forms::Form& frame, LayoutHints hints, QWidget* parent)
     setCentralWidget(central);
     view_->onFormChanged = [this](std::string_view property) { formChanged(property); };
     setWindowTitle(QString::fromStdString(form_.Caption()));
+    addTabPageKeys(this, area_);
 
     // 1024 x 768, or the whole screen when it is smaller.
     QSize size(1024, 768);
@@ -52,6 +56,45 @@ void FrameWindow::formChanged(std::string_view property) {
         close();
         emit unloaded();
     }
+}
+
+QRect frameWithin(const QRect& frame, const QRect& available) {
+    const QSize size = frame.size().boundedTo(available.size());
+    const int x = std::clamp(frame.x(), available.left(), available.right() - size.width() + 1);
+    const int y = std::clamp(frame.y(), available.top(), available.bottom() - size.height() + 1);
+    return {QPoint(x, y), size};
+}
+
+void FrameWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (fitted_) return;
+    fitToScreen();
+    // The border and title bar are known for sure once the window system exposes the
+    // window; it is fitted again then.
+    if (QWindow* handle = windowHandle()) handle->installEventFilter(this);
+}
+
+bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        fitted_ = true;
+        windowHandle()->removeEventFilter(this);
+        fitToScreen();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrameWindow::fitToScreen() {
+    const QScreen* shownOn = screen();
+    if (!shownOn || isMaximized() || isFullScreen()) return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = frameWithin(frame, shownOn->availableGeometry());
+    if (fitted == frame) return;
+    const QRect inner = geometry();
+    const QMargins border(inner.left() - frame.left(), inner.top() - frame.top(),
+                          frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    resize(fitted.size().shrunkBy(border));
+    move(fitted.topLeft()); // a window's position is that of its outer rectangle
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

@@ -3,9 +3,14 @@
 #include "forms/Desktop.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 namespace qtui {
 
@@ -36,7 +41,35 @@ QString shownText(const std::string& text) {
     return s;
 }
 
+// Room in a title bar besides the title: the window's icon and up to three buttons.
+constexpr int kTitleBarRoom = 160;
+
+// Makes the box wide enough for its whole title: the window system cuts a title that does
+// not fit, and some titles differ only after their common start (Adding, Editing). The
+// box sizes itself for its text when shown; the strip of buttons spans its width, so a
+// minimum width there widens the box. Never wider than the screen.
+void keepTitleWhole(QMessageBox& box) {
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    if (!buttons) return;
+    int wanted = titleBarWidth(box.windowTitle());
+    if (const QScreen* screen = box.screen())
+        wanted = std::min(wanted, screen->availableGeometry().width());
+    const QMargins margins = box.contentsMargins() + box.layout()->contentsMargins();
+    buttons->setMinimumWidth(wanted - margins.left() - margins.right());
+}
+
 } // namespace
+
+int titleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    // Title-bar fonts of window systems run larger than the application's.
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * 1.25);
+    else
+        font.setPixelSize(font.pixelSize() * 5 / 4);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarRoom;
+}
 
 QMessageBox::Icon messageBoxIcon(int style) {
     switch (style & 0x70) {
@@ -111,6 +144,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(const std::string& text, int style,
         box->setEscapeButton(box->button(standardButton(escape)));
     else
         box->installEventFilter(new MustAnswerFilter(box.get()));
+    keepTitleWhole(*box);
     return box;
 }
 

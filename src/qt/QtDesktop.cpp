@@ -5,17 +5,55 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QStandardPaths>
-#include <unistd.h>
+#include <QScreen>
+#include <QThread>
+#include <QWindow>
+#include <algorithm>
 
 #ifndef QUOLBY_VERSION_MAJOR
 #error "the build must define QUOLBY_VERSION_MAJOR, _MINOR and _PATCH"
 #endif
 
 namespace qtui {
+
+namespace {
+
+constexpr char kExposedOnce[] = "quolbyExposedOnce";
+constexpr int kExposureWaitMs = 1000;
+
+// Whether `w` was shown but the window system has not yet let it be drawn. A window is
+// waited for only until its first exposure: one hidden later (another desktop) never
+// slows down the loops that let events through.
+bool awaitsFirstExposure(QWidget* w) {
+    QWindow* handle = w->windowHandle();
+    if (!handle || !w->isVisible() || w->isMinimized() || handle->property(kExposedOnce).toBool())
+        return false;
+    if (!handle->isExposed()) return true;
+    handle->setProperty(kExposedOnce, true);
+    return false;
+}
+
+// A window just shown is drawn only once the window system exposes it, some round trips
+// later; a message box shown before that would stand on an empty screen. Waits for that,
+// letting no input through, and then for the paint the exposure asks for.
+void paintNewlyShownWindows() {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto waiting = std::count_if(windows.begin(), windows.end(), awaitsFirstExposure);
+        if (waiting == 0 || clock.hasExpired(kExposureWaitMs)) break;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(2);
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
 
 class QtDesktop::PointerPause {
 public:
@@ -45,10 +83,9 @@ QtDesktop::~QtDesktop() {
 }
 
 std::string QtDesktop::defaultLockPath() {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty()) dir = QDir::tempPath();
-    // Named for the program and the user, so that each user of the computer has one.
-    return (dir + QStringLiteral("/quolby-sysadmin-%1.lock").arg(::getuid())).toStdString();
+    const QByteArray chosen = qgetenv("QUOLBY_SYSADMIN_LOCK");
+    if (!chosen.isEmpty()) return chosen.toStdString();
+    return SingleCopyLock::computerWidePath();
 }
 
 QWidget* QtDesktop::dialogParent() const {
@@ -103,6 +140,12 @@ forms::FileDialogResult QtDesktop::showFileDialog(const forms::FileDialogRequest
         dialog.setDirectory(initDir);
     if (!proposedInfo.fileName().isEmpty()) dialog.selectFile(proposedInfo.fileName());
 
+    // Wide enough for its whole title, which names the file it asks for.
+    int width = titleBarWidth(dialog.windowTitle());
+    if (const QScreen* screen = dialog.screen())
+        width = std::min(width, screen->availableGeometry().width());
+    if (width > dialog.sizeHint().width()) dialog.resize(width, dialog.sizeHint().height());
+
     PointerPause pause(*this);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return forms::FileDialogResult::cancel();
@@ -122,6 +165,7 @@ void QtDesktop::setMousePointer(int pointer) {
 
 void QtDesktop::DoEvents() {
     QCoreApplication::processEvents();
+    paintNewlyShownWindows();
 }
 
 void QtDesktop::Beep() {

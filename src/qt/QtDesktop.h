@@ -17,8 +17,8 @@ public:
     struct Options {
         // The folder of the program file; empty means the executable's folder.
         std::string programFolder;
-        // The lock file that tells whether another copy runs; empty means one named for
-        // the program in the user's runtime folder (or the temporary folder).
+        // The lock file that tells whether another copy runs; empty means the one named
+        // by QUOLBY_SYSADMIN_LOCK, or else the one every user of the computer shares.
         std::string lockPath;
         // The title of a message box that has none of its own; empty means the
         // application's display name.
@@ -35,7 +35,8 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
     void setProgramFolder(std::string folder) { options_.programFolder = std::move(folder); }
 
-    // The lock file used when Options::lockPath is empty.
+    // The lock file used when Options::lockPath is empty. The environment variable lets
+    // tests that run the program side by side keep their copies apart.
     static std::string defaultLockPath();
 
     // --- forms::Desktop ---

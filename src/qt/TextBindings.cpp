@@ -3,6 +3,7 @@
 #include "forms/TextBox.h"
 #include "qt/Bindings.h"
 #include "qt/ContainerLayout.h"
+#include "qt/ElidingLineEdit.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -48,7 +49,7 @@ void LabelBinding::applyAllOwn() {
 }
 
 TextBoxBinding::TextBoxBinding(forms::TextBox& box, QWidget* parent)
-    : ControlBinding(box, new QLineEdit(parent)), box_(box),
+    : ControlBinding(box, new ElidingLineEdit(parent)), box_(box),
       widget_(static_cast<QLineEdit*>(widget())) {
     // textEdited comes from the user only, never from setText.
     listen(widget_, &QLineEdit::textEdited, [this](const QString& text) {

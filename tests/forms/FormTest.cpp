@@ -247,4 +247,31 @@ TEST(FormLifecycle, AChildUnloadedOnItsOwnLeavesTheFrameOpen) {
     EXPECT_EQ(childUnloads, 1);
 }
 
+TEST(FormLifecycle, AChildShownWhileTheFrameLoadsShowsTheFrameFirst) {
+    support::ScriptedDesktop desk;
+    Form frame("MDIForm1");
+    Form child("frmSysAdmin");
+    child.setMdiParent(frame);
+    std::vector<std::string> shown; // in the order the windows appear
+    frame.subscribe([&](Control* c, std::string_view property) {
+        if (!c && property == prop::Visible && frame.Visible()) shown.push_back("frame");
+    });
+    child.subscribe([&](Control* c, std::string_view property) {
+        if (!c && property == prop::Visible && child.Visible()) shown.push_back("child");
+    });
+    bool frameShownDuringChildLoad = false;
+    child.onLoad = [&] {
+        child.Show();
+        frameShownDuringChildLoad = frame.Visible(); // a start-up message would show now
+    };
+    frame.onLoad = [&] { child.Show(); };
+    frame.Show();
+    EXPECT_TRUE(frameShownDuringChildLoad);
+    EXPECT_EQ(shown, (std::vector<std::string>{"frame", "child"}));
+
+    // Hiding the child leaves the frame shown.
+    child.Hide();
+    EXPECT_TRUE(frame.Visible());
+}
+
 } // namespace

@@ -128,7 +128,7 @@ TEST_F(FormViewTest, MakesOneWidgetPerControlNamedAfterIt) {
         {"SSIndexTab1", "QTabWidget"},
         {"Frame2", "QGroupBox"},
         {"lblLabels(9)", "QLabel"},
-        {"txtQolbDB", "QLineEdit"},
+        {"txtQolbDB", "qtui::ElidingLineEdit"},
         {"List1", "QListWidget"},
         {"cmdAddNew", "QPushButton"},
         {"Animation2", "qtui::BusyIndicator"},

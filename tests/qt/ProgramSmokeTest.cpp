@@ -2,12 +2,16 @@
 #include "engine/Dao.h"
 #include "program/Program.h"
 #include "qt/ChildWindow.h"
+#include "qt/ElidingLineEdit.h"
 #include "qt/FormView.h"
 #include "qt/FrameWindow.h"
 #include "qt/ProgramWindows.h"
 #include "qt/QtDesktop.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +20,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -23,7 +28,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -36,6 +43,7 @@ const char* const kClosingQuestion =
 // The program as a person starts it, on a fresh program folder of its own.
 class ProgramSmokeTest : public ::testing::Test {
 protected:
+    ProgramSmokeTest() { desk.setMainWindow(&windows.frame()); } // as the program does
     ~ProgramSmokeTest() override { engine::DBEngine::instance().Workspaces(0).Close(); }
 
     std::string folderPath() const { return folder.path().toStdString(); }
@@ -51,6 +59,27 @@ protected:
     QWidget& frame() const { return windows.frame(); }
     template <class T = QWidget> T* widget(const char* name) const {
         return child<T>(frame(), name);
+    }
+
+    // The frame and the administration window are shown and drawn: a box shown now
+    // stands in front of them, not on an empty screen.
+    void expectWindowsBehind(QWidget& box) {
+        EXPECT_TRUE(frame().isVisible()) << qtsupport::describeModal(box);
+        EXPECT_TRUE(windows.admin().isVisible()) << qtsupport::describeModal(box);
+        ASSERT_NE(frame().windowHandle(), nullptr);
+        EXPECT_TRUE(frame().windowHandle()->isExposed()) << qtsupport::describeModal(box);
+        EXPECT_EQ(box.parentWidget() ? box.parentWidget()->window() : nullptr, &frame())
+            << qtsupport::describeModal(box);
+    }
+
+    // Where each named widget of the administration window is, in frame coordinates.
+    std::map<std::string, QRect> placesOnPage() const {
+        std::map<std::string, QRect> places;
+        for (QWidget* w : windows.admin().view()->findChildren<QWidget*>())
+            if (!w->objectName().isEmpty() && w->isVisible())
+                places[w->objectName().toStdString()] =
+                    QRect(w->mapTo(&frame(), QPoint(0, 0)), w->size());
+        return places;
     }
 
     // Switches a tab strip as a person does, by clicking the page's tab.
@@ -213,6 +242,125 @@ TEST_F(ProgramSmokeTest, ASecondCopyShowsItsMessageAndNoWindow) {
     EXPECT_FALSE(program.start());
     EXPECT_FALSE(frame().isVisible());
     EXPECT_FALSE(windows.admin().isVisible());
+}
+
+TEST_F(ProgramSmokeTest, StartUpBoxesStandInFrontOfTheWindows) {
+    // An empty system path file: the start asks for the system database.
+    QFile empty(QString::fromStdString(folderPath() + "/DBSysPath.txt"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+
+    script.expect<QFileDialog>([this](QFileDialog& dialog) {
+        expectWindowsBehind(dialog);
+        dialog.reject();
+    });
+    script.expect<QMessageBox>([this](QMessageBox& box) {
+        EXPECT_TRUE(box.text().startsWith("No path has been set."));
+        expectWindowsBehind(box);
+        box.button(QMessageBox::No)->click();
+    });
+    script.expect<QMessageBox>([this](QMessageBox& box) {
+        EXPECT_EQ(box.text(), kClosingQuestion);
+        expectWindowsBehind(box);
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_TRUE(program.start()); // the frame stays, empty
+    EXPECT_EQ(script.pending(), 0);
+    EXPECT_FALSE(windows.admin().isVisible());
+}
+
+TEST_F(ProgramSmokeTest, TheFrameFitsTheScreenWithItsBorder) {
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    QApplication::processEvents();
+    const QRect available = frame().screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(frame().frameGeometry()))
+        << "frame " << frame().frameGeometry().width() << "x" << frame().frameGeometry().height()
+        << " on " << available.width() << "x" << available.height();
+    QWidget* ok = child(*windows.frame().view(), "cmdOk");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(available.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+}
+
+TEST(FrameWithin, MovesAndShrinksAnOuterRectangleIntoTheFreeArea) {
+    const QRect screen(0, 0, 1024, 740); // a panel takes the rest of 768
+    struct Case {
+        QRect frame, fitted;
+    } cases[] = {
+        {{0, 0, 800, 600}, {0, 0, 800, 600}},         // fits: left alone
+        {{0, 0, 1032, 799}, {0, 0, 1024, 740}},       // a 1024 x 768 window with its title bar
+        {{300, 200, 800, 600}, {224, 140, 800, 600}}, // moved in, not shrunk
+        {{-20, -5, 400, 300}, {0, 0, 400, 300}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qtui::frameWithin(c.frame, screen), c.fitted);
+}
+
+TEST_F(ProgramSmokeTest, PathBoxesShowTheWholePathOrItsEndsWithATooltip) {
+    start();
+    // An ordinary network path, longer than the program folder of this test.
+    const auto expectReadablePath = [](qtui::ElidingLineEdit& box) {
+        const QString path = QStringLiteral("/mnt/office-server/QUOLBY/Network Data 2018/") +
+                             QFileInfo(box.text()).fileName();
+        box.setText(path);
+        const std::string name = box.objectName().toStdString();
+        if (box.elides()) {
+            EXPECT_EQ(box.toolTip(), path) << name;
+            EXPECT_TRUE(box.shownText().startsWith(QStringLiteral("/mnt/"))) << name;
+            EXPECT_TRUE(box.shownText().endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive))
+                << name << ": " << box.shownText().toStdString();
+        } else {
+            EXPECT_EQ(box.shownText(), path) << name;
+        }
+    };
+    for (const char* name : {"txtUserMainDB", "txtQolbDB", "txtQolbTrustDB", "txtQolbCompDB"})
+        expectReadablePath(*widget<qtui::ElidingLineEdit>(name));
+    clickTab("SSIndexTab1", 2);
+    for (const char* name : {"txtQolbDBImport", "txtQolbTrustDBImport", "txtQolbCompDBImport"})
+        expectReadablePath(*widget<qtui::ElidingLineEdit>(name));
+}
+
+TEST_F(ProgramSmokeTest, TheBusyAnimationMovesNothing) {
+    start();
+    app::frmSysAdmin& admin = program.frmSysAdmin();
+    auto before = placesOnPage();
+    admin.Animation2.setVisible(true); // what a backup does while it copies
+    QApplication::processEvents();
+    auto during = placesOnPage();
+    ASSERT_TRUE(during.count("Animation2"));
+    during.erase("Animation2");
+    EXPECT_EQ(during, before);
+    admin.Animation2.setVisible(false);
+    QApplication::processEvents();
+    EXPECT_EQ(placesOnPage(), before);
+}
+
+TEST_F(ProgramSmokeTest, CtrlTabTurnsThePagesOfTheStripThatHoldsTheFocus) {
+    start();
+    app::frmSysAdmin& admin = program.frmSysAdmin();
+    QWidget* list = widget("List1");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 1);
+    EXPECT_EQ(widget<QTabWidget>("SSIndexTab1")->currentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 0); // round the end
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 2);
+
+    // Inside the import page the inner strip turns; the outer one stays.
+    QWidget* inner = widget("txtQolbDBImport");
+    inner->setFocus();
+    QTest::keyClick(inner, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(admin.SSIndexTab2.Tab(), 1);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(admin.SSIndexTab2.Tab(), 0);
+    EXPECT_EQ(admin.SSIndexTab1.Tab(), 2);
 }
 
 } // namespace

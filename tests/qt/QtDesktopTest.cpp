@@ -2,7 +2,9 @@
 
 #include "QtTestSupport.h"
 #include "forms/Desktop.h"
+#include "qt/ElidingLineEdit.h"
 #include "qt/FileDialogFilter.h"
+#include "qt/MessageBoxStyle.h"
 #include "qt/SingleCopyLock.h"
 
 #include <QAbstractButton>
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +114,52 @@ TEST_F(QtDesktopTest, EscapeCancelsOnlyWhereTheBoxHasACancel) {
     EXPECT_EQ(desk.MsgBox("Done.", vbOKOnly), vbOK);
 }
 
+TEST_F(QtDesktopTest, BoxesShowTheirWholeTitle) {
+    qtui::QtDesktop desk(options());
+    ModalScript script;
+    // The adding and editing titles differ only after their common start.
+    for (const char* title : {"Quolby System Admin : Adding User Name",
+                              "Quolby System Admin : Editing User Name", "Quolby System Admin"}) {
+        script.expect<QMessageBox>([title](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle(), title);
+            EXPECT_GE(box.width(), qtui::titleBarWidth(box.windowTitle())) << title;
+            box.button(QMessageBox::Ok)->click();
+        });
+        EXPECT_EQ(desk.MsgBox("Saved.", vbOKOnly, title), vbOK);
+    }
+    // Room for the bar's icon and buttons, in a font at least as large as the box's own.
+    const QString title = QStringLiteral("Quolby System Admin : Adding User Name");
+    EXPECT_GT(qtui::titleBarWidth(title),
+              QFontMetrics(QApplication::font()).horizontalAdvance(title) + 100);
+}
+
+TEST(ElidingLineEdit, ALongPathIsElidedInTheMiddleWithTheWholePathAsTooltip) {
+    const QString path = QStringLiteral(
+        "/srv/network/shares/accounting/quolby/2018/databases/QolbCompany2018Lan.Mdb");
+    qtui::ElidingLineEdit box;
+    box.setReadOnly(true);
+    box.setFixedWidth(200);
+    box.setText(path);
+    box.show();                  // a hidden widget is told of its size only when shown
+    EXPECT_EQ(box.text(), path); // what the program reads stays whole
+    ASSERT_TRUE(box.elides());
+    EXPECT_EQ(box.toolTip(), path);
+    const QString shown = box.shownText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/srv"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(".Mdb"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+
+    // Wide enough: shown whole, no tooltip. A box the user edits is never elided.
+    box.setFixedWidth(box.fontMetrics().horizontalAdvance(path) + 40);
+    EXPECT_FALSE(box.elides());
+    EXPECT_EQ(box.shownText(), path);
+    EXPECT_TRUE(box.toolTip().isEmpty());
+    box.setFixedWidth(200);
+    box.setReadOnly(false);
+    EXPECT_FALSE(box.elides());
+    EXPECT_TRUE(box.toolTip().isEmpty());
+}
+
 TEST(FileDialogFilter, BecomesQtNameFiltersThatIgnoreCase) {
     EXPECT_EQ(qtui::qtNameFilters("Access Database (.mdb)|*.mdb"),
               QStringList{"Access Database (.mdb) (*.[mM][dD][bB])"});
@@ -139,6 +188,7 @@ TEST_F(QtDesktopTest, FileDialogsTakeTheRequestAndReportTheChoiceOrACancel) {
     ModalScript script;
     script.expect<QFileDialog>([&](QFileDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Locate File Name : Qolb2018.mdb");
+        EXPECT_GE(d.width(), qtui::titleBarWidth(d.windowTitle()));
         EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
         EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(d.nameFilters(), QStringList{"Access Database (.mdb) (*.[mM][dD][bB])"});
@@ -231,6 +281,108 @@ TEST_F(QtDesktopTest, ALockHeldByAnotherProcessIsFreedWhenItIsKilled) {
     ::kill(pid, SIGKILL); // no chance to clean up
     ::waitpid(pid, nullptr, 0);
     EXPECT_FALSE(desk.anotherCopyRunning());
+}
+
+// Runs `job` in a child process as the user nobody; gives the byte the child wrote, or 0.
+// Only async-signal-safe calls may run in the child: the parent runs threads.
+template <class Job> char asNobody(Job job) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return 0;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        char result = 'e';
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0) result = job();
+        (void)!::write(pipeFds[1], &result, 1);
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    char result = 0;
+    if (::read(pipeFds[0], &result, 1) != 1) result = 0;
+    ::close(pipeFds[0]);
+    ::waitpid(pid, nullptr, 0);
+    return result;
+}
+
+TEST_F(QtDesktopTest, OneLockForTheComputerUnlessTheEnvironmentNamesAnother) {
+    const QByteArray saved = qgetenv("QUOLBY_SYSADMIN_LOCK");
+    qunsetenv("QUOLBY_SYSADMIN_LOCK");
+    const std::string shared = qtui::SingleCopyLock::computerWidePath();
+    EXPECT_TRUE(shared == "/var/lock/quolby-sysadmin.lock" || shared == "/tmp/quolby-sysadmin.lock")
+        << shared;
+    EXPECT_EQ(qtui::QtDesktop::defaultLockPath(), shared);
+
+    // Tests that start the program side by side each name a lock of their own.
+    qputenv("QUOLBY_SYSADMIN_LOCK", QByteArray::fromStdString(lockPath()));
+    EXPECT_EQ(qtui::QtDesktop::defaultLockPath(), lockPath());
+    {
+        qtui::SingleCopyLock running(lockPath());
+        ASSERT_FALSE(running.heldElsewhere());
+        qtui::QtDesktop desk;
+        EXPECT_TRUE(desk.anotherCopyRunning());
+    }
+    if (saved.isNull())
+        qunsetenv("QUOLBY_SYSADMIN_LOCK");
+    else
+        qputenv("QUOLBY_SYSADMIN_LOCK", saved);
+}
+
+TEST_F(QtDesktopTest, TheLockFileIsOpenToEveryUserAndALinkIsNeverFollowed) {
+    const mode_t oldMask = ::umask(077);
+    {
+        qtui::SingleCopyLock lock(lockPath());
+        EXPECT_FALSE(lock.heldElsewhere());
+        EXPECT_TRUE(lock.held());
+    }
+    ::umask(oldMask);
+    struct stat st {};
+    ASSERT_EQ(::stat(lockPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+
+    // A link planted where the lock file goes: not followed, the file it names untouched.
+    const std::string victim = (dir.path() + "/victim").toStdString();
+    const std::string planted = (dir.path() + "/planted.lock").toStdString();
+    ASSERT_EQ(::close(::open(victim.c_str(), O_CREAT | O_WRONLY, 0600)), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    qtui::SingleCopyLock lock(planted);
+    EXPECT_FALSE(lock.heldElsewhere()); // the program still starts
+    EXPECT_FALSE(lock.held());
+    ASSERT_EQ(::stat(victim.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(QtDesktopTest, ACopyOfAnotherUserIsSeenInASharedStickyFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+    // A folder like /tmp: everyone may create files, only owners may remove them.
+    char shared[] = "/tmp/quolby-lock-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(shared), nullptr);
+    ASSERT_EQ(::chmod(shared, 01777), 0);
+    const std::string ours = std::string(shared) + "/ours.lock";
+    const std::string theirs = std::string(shared) + "/theirs.lock";
+
+    {
+        // Our copy runs, its file made under a narrow umask: the other user sees it.
+        const mode_t oldMask = ::umask(077);
+        qtui::SingleCopyLock running(ours);
+        ASSERT_FALSE(running.heldElsewhere());
+        ::umask(oldMask);
+        qtui::SingleCopyLock second(ours); // made before the fork: no allocation in the child
+        EXPECT_EQ(asNobody([&] { return second.heldElsewhere() ? '1' : '0'; }), '1');
+    }
+
+    // Their file has a narrow mode and they have gone: we can still take the lock.
+    EXPECT_EQ(asNobody([&] {
+                  const int fd = ::open(theirs.c_str(), O_CREAT | O_RDWR, 0600);
+                  return fd >= 0 && ::fchmod(fd, 0600) == 0 ? '1' : '0';
+              }),
+              '1');
+    {
+        qtui::SingleCopyLock lock(theirs);
+        EXPECT_FALSE(lock.heldElsewhere());
+        EXPECT_TRUE(lock.held());
+    }
+    ::unlink(ours.c_str());
+    ::unlink(theirs.c_str());
+    ::rmdir(shared);
 }
 
 TEST_F(QtDesktopTest, ProgramFolderAndVersion) {
