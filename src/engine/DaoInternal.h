@@ -102,6 +102,9 @@ struct Store : std::enable_shared_from_this<Store> {
                                         const std::string& password);
 
     std::string path;
+    // Keeps this process's lock descriptor of the file open until the connection closed:
+    // closing it earlier would drop SQLite's own locks.
+    FileLock::Pin lockPin;
     sqlite3* db = nullptr;
     bool readOnlyConnection = false;
     std::string password;

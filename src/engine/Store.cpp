@@ -201,6 +201,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     if (!soundHeader(canonicalPath)) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     auto store = std::make_shared<Store>();
     store->path = canonicalPath;
+    store->lockPin = FileLock::pin(canonicalPath);
     store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
     const int flags = (store->readOnlyConnection ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
@@ -239,6 +240,7 @@ std::shared_ptr<Store> Store::adopt(const std::string& canonicalPath, sqlite3* d
                                     const std::string& password) {
     auto store = std::make_shared<Store>();
     store->path = canonicalPath;
+    store->lockPin = FileLock::pin(canonicalPath);
     store->db = db;
     store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
     store->hasPassword = !password.empty();
