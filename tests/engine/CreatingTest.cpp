@@ -19,7 +19,7 @@ class Creating : public EngineTest {};
 // Children killed at spread-out moments of CreateDatabase: each file is then missing or
 // opens, and creating it again works and leaves nothing else in the folder.
 TEST_F(Creating, AKillWhileCreatingLeavesNoFileOrAWholeOne) {
-    constexpr int kKills = 40;
+    constexpr int kKills = 100;
     for (int i = 0; i < kKills; ++i) {
         const std::string file = path("k" + std::to_string(i) + ".mdb");
         const pid_t child = fork();
@@ -31,7 +31,7 @@ TEST_F(Creating, AKillWhileCreatingLeavesNoFileOrAWholeOne) {
             }
             _exit(0);
         }
-        usleep(static_cast<useconds_t>(i * 100)); // 0 to 4 ms
+        usleep(static_cast<useconds_t>(i * 30)); // 0 to 3 ms
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         SCOPED_TRACE(i);
