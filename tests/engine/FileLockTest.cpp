@@ -5,9 +5,12 @@
 #include "runtime/Error.h"
 
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -166,6 +169,46 @@ TEST(FileLock, APinnedFileIsHeldAgainOnItsDescriptor) {
     EXPECT_TRUE(OtherProcess(db, true).acquired());
     auto held = FileLock::acquire(db, true, 0ms);
     EXPECT_FALSE(OtherProcess(db, false).acquired());
+}
+
+// Whether another process could begin writing the file: whether SQLite's write lock byte
+// is free of any process's lock.
+bool anotherWriterGetsIn(const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = 0x40000001; // SQLite's reserved byte
+        fl.l_len = 1;
+        const int fd = open(path.c_str(), O_RDWR);
+        _exit(fd >= 0 && fcntl(fd, F_GETLK, &fl) == 0 && fl.l_type == F_UNLCK ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Closing a descriptor of the file would drop SQLite's locks of this process on it: while a
+// pin lasts, holds come and go on one descriptor that stays open.
+TEST(FileLock, HoldsThatGoLeaveSQLitesLocksInPlace) {
+    ScratchDir dir;
+    const std::string db = dir.file("a.mdb");
+    sqlite3* writer = nullptr;
+    sqlite3_open(db.c_str(), &writer);
+    ASSERT_EQ(
+        sqlite3_exec(writer, "CREATE TABLE T (V); BEGIN IMMEDIATE", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    {
+        const FileLock::Pin pin = FileLock::pin(db);
+        EXPECT_FALSE(anotherWriterGetsIn(db));
+        FileLock::acquire(db, true, 0ms).reset();
+        FileLock::acquire(db, false, 0ms).reset();
+        EXPECT_FALSE(anotherWriterGetsIn(db));
+        sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+    }
+    EXPECT_TRUE(anotherWriterGetsIn(db));
 }
 
 } // namespace
