@@ -8,13 +8,10 @@
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
