@@ -7,8 +7,10 @@
 #include "app/OptionRows.h"
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
-#include "runtime/FileOps.h"
+#include "runtime/Paths.h"
 #include "schema/StructureDefinitions.h"
+
+#include <filesystem>
 
 namespace app {
 
@@ -28,10 +30,18 @@ bool frmSysAdmin::probeNetwork(bool clientPathsDefaulted) {
 }
 
 void frmSysAdmin::openClientDatabases() {
-    // Each branch builds or repairs all three files, so one run of it is enough; running
-    // it again after it failed would only repeat its message.
+    // An empty file is a creation that an earlier version left when it was killed: it holds
+    // nothing to repair or keep, so it is built again like a missing one.
+    for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
+        const std::string file = runtime::resolveCase(*path);
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(file, ec) && std::filesystem::file_size(file, ec) == 0)
+            std::filesystem::remove(file, ec);
+    }
+    // Building runs for all three files, so one run of it is enough; running it again after
+    // it failed would only repeat its message. A damaged file is repaired on its own: the
+    // sound ones have nothing to repair.
     bool created = false;
-    bool repaired = false;
     for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
         try {
             SysDB = defaultWorkspace().OpenDatabase(*path);
@@ -39,9 +49,8 @@ void frmSysAdmin::openClientDatabases() {
             if (e.number() == engine::err::FileNotFound && !created) {
                 created = true;
                 createNetworkDatabases();
-            } else if (e.number() == engine::err::UnrecognizedFormat && !repaired) {
-                repaired = true;
-                repairNetworkDatabases();
+            } else if (e.number() == engine::err::UnrecognizedFormat) {
+                repairNetworkDatabase(*path);
             }
             // Any other failure is passed over: the later phases meet it again.
         }
@@ -70,22 +79,18 @@ void frmSysAdmin::createNetworkDatabases() {
     });
 }
 
-void frmSysAdmin::repairNetworkDatabases() {
-    // The repair needs every handle of this program on the files closed, ours included.
+void frmSysAdmin::repairNetworkDatabase(const std::string& path) {
+    // The repair needs every handle of this program on the file closed, ours included.
     closeWorkspaceQuietly();
-    for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
-        // A missing file is not damaged: its open below builds it.
-        if (!runtime::fileExists(*path)) continue;
-        try {
-            engine::DBEngine::instance().RepairDatabase(*path);
-        } catch (const runtime::Error& e) {
-            // The engine leaves a file it cannot repair (held elsewhere, not a database)
-            // exactly as it was.
-            Ask("The database file" + std::string(kCrLf) + *path + std::string(kCrLf) +
-                    "could not be repaired." + std::string(kCrLf) + std::string(kCrLf) +
-                    forms::errorMessage(e),
-                forms::vbExclamation, "Database Repair Failed!");
-        }
+    try {
+        engine::DBEngine::instance().RepairDatabase(path);
+    } catch (const runtime::Error& e) {
+        // The engine leaves a file it cannot repair (held elsewhere, not a database)
+        // exactly as it was.
+        Ask("The database file" + std::string(kCrLf) + path + std::string(kCrLf) +
+                "could not be repaired." + std::string(kCrLf) + std::string(kCrLf) +
+                forms::errorMessage(e),
+            forms::vbExclamation, "Database Repair Failed!");
     }
 }
 

@@ -378,7 +378,7 @@ private:
 
     // Parts of the phases.
     void createNetworkDatabases();
-    void repairNetworkDatabases();
+    void repairNetworkDatabase(const std::string& path);
     void rollForwardTaxYear(StartupFault& fault);
     void loadUserList(runtime::PendingError& err);
     void setUserListButtons();

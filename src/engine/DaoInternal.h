@@ -96,12 +96,10 @@ struct Store : std::enable_shared_from_this<Store> {
     // Opens an existing file (canonical path), checking that it is a sound database of
     // this engine (3343 otherwise).
     static std::shared_ptr<Store> open(const std::string& canonicalPath);
-    // Takes the connection that has just written a new file's description tables (it is
-    // closed with the store, or at once if taking it fails).
-    static std::shared_ptr<Store> adopt(const std::string& canonicalPath, sqlite3* db,
-                                        const std::string& password);
-
     std::string path;
+    // Keeps this process's lock descriptor of the file open until the connection closed:
+    // closing it earlier would drop SQLite's own locks.
+    FileLock::Pin lockPin;
     sqlite3* db = nullptr;
     bool readOnlyConnection = false;
     std::string password;

@@ -3,6 +3,7 @@
 #include "engine/EngineErrors.h"
 #include "engine/FileLock.h"
 
+#include <cctype>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -184,6 +185,46 @@ void copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
     }
 }
 
+// Whether a connection's file carries the engine's format marker.
+enum class Marking { Marked, Unmarked, Unreadable };
+
+Marking marking(sqlite3* db, std::string_view marker) {
+    Statement listed(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = "
+                         "'__jet_meta'");
+    if (!listed || sqlite3_step(listed.get()) != SQLITE_ROW) return Marking::Unreadable;
+    if (sqlite3_column_int(listed.get(), 0) == 0) return Marking::Unmarked;
+    Statement format(db, "SELECT value FROM __jet_meta WHERE key = 'format'");
+    if (!format) return Marking::Unreadable;
+    const int rc = sqlite3_step(format.get());
+    if (rc == SQLITE_DONE) return Marking::Unmarked;
+    if (rc != SQLITE_ROW) return Marking::Unreadable;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(format.get(), 0));
+    return text && text == marker ? Marking::Marked : Marking::Unmarked;
+}
+
+// "file:" URI of a path, every byte that could mean something in a URI escaped.
+std::string fileUri(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri;
+}
+
+// A file that says of itself that it is not the engine's: read as it lies on disk, without
+// playing back a journal or taking a lock, so that nothing of it changes.
+bool markedAsForeign(const std::string& path, std::string_view marker) {
+    Connection src(fileUri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    return src.get() && marking(src.get(), marker) == Marking::Unmarked;
+}
+
 void rebuild(const std::string& path, const std::string& target) {
     Connection src(path, SQLITE_OPEN_READWRITE);
     if (!src.get()) raiseEngine(err::CouldNotOpenFile, path);
@@ -252,12 +293,14 @@ void rebuild(const std::string& path, const std::string& target) {
 
 } // namespace
 
-std::string repairFile(const std::string& path) {
+std::string repairFile(const std::string& path, std::string_view formatMarker) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) raiseEngine(err::FileNotFound, path);
     if (!hasDatabaseHeader(path)) raiseEngine(err::UnrecognizedFormat, path);
     // No other process may use the file while it is replaced.
     const auto hold = FileLock::acquire(path, true);
+    if (!formatMarker.empty() && markedAsForeign(path, formatMarker))
+        raiseEngine(err::UnrecognizedFormat, path);
 
     const std::string copy = copyName(path);
     if (!fs::copy_file(path, copy, fs::copy_options::none, ec)) {
@@ -268,6 +311,12 @@ std::string repairFile(const std::string& path) {
     const std::string target = path + ".repairing";
     try {
         rebuild(path, target);
+        // What the marker of a damaged file no longer shows is not put in place either.
+        if (!formatMarker.empty()) {
+            Connection rebuilt(target, SQLITE_OPEN_READONLY);
+            if (!rebuilt.get() || marking(rebuilt.get(), formatMarker) != Marking::Marked)
+                raiseEngine(err::UnrecognizedFormat, path);
+        }
     } catch (...) {
         fs::remove(target, ec);
         fs::remove(copy, ec); // the original is unchanged: its copy is not needed

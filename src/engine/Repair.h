@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -16,7 +17,9 @@ namespace engine {
 // even its list of tables can be read, and 3043 when the copy or the new file cannot be
 // written; in each of these cases the file is left exactly as it was and no copy is kept.
 // path: the canonical path, as given to FileLock. The caller makes sure no handle of this
-// program holds the file.
-std::string repairFile(const std::string& path);
+// program holds the file. With formatMarker, the file must be one that carries it in
+// __jet_meta: any other (one whose tables show it is not, or whose rebuilt copy would not
+// carry it) is refused with 3343, exactly as it was and without a copy.
+std::string repairFile(const std::string& path, std::string_view formatMarker = {});
 
 } // namespace engine

@@ -209,6 +209,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     if (!soundHeader(canonicalPath)) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     auto store = std::make_shared<Store>();
     store->path = canonicalPath;
+    store->lockPin = FileLock::pin(canonicalPath);
     store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
     const int flags = (store->readOnlyConnection ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
@@ -239,20 +240,6 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     if ((step & 0xff) == SQLITE_BUSY || (step & 0xff) == SQLITE_LOCKED)
         raiseEngine(err::Locked, canonicalPath);
     if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
-    store->finishOpening();
-    return store;
-}
-
-std::shared_ptr<Store> Store::adopt(const std::string& canonicalPath, sqlite3* db,
-                                    const std::string& password) {
-    auto store = std::make_shared<Store>();
-    store->path = canonicalPath;
-    store->db = db;
-    store->readOnlyConnection = ::access(canonicalPath.c_str(), W_OK) != 0;
-    store->hasPassword = !password.empty();
-    store->password = password;
-    configure(db);
-    store->exec("BEGIN");
     store->finishOpening();
     return store;
 }

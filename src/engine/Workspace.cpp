@@ -3,17 +3,15 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/MultiFileCommit.h"
+#include "engine/NewDatabaseFile.h"
 #include "engine/Repair.h"
 #include "engine/SnapshotCopy.h"
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -64,32 +62,11 @@ std::map<std::string, int>& faults() {
     return table;
 }
 
-// `made`: the connection that has just written the file, taken over rather than opening
-// a second one.
 DatabasePtr openHandle(const detail::ResolvedPath& r, const std::string& name, bool exclusive,
-                       bool readOnly, const std::string& connect, sqlite3* made = nullptr) {
-    std::shared_ptr<FileLock> lock;
-    try {
-        lock = FileLock::acquire(r.path, exclusive);
-    } catch (...) {
-        sqlite3_close_v2(made);
-        throw;
-    }
+                       bool readOnly, const std::string& connect) {
+    std::shared_ptr<FileLock> lock = FileLock::acquire(r.path, exclusive);
     EngineState& state = EngineState::get();
-    std::shared_ptr<Store> store;
-    if (made) {
-        store = state.findStore(r.path);
-        if (store) {
-            sqlite3_close_v2(made);
-        } else {
-            std::string pwd;
-            detail::connectValue(connect, "pwd", pwd);
-            store = Store::adopt(r.path, made, pwd);
-            state.addStore(store);
-        }
-    } else {
-        store = state.openStore(r.path);
-    }
+    std::shared_ptr<Store> store = state.openStore(r.path);
     if (store->hasPassword) {
         std::string given;
         if (!detail::connectValue(connect, "pwd", given) || given != store->password)
@@ -123,17 +100,15 @@ std::string localeWithoutPassword(const std::string& locale) {
     return out;
 }
 
-// Writes the engine's description tables into a new, empty file and returns the open
-// connection. No journal: there is nothing to go back to, and a file that is not finished
-// is removed, so a journal would only cost its writes and flushes; the commit still
-// flushes the file itself.
-sqlite3* initialiseFile(const std::string& path, const std::string& locale,
-                        const std::string& pwd) {
+// Writes the engine's description tables into a new, empty file. No journal and no
+// flushes: the file is not yet under its name, and is flushed as a whole before it gets it.
+void initialiseFile(const std::string& path, const std::string& locale, const std::string& pwd) {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(
         path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     const char* schema =
         "PRAGMA journal_mode=OFF;"
+        "PRAGMA synchronous=OFF;"
         "BEGIN;"
         "CREATE TABLE __jet_meta (key TEXT PRIMARY KEY, value TEXT);"
         "CREATE TABLE __jet_fields (tbl TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE "
@@ -162,9 +137,25 @@ sqlite3* initialiseFile(const std::string& path, const std::string& locale,
         sqlite3_finalize(s);
         if (rc == SQLITE_DONE) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
-    if (rc == SQLITE_OK) return db;
     sqlite3_close_v2(db);
-    raiseEngine(engineNumberForSqlite(rc), path);
+    if (rc != SQLITE_OK) raiseEngine(engineNumberForSqlite(rc), path);
+}
+
+// Whether the file opens as one of the engine's and SQLite finds nothing wrong in it.
+bool soundDatabase(const std::string& path) {
+    try {
+        const auto store = Store::open(path);
+        sqlite3_stmt* s = nullptr;
+        const bool ok =
+            sqlite3_prepare_v2(store->db, "PRAGMA integrity_check(1)", -1, &s, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW && sqlite3_column_text(s, 0) &&
+            std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) == "ok";
+        sqlite3_finalize(s);
+        return ok;
+    } catch (const runtime::Error&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -245,29 +236,17 @@ DatabasePtr Workspace::CreateDatabase(const std::string& path, const std::string
     const detail::ResolvedPath r = detail::resolvePath(path);
     if (r.exists) raiseEngine(err::DatabaseAlreadyExists);
     if (!r.folderExists) raiseEngine(err::InvalidPath, path);
-    // Made with O_EXCL, so that a file another program makes at the same moment is not
-    // taken over.
-    const int fd = ::open(r.path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int e = errno;
-        if (e == EEXIST) raiseEngine(err::DatabaseAlreadyExists);
-        if (e == EACCES || e == EPERM || e == EROFS) raiseEngine(err::CouldNotOpenFile, path);
-        raiseEngine(err::DiskOrNetworkError);
-    }
-    ::close(fd);
     std::string pwd;
     detail::connectValue(locale, "pwd", pwd);
-    sqlite3* db = nullptr;
-    try {
-        db = initialiseFile(r.path, localeWithoutPassword(locale), pwd);
-    } catch (...) {
-        std::error_code ec;
-        fs::remove(r.path, ec);
-        fs::remove(r.path + "-journal", ec);
-        throw;
+    {
+        // Built aside and then put in place whole: a process killed meanwhile leaves no
+        // file under the name, and a file another program made meanwhile is not replaced.
+        NewDatabaseFile file(r.path);
+        initialiseFile(file.tempPath(), localeWithoutPassword(locale), pwd);
+        file.place();
     }
     const detail::ResolvedPath made = detail::resolvePath(r.path);
-    return openHandle(made, path, false, false, ";pwd=" + pwd, db);
+    return openHandle(made, path, false, false, ";pwd=" + pwd);
 }
 
 void Workspace::RepairDatabase(const std::string& path) {
@@ -380,9 +359,10 @@ void DBEngine::RepairDatabase(const std::string& path) {
     const detail::ResolvedPath r = detail::resolvePath(path);
     if (!r.exists) raiseEngine(r.folderExists ? err::FileNotFound : err::InvalidPath, path);
     if (EngineState::get().findStore(r.path)) raiseEngine(err::FileInUse, path);
-    // Nobody else may open the file while it is rebuilt.
+    // Nobody else may open the file while it is looked at and rebuilt.
     const auto lock = FileLock::acquire(r.path, true);
-    repairFile(r.path);
+    if (soundDatabase(r.path)) return; // nothing to repair, and no copy to keep
+    repairFile(r.path, detail::kFormatMarker);
 }
 
 void DBEngine::backupFile(const std::string& sourcePath, const std::string& targetPath) {

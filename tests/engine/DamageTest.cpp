@@ -1,7 +1,6 @@
 // Files that are not sound databases, their repair, and copies of live files.
 
 #include "EngineFixture.h"
-#include "engine/FileLock.h"
 
 #include <fstream>
 #include <iterator>
@@ -80,8 +79,7 @@ TEST_F(Damage, RepairKeepsACopyAndMakesTheFileOpenable) {
 
     bool copyKept = false;
     for (const auto& entry : fs::directory_iterator(dir()))
-        if (entry.path().filename().string().rfind("Qolb2018LAN.Mdb.", 0) == 0 &&
-            entry.path().string().find("lck") == std::string::npos)
+        if (entry.path().filename().string().rfind("Qolb2018LAN.Mdb.", 0) == 0)
             copyKept = copyKept || bytesOf(entry.path().string()) == damaged;
     EXPECT_TRUE(copyKept);
     auto db = ws().OpenDatabase(path("Qolb2018LAN.Mdb"));
@@ -90,11 +88,36 @@ TEST_F(Damage, RepairKeepsACopyAndMakesTheFileOpenable) {
     EXPECT_GT(db->OpenRecordset("T")->RecordCount(), 0);
 }
 
-TEST_F(Damage, RepairLeavesAFileThatIsNoDatabaseAsItIs) {
+// A file that is no database of this engine is refused (3343); a sound one has nothing to
+// repair. Either way the file stays byte for byte as it was, and no copy is made.
+TEST_F(Damage, RepairLeavesWhatItNeedNotOrMustNotRepairAsItIs) {
+    auto sqliteFile = [&](const std::string& name, const char* sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path(name).c_str(), &db);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
     writeBytes(path("text.mdb"), "not a database");
-    EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("text.mdb")); }),
-              err::UnrecognizedFormat);
-    EXPECT_EQ(bytesOf(path("text.mdb")), "not a database");
+    sqliteFile("foreign.mdb", "CREATE TABLE T (V REAL); INSERT INTO T VALUES (1), (2);");
+    sqliteFile("other.mdb", "CREATE TABLE __jet_meta (key TEXT PRIMARY KEY, value TEXT);"
+                            "INSERT INTO __jet_meta VALUES ('format', 'someone else 1');");
+    makeSound("sound.mdb");
+    const struct {
+        const char* name;
+        int expected;
+    } cases[] = {{"text.mdb", err::UnrecognizedFormat},
+                 {"foreign.mdb", err::UnrecognizedFormat},
+                 {"other.mdb", err::UnrecognizedFormat},
+                 {"sound.mdb", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string before = bytesOf(path(c.name));
+        EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path(c.name)); }),
+                  c.expected);
+        EXPECT_TRUE(bytesOf(path(c.name)) == before);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 4);
+    EXPECT_EQ(openError("sound.mdb"), 0);
     EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("missing.mdb")); }),
               err::FileNotFound);
 }
@@ -148,7 +171,6 @@ TEST_F(Damage, BackupReplacesATargetWholeOrNotAtAll) {
     auto unchanged = [&] {
         EXPECT_EQ(bytesOf(target), before);
         for (const auto& entry : fs::directory_iterator(path("backup"))) {
-            if (entry.path() == engine::FileLock::lockFilePath(target)) continue; // a holder's
             EXPECT_EQ(entry.path(), target); // no temporary file left
         }
     };
