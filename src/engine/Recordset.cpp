@@ -3,6 +3,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/JetSql.h"
+#include "engine/LockWait.h"
 #include "engine/SqliteValues.h"
 
 #include <cmath>
@@ -517,7 +518,7 @@ void Recordset::Update() {
             if (mask[i] == '1') detail::bindVariant(ins, at++, c.buffer[i]);
         s.beforeWrite();
         detail::StmtUse use(ins);
-        const int rc = sqlite3_step(ins);
+        const int rc = detail::stepWrite(s.db, ins);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
         c.cancelEdit();
@@ -548,7 +549,7 @@ void Recordset::Update() {
     s.beforeWrite();
     {
         detail::StmtUse use(upd);
-        const int rc = sqlite3_step(upd);
+        const int rc = detail::stepWrite(s.db, upd);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }
@@ -583,7 +584,7 @@ void Recordset::Delete() {
     s.beforeWrite();
     {
         detail::StmtUse use(del);
-        const int rc = sqlite3_step(del);
+        const int rc = detail::stepWrite(s.db, del);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }

@@ -1,5 +1,6 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/LockWait.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -175,7 +176,7 @@ namespace {
 
 void configure(sqlite3* db) {
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 500);
+    detail::waitForLocks(db);
     registerFunctions(db);
 }
 
