@@ -293,7 +293,7 @@ void Recordset::Seek(std::string_view comparison, const std::vector<Variant>& ke
     CursorImpl& c = *impl_;
     c.checkOpen();
     c.requireTable();
-    if (c.keyOrdinals.empty()) raiseEngine(err::OperationNotSupported);
+    if (c.keyOrdinals.empty()) raiseEngine(err::NoCurrentIndex);
     if (keys.empty() || keys.size() > c.keyOrdinals.size()) raiseEngine(err::InvalidArgument);
     std::vector<Variant> p;
     for (std::size_t i = 0; i < keys.size(); ++i) {
