@@ -112,6 +112,10 @@ struct Store : std::enable_shared_from_this<Store> {
     std::uint64_t generation = 1;
     void touch() { ++generation; }
 
+    // The file's schema version when every table was last found guarded against reused
+    // row ids (RowidGuard.h).
+    std::int64_t guardedSchemaVersion = -1;
+
     // Workspace transaction membership.
     bool inTransaction = false;
     std::shared_ptr<FileLock> transactionLock; // holds an `IN` target until the end

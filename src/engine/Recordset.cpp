@@ -4,6 +4,7 @@
 #include "engine/EngineErrors.h"
 #include "engine/JetSql.h"
 #include "engine/LockWait.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 
 #include <cmath>
@@ -199,13 +200,18 @@ struct CursorImpl {
         if (rowGeneration != db->store->generation) {
             sqlite3_stmt* s = statement("rowid", [&] { return baseSelect() + " WHERE rowid = ?"; });
             sqlite3_bind_int64(s, 1, rowid);
-            if (!stepTo(s)) {
-                rowDeleted = true;
-                onRow = false;
-                raiseEngine(err::RecordDeleted);
-            }
+            if (!stepTo(s)) lostRow();
         }
         return row;
+    }
+
+    // The current row is found deleted (row ids are never used twice: RowidGuard.h). The
+    // cursor keeps its place for the next move.
+    [[noreturn]] void lostRow() {
+        cancelEdit();
+        rowDeleted = true;
+        onRow = false;
+        raiseEngine(err::RecordDeleted);
     }
 
     void requireTable() const {
@@ -553,6 +559,7 @@ void Recordset::Update() {
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }
+    if (sqlite3_changes(s.db) == 0) c.lostRow(); // deleted by another process
     // The row stays current, at the place its new key gives it.
     if (keyChanged || !unchangedSinceEdit) {
         c.cancelEdit();
@@ -588,6 +595,7 @@ void Recordset::Delete() {
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }
+    if (sqlite3_changes(s.db) == 0) c.lostRow();
     c.leaveRow();
     c.rowDeleted = true;
 }
@@ -667,6 +675,7 @@ void closeCursor(CursorImpl& c) {
 
 std::shared_ptr<CursorImpl> openTableCursor(const std::shared_ptr<DatabaseImpl>& db,
                                             const std::shared_ptr<const TableInfo>& table) {
+    guardRowids(db->checkedStore()); // a table made since the file was opened
     auto c = std::make_shared<CursorImpl>();
     c->db = db;
     c->type = dbOpenTable;

@@ -1,6 +1,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/LockWait.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -233,6 +234,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         raiseEngine(err::Locked, canonicalPath);
     if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     store->finishOpening();
+    guardRowids(*store); // a file of the previous version
     return store;
 }
 

@@ -1,0 +1,127 @@
+// The triggers that keep a table's row ids from being used twice (RowidGuard.h).
+
+#include "engine/RowidGuard.h"
+
+#include "engine/DaoInternal.h"
+#include "engine/JetValues.h"
+#include "engine/SqliteValues.h"
+
+#include <set>
+#include <sqlite3.h>
+#include <vector>
+
+namespace engine::detail {
+
+namespace {
+
+std::string insertTrigger(const std::string& table) {
+    return table + ".rowid.insert";
+}
+std::string deleteTrigger(const std::string& table) {
+    return table + ".rowid.delete";
+}
+
+std::string literal(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+std::int64_t schemaVersion(Store& s) {
+    StmtUse q(s.prepare("PRAGMA schema_version"));
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW) s.raise(rc);
+    return sqlite3_column_int64(q, 0);
+}
+
+std::string column(sqlite3_stmt* s, int i) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i))) : std::string();
+}
+
+// The tables of the file without both triggers.
+std::vector<std::string> unguarded(Store& s) {
+    std::set<std::string, NoCaseLess> tables, triggers;
+    {
+        StmtUse q(s.prepare("SELECT type, name FROM sqlite_master WHERE type IN ('table', "
+                            "'trigger')"));
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW)
+            (column(q, 0) == "table" ? tables : triggers).insert(column(q, 1));
+        if (rc != SQLITE_DONE) s.raise(rc);
+    }
+    std::vector<std::string> out;
+    for (const auto& [name, info] : s.tables())
+        if (tables.count(name) &&
+            (!triggers.count(insertTrigger(name)) || !triggers.count(deleteTrigger(name))))
+            out.push_back(name);
+    return out;
+}
+
+void guardTable(Store& s, const std::string& table) {
+    const std::string t = quoteIdent(table), key = literal(table);
+    const std::string high = "(SELECT high FROM __jet_rowids WHERE tbl = " + key + ")";
+    // SQLite runs a table's triggers newest first: the table's other triggers (which find
+    // the new row by its first id) are made again after this one, so that they run before
+    // the row moves.
+    std::vector<std::pair<std::string, std::string>> others;
+    {
+        StmtUse q(s.prepare("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND "
+                            "tbl_name = ?1 COLLATE NOCASE AND name NOT IN (?2, ?3)"));
+        const std::string ins = insertTrigger(table), del = deleteTrigger(table);
+        sqlite3_bind_text(q, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(q, 2, ins.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(q, 3, del.c_str(), -1, SQLITE_TRANSIENT);
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW)
+            others.emplace_back(column(q, 0), column(q, 1));
+        if (rc != SQLITE_DONE) s.raise(rc);
+    }
+    s.exec("DROP TRIGGER IF EXISTS " + quoteIdent(insertTrigger(table)));
+    s.exec("DROP TRIGGER IF EXISTS " + quoteIdent(deleteTrigger(table)));
+    s.exec("CREATE TRIGGER " + quoteIdent(insertTrigger(table)) + " AFTER INSERT ON " + t +
+           " FOR EACH ROW WHEN NEW.rowid <= " + high + " BEGIN UPDATE " + t +
+           " SET rowid = " + high + " + 1 WHERE rowid = NEW.rowid; END");
+    s.exec("CREATE TRIGGER " + quoteIdent(deleteTrigger(table)) + " AFTER DELETE ON " + t +
+           " FOR EACH ROW WHEN OLD.rowid > ifnull((SELECT max(rowid) FROM " + t +
+           "), 0) AND OLD.rowid > ifnull(" + high +
+           ", 0) BEGIN INSERT OR REPLACE INTO __jet_rowids (tbl, high) VALUES (" + key +
+           ", OLD.rowid); END");
+    for (const auto& [name, sql] : others) {
+        s.exec("DROP TRIGGER " + quoteIdent(name));
+        s.exec(sql);
+    }
+}
+
+} // namespace
+
+void guardRowids(Store& s) {
+    if (s.readOnlyConnection || !sqlite3_get_autocommit(s.db)) return;
+    try {
+        std::int64_t version = schemaVersion(s);
+        if (version == s.guardedSchemaVersion) return;
+        const std::vector<std::string> tables = unguarded(s);
+        if (!tables.empty()) {
+            s.exec("BEGIN IMMEDIATE");
+            try {
+                s.exec("CREATE TABLE IF NOT EXISTS __jet_rowids (tbl TEXT PRIMARY KEY COLLATE "
+                       "NOCASE, high INTEGER NOT NULL)");
+                // Another process may have added them while this one waited.
+                for (const std::string& table : unguarded(s))
+                    guardTable(s, table);
+                s.exec("COMMIT");
+            } catch (...) {
+                sqlite3_exec(s.db, "ROLLBACK", nullptr, nullptr, nullptr);
+                throw;
+            }
+            version = schemaVersion(s);
+        }
+        s.guardedSchemaVersion = version;
+    } catch (const runtime::Error&) {
+        // Locked by another process, or a table SQLite cannot add triggers to: tried again
+        // when the next cursor opens.
+    }
+}
+
+} // namespace engine::detail
