@@ -509,8 +509,12 @@ void Recordset::Update() {
             for (std::size_t i = 0; i < c.fields.size(); ++i)
                 if ((c.fields[i].attributes & dbAutoIncrField) && c.buffer[i].isNull())
                     mask[i] = '0';
-        sqlite3_stmt* ins = c.statement(c.autoNumbered ? "insert:" + mask : "insert", [&] {
-            std::string cols, marks;
+        // A file this program could not yet guard (RowidGuard.h) gets SQLite's row id.
+        const bool guarded = s.nameInSchema("__jet_rowids");
+        const std::string id = std::string(guarded ? "insert" : "insert-unguarded") + mask;
+        sqlite3_stmt* ins = c.statement(id, [&] {
+            std::string cols = guarded ? "rowid" : "";
+            std::string marks = guarded ? detail::freshRowid(c.table->name) : "";
             for (std::size_t i = 0; i < c.fields.size(); ++i) {
                 if (mask[i] == '0') continue;
                 cols += (cols.empty() ? "" : ", ") + detail::quoteIdent(c.fields[i].name);

@@ -14,9 +14,6 @@ namespace engine::detail {
 
 namespace {
 
-std::string insertTrigger(const std::string& table) {
-    return table + ".rowid.insert";
-}
 std::string deleteTrigger(const std::string& table) {
     return table + ".rowid.delete";
 }
@@ -40,7 +37,7 @@ std::string column(sqlite3_stmt* s, int i) {
     return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i))) : std::string();
 }
 
-// The tables of the file without both triggers.
+// The tables of the file without the trigger.
 std::vector<std::string> unguarded(Store& s) {
     std::set<std::string, NoCaseLess> tables, triggers;
     {
@@ -53,48 +50,25 @@ std::vector<std::string> unguarded(Store& s) {
     }
     std::vector<std::string> out;
     for (const auto& [name, info] : s.tables())
-        if (tables.count(name) &&
-            (!triggers.count(insertTrigger(name)) || !triggers.count(deleteTrigger(name))))
-            out.push_back(name);
+        if (tables.count(name) && !triggers.count(deleteTrigger(name))) out.push_back(name);
     return out;
 }
 
 void guardTable(Store& s, const std::string& table) {
     const std::string t = quoteIdent(table), key = literal(table);
-    const std::string high = "(SELECT high FROM __jet_rowids WHERE tbl = " + key + ")";
-    // SQLite runs a table's triggers newest first: the table's other triggers (which find
-    // the new row by its first id) are made again after this one, so that they run before
-    // the row moves.
-    std::vector<std::pair<std::string, std::string>> others;
-    {
-        StmtUse q(s.prepare("SELECT name, sql FROM sqlite_master WHERE type = 'trigger' AND "
-                            "tbl_name = ?1 COLLATE NOCASE AND name NOT IN (?2, ?3)"));
-        const std::string ins = insertTrigger(table), del = deleteTrigger(table);
-        sqlite3_bind_text(q, 1, table.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(q, 2, ins.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(q, 3, del.c_str(), -1, SQLITE_TRANSIENT);
-        int rc;
-        while ((rc = sqlite3_step(q)) == SQLITE_ROW)
-            others.emplace_back(column(q, 0), column(q, 1));
-        if (rc != SQLITE_DONE) s.raise(rc);
-    }
-    s.exec("DROP TRIGGER IF EXISTS " + quoteIdent(insertTrigger(table)));
-    s.exec("DROP TRIGGER IF EXISTS " + quoteIdent(deleteTrigger(table)));
-    s.exec("CREATE TRIGGER " + quoteIdent(insertTrigger(table)) + " AFTER INSERT ON " + t +
-           " FOR EACH ROW WHEN NEW.rowid <= " + high + " BEGIN UPDATE " + t +
-           " SET rowid = " + high + " + 1 WHERE rowid = NEW.rowid; END");
     s.exec("CREATE TRIGGER " + quoteIdent(deleteTrigger(table)) + " AFTER DELETE ON " + t +
            " FOR EACH ROW WHEN OLD.rowid > ifnull((SELECT max(rowid) FROM " + t +
-           "), 0) AND OLD.rowid > ifnull(" + high +
-           ", 0) BEGIN INSERT OR REPLACE INTO __jet_rowids (tbl, high) VALUES (" + key +
+           "), 0) AND OLD.rowid > ifnull((SELECT high FROM __jet_rowids WHERE tbl = " + key +
+           "), 0) BEGIN INSERT OR REPLACE INTO __jet_rowids (tbl, high) VALUES (" + key +
            ", OLD.rowid); END");
-    for (const auto& [name, sql] : others) {
-        s.exec("DROP TRIGGER " + quoteIdent(name));
-        s.exec(sql);
-    }
 }
 
 } // namespace
+
+std::string freshRowid(const std::string& table) {
+    return "(SELECT high + 1 FROM __jet_rowids WHERE tbl = " + literal(table) +
+           " AND high >= ifnull((SELECT max(rowid) FROM " + quoteIdent(table) + "), 0))";
+}
 
 void guardRowids(Store& s) {
     if (s.readOnlyConnection || !sqlite3_get_autocommit(s.db)) return;
@@ -111,6 +85,7 @@ void guardRowids(Store& s) {
                 for (const std::string& table : unguarded(s))
                     guardTable(s, table);
                 s.exec("COMMIT");
+                s.addSchemaName("__jet_rowids");
             } catch (...) {
                 sqlite3_exec(s.db, "ROLLBACK", nullptr, nullptr, nullptr);
                 throw;
