@@ -1,4 +1,4 @@
-// The triggers that keep a table's row ids from being used twice (RowidGuard.h).
+// The mark and trigger that keep a table's row ids from being used twice (RowidGuard.h).
 
 #include "engine/RowidGuard.h"
 
@@ -48,6 +48,7 @@ std::vector<std::string> unguarded(Store& s) {
             (column(q, 0) == "table" ? tables : triggers).insert(column(q, 1));
         if (rc != SQLITE_DONE) s.raise(rc);
     }
+    if (tables.count("__jet_rowids")) s.addSchemaName("__jet_rowids"); // made by another process
     std::vector<std::string> out;
     for (const auto& [name, info] : s.tables())
         if (tables.count(name) && !triggers.count(deleteTrigger(name))) out.push_back(name);
