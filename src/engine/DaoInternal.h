@@ -10,6 +10,7 @@
 //                default_value)    one row per field; ord gives the field order
 //   __jet_indexes(tbl, name, ord, sql_name, is_primary, is_unique)
 //   __jet_index_fields(tbl, idx, pos, field)
+//   __jet_rowids(tbl, high)         the highest row id a deleted last row had (RowidGuard.h)
 // An index's SQLite name is "<table>.<index>" (Jet names hold no dot), so an index name
 // belongs to its table. Text columns are declared COLLATE NOCASE, so comparisons, ORDER BY
 // and indexes ignore case as Jet does; SQLite's indexes end in the rowid, so ties keep
@@ -109,6 +110,10 @@ struct Store : std::enable_shared_from_this<Store> {
     // read their row again.
     std::uint64_t generation = 1;
     void touch() { ++generation; }
+
+    // The file's schema version when every table was last found guarded against reused
+    // row ids (RowidGuard.h).
+    std::int64_t guardedSchemaVersion = -1;
 
     // Workspace transaction membership.
     bool inTransaction = false;

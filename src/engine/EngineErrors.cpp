@@ -26,6 +26,7 @@ constexpr Entry kTexts[] = {
     {err::TableAlreadyExists, "Table '|' already exists."},
     {err::ObjectNotFound, "The database engine could not find the object '|'."},
     {err::ObjectAlreadyExists, "Object '|' already exists."},
+    {err::NoCurrentIndex, "Operation invalid without a current index."},
     {err::UpdateWithoutAddNewOrEdit, "Update or CancelUpdate without AddNew or Edit."},
     {err::NoCurrentRecord, "No current record."},
     {err::DuplicateValue,

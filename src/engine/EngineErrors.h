@@ -15,6 +15,7 @@ inline constexpr int InvalidDatabaseName = 3005; // detail: name
 inline constexpr int TableAlreadyExists = 3010;  // detail: table name
 inline constexpr int ObjectNotFound = 3011;      // detail: object name
 inline constexpr int ObjectAlreadyExists = 3012; // detail: object name
+inline constexpr int NoCurrentIndex = 3019;      // Seek without an Index set
 inline constexpr int UpdateWithoutAddNewOrEdit = 3020;
 inline constexpr int NoCurrentRecord = 3021;
 inline constexpr int DuplicateValue = 3022; // unique index refused the row

@@ -3,6 +3,8 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/JetSql.h"
+#include "engine/LockWait.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 
 #include <cmath>
@@ -198,13 +200,18 @@ struct CursorImpl {
         if (rowGeneration != db->store->generation) {
             sqlite3_stmt* s = statement("rowid", [&] { return baseSelect() + " WHERE rowid = ?"; });
             sqlite3_bind_int64(s, 1, rowid);
-            if (!stepTo(s)) {
-                rowDeleted = true;
-                onRow = false;
-                raiseEngine(err::RecordDeleted);
-            }
+            if (!stepTo(s)) lostRow();
         }
         return row;
+    }
+
+    // The current row is found deleted (row ids are never used twice: RowidGuard.h). The
+    // cursor keeps its place for the next move.
+    [[noreturn]] void lostRow() {
+        cancelEdit();
+        rowDeleted = true;
+        onRow = false;
+        raiseEngine(err::RecordDeleted);
     }
 
     void requireTable() const {
@@ -292,7 +299,7 @@ void Recordset::Seek(std::string_view comparison, const std::vector<Variant>& ke
     CursorImpl& c = *impl_;
     c.checkOpen();
     c.requireTable();
-    if (c.keyOrdinals.empty()) raiseEngine(err::OperationNotSupported);
+    if (c.keyOrdinals.empty()) raiseEngine(err::NoCurrentIndex);
     if (keys.empty() || keys.size() > c.keyOrdinals.size()) raiseEngine(err::InvalidArgument);
     std::vector<Variant> p;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -502,8 +509,12 @@ void Recordset::Update() {
             for (std::size_t i = 0; i < c.fields.size(); ++i)
                 if ((c.fields[i].attributes & dbAutoIncrField) && c.buffer[i].isNull())
                     mask[i] = '0';
-        sqlite3_stmt* ins = c.statement(c.autoNumbered ? "insert:" + mask : "insert", [&] {
-            std::string cols, marks;
+        // A file this program could not yet guard (RowidGuard.h) gets SQLite's row id.
+        const bool guarded = s.nameInSchema("__jet_rowids");
+        const std::string id = std::string(guarded ? "insert" : "insert-unguarded") + mask;
+        sqlite3_stmt* ins = c.statement(id, [&] {
+            std::string cols = guarded ? "rowid" : "";
+            std::string marks = guarded ? detail::freshRowid(c.table->name) : "";
             for (std::size_t i = 0; i < c.fields.size(); ++i) {
                 if (mask[i] == '0') continue;
                 cols += (cols.empty() ? "" : ", ") + detail::quoteIdent(c.fields[i].name);
@@ -517,7 +528,7 @@ void Recordset::Update() {
             if (mask[i] == '1') detail::bindVariant(ins, at++, c.buffer[i]);
         s.beforeWrite();
         detail::StmtUse use(ins);
-        const int rc = sqlite3_step(ins);
+        const int rc = detail::stepWrite(s.db, ins);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
         c.cancelEdit();
@@ -548,10 +559,11 @@ void Recordset::Update() {
     s.beforeWrite();
     {
         detail::StmtUse use(upd);
-        const int rc = sqlite3_step(upd);
+        const int rc = detail::stepWrite(s.db, upd);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }
+    if (sqlite3_changes(s.db) == 0) c.lostRow(); // deleted by another process
     // The row stays current, at the place its new key gives it.
     if (keyChanged || !unchangedSinceEdit) {
         c.cancelEdit();
@@ -583,10 +595,11 @@ void Recordset::Delete() {
     s.beforeWrite();
     {
         detail::StmtUse use(del);
-        const int rc = sqlite3_step(del);
+        const int rc = detail::stepWrite(s.db, del);
         s.touch();
         if (rc != SQLITE_DONE) s.raise(rc);
     }
+    if (sqlite3_changes(s.db) == 0) c.lostRow();
     c.leaveRow();
     c.rowDeleted = true;
 }
@@ -666,6 +679,7 @@ void closeCursor(CursorImpl& c) {
 
 std::shared_ptr<CursorImpl> openTableCursor(const std::shared_ptr<DatabaseImpl>& db,
                                             const std::shared_ptr<const TableInfo>& table) {
+    guardRowids(db->checkedStore()); // a table made since the file was opened
     auto c = std::make_shared<CursorImpl>();
     c->db = db;
     c->type = dbOpenTable;

@@ -1,7 +1,9 @@
 #include "engine/CommitVfs.h"
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/LockWait.h"
 #include "engine/MultiFileCommit.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -182,7 +184,7 @@ namespace {
 
 void configure(sqlite3* db) {
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 500);
+    detail::waitForLocks(db);
     registerFunctions(db);
 }
 
@@ -241,6 +243,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         raiseEngine(err::Locked, canonicalPath);
     if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     store->finishOpening();
+    guardRowids(*store); // a file of the previous version
     return store;
 }
 

@@ -19,6 +19,7 @@ TEST(EngineErrors, EveryNumberHasItsOwnTextInAscendingOrder) {
         err::TableAlreadyExists,
         err::ObjectNotFound,
         err::ObjectAlreadyExists,
+        err::NoCurrentIndex,
         err::UpdateWithoutAddNewOrEdit,
         err::NoCurrentRecord,
         err::DuplicateValue,

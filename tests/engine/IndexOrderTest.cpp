@@ -95,6 +95,14 @@ TEST_F(IndexOrder, SeekFindsTheFirstEqualRowWithoutRegardToCase) {
     EXPECT_EQ(rs->Fields("UserName").Value(), Variant("alice"));
 }
 
+TEST_F(IndexOrder, SeekNeedsATableTypeRecordsetWithAnIndex) {
+    addRow(db, "Users", {{"UserName", Variant("bob")}});
+    auto rs = db->OpenRecordset("Users", engine::dbOpenTable);
+    EXPECT_EQ(errorOf([&] { rs->Seek("=", {Variant("bob")}); }), err::NoCurrentIndex);
+    auto dynaset = db->OpenRecordset("SELECT * FROM Users");
+    EXPECT_EQ(errorOf([&] { dynaset->Seek("=", {Variant("bob")}); }), err::OperationNotSupported);
+}
+
 TEST_F(IndexOrder, SeekConvertsTheKeyToTheFieldsType) {
     makeTable(db, "Detail", {{"DCLNO", engine::dbDouble}, {"Line", engine::dbInteger}},
               {"DCLNOIndex:DCLNO"});

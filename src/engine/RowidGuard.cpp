@@ -1,0 +1,103 @@
+// The mark and trigger that keep a table's row ids from being used twice (RowidGuard.h).
+
+#include "engine/RowidGuard.h"
+
+#include "engine/DaoInternal.h"
+#include "engine/JetValues.h"
+#include "engine/SqliteValues.h"
+
+#include <set>
+#include <sqlite3.h>
+#include <vector>
+
+namespace engine::detail {
+
+namespace {
+
+std::string deleteTrigger(const std::string& table) {
+    return table + ".rowid.delete";
+}
+
+std::string literal(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+std::int64_t schemaVersion(Store& s) {
+    StmtUse q(s.prepare("PRAGMA schema_version"));
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW) s.raise(rc);
+    return sqlite3_column_int64(q, 0);
+}
+
+std::string column(sqlite3_stmt* s, int i) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i))) : std::string();
+}
+
+// The tables of the file without the trigger.
+std::vector<std::string> unguarded(Store& s) {
+    std::set<std::string, NoCaseLess> tables, triggers;
+    {
+        StmtUse q(s.prepare("SELECT type, name FROM sqlite_master WHERE type IN ('table', "
+                            "'trigger')"));
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW)
+            (column(q, 0) == "table" ? tables : triggers).insert(column(q, 1));
+        if (rc != SQLITE_DONE) s.raise(rc);
+    }
+    if (tables.count("__jet_rowids")) s.addSchemaName("__jet_rowids"); // made by another process
+    std::vector<std::string> out;
+    for (const auto& [name, info] : s.tables())
+        if (tables.count(name) && !triggers.count(deleteTrigger(name))) out.push_back(name);
+    return out;
+}
+
+void guardTable(Store& s, const std::string& table) {
+    const std::string t = quoteIdent(table), key = literal(table);
+    s.exec("CREATE TRIGGER " + quoteIdent(deleteTrigger(table)) + " AFTER DELETE ON " + t +
+           " FOR EACH ROW WHEN OLD.rowid > ifnull((SELECT max(rowid) FROM " + t +
+           "), 0) AND OLD.rowid > ifnull((SELECT high FROM __jet_rowids WHERE tbl = " + key +
+           "), 0) BEGIN INSERT OR REPLACE INTO __jet_rowids (tbl, high) VALUES (" + key +
+           ", OLD.rowid); END");
+}
+
+} // namespace
+
+std::string freshRowid(const std::string& table) {
+    return "(SELECT high + 1 FROM __jet_rowids WHERE tbl = " + literal(table) +
+           " AND high >= ifnull((SELECT max(rowid) FROM " + quoteIdent(table) + "), 0))";
+}
+
+void guardRowids(Store& s) {
+    if (s.readOnlyConnection || !sqlite3_get_autocommit(s.db)) return;
+    try {
+        std::int64_t version = schemaVersion(s);
+        if (version == s.guardedSchemaVersion) return;
+        const std::vector<std::string> tables = unguarded(s);
+        if (!tables.empty()) {
+            s.exec("BEGIN IMMEDIATE");
+            try {
+                s.exec("CREATE TABLE IF NOT EXISTS __jet_rowids (tbl TEXT PRIMARY KEY COLLATE "
+                       "NOCASE, high INTEGER NOT NULL)");
+                // Another process may have added them while this one waited.
+                for (const std::string& table : unguarded(s))
+                    guardTable(s, table);
+                s.exec("COMMIT");
+                s.addSchemaName("__jet_rowids");
+            } catch (...) {
+                sqlite3_exec(s.db, "ROLLBACK", nullptr, nullptr, nullptr);
+                throw;
+            }
+            version = schemaVersion(s);
+        }
+        s.guardedSchemaVersion = version;
+    } catch (const runtime::Error&) {
+        // Locked by another process, or a table SQLite cannot add triggers to: tried again
+        // when the next cursor opens.
+    }
+}
+
+} // namespace engine::detail
