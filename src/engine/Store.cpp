@@ -1,5 +1,6 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/SqliteErrors.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -302,45 +303,12 @@ void Store::exec(const std::string& sql) {
 }
 
 void Store::raise(int rc, const std::string& context) const {
-    const int ext = sqlite3_extended_errcode(db);
-    const std::string msg = db ? sqlite3_errmsg(db) : "";
-    (void)context;
-    auto after = [&](std::string_view prefix, std::string& rest) {
-        const auto pos = msg.find(prefix);
-        if (pos == std::string::npos) return false;
-        rest = msg.substr(pos + prefix.size());
-        return true;
-    };
-    std::string rest;
-    // Conversion failures of jet_cvt: "JET:<number>:<detail>".
-    if (after("JET:", rest)) {
-        const auto colon = rest.find(':');
-        const int number = std::atoi(rest.substr(0, colon).c_str());
-        raiseEngine(number, colon == std::string::npos ? "" : rest.substr(colon + 1));
-    }
-    if (ext == SQLITE_CONSTRAINT_CHECK && after("CHECK constraint failed: jet", rest)) {
-        const auto blank = rest.find(' ');
-        const int number = std::atoi(rest.substr(0, blank).c_str());
-        std::string field = blank == std::string::npos ? "" : rest.substr(blank + 1);
-        raiseEngine(number, field);
-    }
-    if (ext == SQLITE_CONSTRAINT_NOTNULL && after("NOT NULL constraint failed: ", rest))
-        raiseEngine(err::RequiredFieldNull, rest);
-    const int primary = rc & 0xff;
-    if (primary == SQLITE_ERROR) {
-        if (after("no such table: ", rest)) {
-            if (const auto dot = rest.find('.'); dot != std::string::npos) rest.erase(0, dot + 1);
-            raiseEngine(err::InputTableNotFound, rest);
-        }
-        if (after("no such column: ", rest)) raiseEngine(err::TooFewParameters, "1");
-        if (after("ambiguous column name: ", rest)) raiseEngine(err::AmbiguousField, rest);
-        if (after("has no column named ", rest)) raiseEngine(err::TooFewParameters, "1");
-        raiseEngine(err::ReservedError, msg);
-    }
-    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
-        raiseEngine(err::UnrecognizedFormat, path);
-    if (primary == SQLITE_CANTOPEN) raiseEngine(err::CouldNotOpenFile, path);
-    raiseEngine(engineNumberForSqlite(ext ? ext : rc), msg);
+    // The connection's code is the extended form of rc, unless rc already is one.
+    int code = rc;
+    if (db && (rc & ~0xff) == 0 && (sqlite3_extended_errcode(db) & 0xff) == rc)
+        code = sqlite3_extended_errcode(db);
+    const JetFailure failure = jetFailureFor(code, db ? sqlite3_errmsg(db) : "", path);
+    raiseEngine(failure.number, failure.detail, context, code);
 }
 
 const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& Store::tables() {

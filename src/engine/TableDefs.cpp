@@ -5,6 +5,7 @@
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
+#include <algorithm>
 #include <set>
 #include <sqlite3.h>
 
@@ -19,13 +20,16 @@ namespace {
     throw runtime::Error(runtime::err::ObjectVariableNotSet);
 }
 
-// Jet names hold no dot, exclamation mark, brackets or grave accent, and do not start with
-// a blank; the engine's own tables are out of reach.
+// Jet names hold no dot, exclamation mark, brackets, grave accent or control character,
+// do not start with a blank and have at most 64 characters; the engine's own tables are
+// out of reach.
 void checkName(const std::string& name) {
-    if (name.empty() || name.front() == ' ' || name.size() > 64 ||
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (name.empty() || name.front() == ' ' || name.size() > 64 || control ||
         name.find_first_of(".![]`") != std::string::npos || name.rfind("__jet_", 0) == 0 ||
         name.rfind("sqlite_", 0) == 0)
-        raiseEngine(err::InvalidArgument);
+        raiseEngine(err::InvalidName, name);
 }
 
 } // namespace
