@@ -329,17 +329,27 @@ private:
     // --- expressions ---
     // What the translator knows of an expression's value: Number and Text only for
     // literals and what is computed from them alone; a field's type is not known here.
-    enum class Type { Number, Text, Null, Unknown };
+    enum class Type { Number, Text, Null, Unknown, Truth };
     struct Expr {
         std::string sql;
         Type type = Type::Unknown;
     };
+    // A comparison's truth (or AND, OR, NOT of such) where a value is wanted: Jet's True
+    // is -1, SQLite's 1.
+    static Expr value(const Expr& e) {
+        if (e.type != Type::Truth) return e;
+        return {"-(" + e.sql + ")", Type::Number};
+    }
 
     // A top-level expression: its errors name the expression's text, as Jet's do.
-    std::string expression() {
+    // condition(): tested for truth (WHERE, ON, HAVING); expression(): a value.
+    std::string condition() { return topLevel(false); }
+    std::string expression() { return topLevel(true); }
+    std::string topLevel(bool asValue) {
         const std::size_t start = peek().pos;
         try {
-            std::string e = orExpr().sql;
+            Expr x = orExpr();
+            std::string e = asValue ? value(x).sql : x.sql;
             // Two operands in a row: Jet's "missing operator".
             const Token& t = peek();
             if (t.kind == Tok::Number || t.kind == Tok::String || t.kind == Tok::Name ||
@@ -356,17 +366,17 @@ private:
     Expr orExpr() {
         Expr e = andExpr();
         while (acceptKw("OR"))
-            e = {e.sql + " OR " + andExpr().sql, Type::Number};
+            e = {e.sql + " OR " + andExpr().sql, Type::Truth};
         return e;
     }
     Expr andExpr() {
         Expr e = notExpr();
         while (acceptKw("AND"))
-            e = {e.sql + " AND " + notExpr().sql, Type::Number};
+            e = {e.sql + " AND " + notExpr().sql, Type::Truth};
         return e;
     }
     Expr notExpr() {
-        if (acceptKw("NOT")) return {"NOT " + notExpr().sql, Type::Number};
+        if (acceptKw("NOT")) return {"NOT " + notExpr().sql, Type::Truth};
         return comparison();
     }
     // Jet refuses to compare a text with a number; SQLite would answer. Only literals
@@ -382,38 +392,40 @@ private:
         if (t.kind == Tok::Symbol && (t.text == "=" || t.text == "<>" || t.text == "<" ||
                                       t.text == ">" || t.text == "<=" || t.text == ">=")) {
             const std::string op = next().text;
-            const Expr right = additive();
+            e = value(e);
+            const Expr right = value(additive());
             comparable(e, right);
-            return {e.sql + " " + op + " " + right.sql, Type::Number};
+            return {e.sql + " " + op + " " + right.sql, Type::Truth};
         }
         if (acceptKw("IS")) {
             const bool negated = acceptKw("NOT");
             if (!acceptKw("NULL")) bad();
-            return {e.sql + (negated ? " IS NOT NULL" : " IS NULL"), Type::Number};
+            return {value(e).sql + (negated ? " IS NOT NULL" : " IS NULL"), Type::Truth};
         }
         // Jet's LIKE wildcards are not SQLite's: refused rather than passed on.
         if (isKw(t, "LIKE") || (isKw(t, "NOT") && isKw(peek(1), "LIKE"))) bad();
         const bool negated = isKw(t, "NOT") && (isKw(peek(1), "BETWEEN") || isKw(peek(1), "IN"));
         if (negated) next();
         const std::string notText = negated ? " NOT" : "";
+        if (negated || isKw(peek(), "BETWEEN") || isKw(peek(), "IN")) e = value(e);
         if (acceptKw("BETWEEN")) {
-            const Expr low = additive();
+            const Expr low = value(additive());
             if (!acceptKw("AND")) bad();
-            const Expr high = additive();
+            const Expr high = value(additive());
             comparable(e, low);
             comparable(e, high);
-            return {e.sql + notText + " BETWEEN " + low.sql + " AND " + high.sql, Type::Number};
+            return {e.sql + notText + " BETWEEN " + low.sql + " AND " + high.sql, Type::Truth};
         }
         if (acceptKw("IN")) {
             if (!acceptSym("(")) bad();
             std::string list;
             do {
-                const Expr item = orExpr();
+                const Expr item = value(orExpr());
                 comparable(e, item);
                 list += (list.empty() ? "" : ", ") + item.sql;
             } while (acceptSym(","));
             if (!acceptSym(")")) bad();
-            return {e.sql + notText + " IN (" + list + ")", Type::Number};
+            return {e.sql + notText + " IN (" + list + ")", Type::Truth};
         }
         return e;
     }
@@ -421,7 +433,8 @@ private:
     // numbers, and a text that is no number would count as 0 rather than be refused.
     // Anything not known to be a number goes through the engine's functions, which follow
     // the runtime's operators (SqlFunctions.h).
-    static Expr arithmetic(const Expr& a, std::string_view op, const Expr& b) {
+    static Expr arithmetic(const Expr& x, std::string_view op, const Expr& y) {
+        const Expr a = value(x), b = value(y);
         if (a.type == Type::Number && b.type == Type::Number) {
             // Jet divides in floating point; SQLite would drop the fraction of integers.
             if (op == "/") return {"CAST(" + a.sql + " AS REAL) / " + b.sql, Type::Number};
@@ -451,7 +464,7 @@ private:
     }
     Expr unary() {
         if (acceptSym("-")) {
-            Expr e = unary();
+            Expr e = value(unary());
             if (e.type != Type::Number) return {"jet_neg(" + e.sql + ")", Type::Unknown};
             // "--" would open a comment in SQLite.
             return {(e.sql.front() == '-' ? "- " : "-") + e.sql, Type::Number};
@@ -496,7 +509,7 @@ private:
         if (count && acceptSym("*"))
             args = "*";
         else
-            args = orExpr().sql;
+            args = value(orExpr()).sql;
         if (!acceptSym(")")) bad();
         std::string upper;
         for (char c : fn)
@@ -537,13 +550,13 @@ private:
         } while (acceptSym(","));
         expectKw("FROM", err::SyntaxErrorInSelect);
         s.tail = " FROM " + fromList();
-        if (acceptKw("WHERE")) s.tail += " WHERE " + expression();
+        if (acceptKw("WHERE")) s.tail += " WHERE " + condition();
         if (acceptKw("GROUP")) {
             expectKw("BY", err::SyntaxErrorInSelect);
             s.tail += " GROUP BY " + expression();
             while (acceptSym(","))
                 s.tail += ", " + expression();
-            if (acceptKw("HAVING")) s.tail += " HAVING " + expression();
+            if (acceptKw("HAVING")) s.tail += " HAVING " + condition();
         }
         if (acceptKw("ORDER")) {
             expectKw("BY", err::SyntaxErrorInOrderBy);
@@ -587,7 +600,7 @@ private:
             expectKw("JOIN", err::SyntaxErrorInJoin);
             f += op + tableRef();
             expectKw("ON", err::SyntaxErrorInJoin);
-            f += " ON " + expression();
+            f += " ON " + condition();
         }
     }
     std::string tableRef() {
@@ -686,7 +699,7 @@ private:
             piece(Piece::Kind::Value, expression(), out_.targetColumns.size());
             out_.targetColumns.push_back(column);
         } while (acceptSym(","));
-        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        if (acceptKw("WHERE")) text(" WHERE " + condition());
         if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInUpdate);
     }
 
@@ -706,7 +719,7 @@ private:
         if (!qualifier.empty() && !equalsNoCase(qualifier, out_.targetTable))
             raiseEngine(err::SyntaxErrorInFrom);
         text("DELETE FROM " + quoteIdent(out_.targetTable));
-        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        if (acceptKw("WHERE")) text(" WHERE " + condition());
         // Deleting through a join or from several tables is not a form of this system.
         if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInFrom);
     }

@@ -57,7 +57,9 @@ struct TranslatedStatement {
 // the text (runtime::Error::statement).
 // Arithmetic on anything but number literals calls the engine's functions jet_add, jet_sub,
 // jet_mul, jet_div and jet_neg (SqlFunctions.h), which give the operators Jet's meaning:
-// "+" joins texts, and a text that is no number is refused.
+// "+" joins texts, and a text that is no number is refused. A comparison used as a value
+// is -1 when true, as in Jet. The types of fields are not known here: a field compared with
+// a literal of another type follows SQLite's conversions.
 TranslatedStatement translateJet(std::string_view jetSql);
 
 // translateJet with a process-wide cache keyed by the text, so that a text run again is

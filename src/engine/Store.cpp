@@ -194,7 +194,7 @@ void Store::finishOpening() {
         exec("PRAGMA cache_size=-16000; PRAGMA temp_store=MEMORY");
     } catch (const runtime::Error& e) {
         if (e.number() == err::Locked) throw;
-        raiseEngine(err::UnrecognizedFormat, path);
+        raiseEngine(err::UnrecognizedFormat, path, e.statement(), e.sqliteCode());
     }
 }
 
@@ -206,7 +206,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     const int flags = (store->readOnlyConnection ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(canonicalPath.c_str(), &store->db, flags, nullptr);
-    if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath);
+    if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath, canonicalPath, rc);
     configure(store->db);
     // Everything opening reads, in one read transaction: one lock, and one look for a
     // journal to play back, rather than one for each query.
@@ -229,9 +229,11 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         }
     }
     sqlite3_finalize(s);
+    const int code = step == SQLITE_DONE ? 0 : step;
     if ((step & 0xff) == SQLITE_BUSY || (step & 0xff) == SQLITE_LOCKED)
-        raiseEngine(err::Locked, canonicalPath);
-    if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
+        raiseEngine(err::Locked, canonicalPath, canonicalPath, code);
+    if (step != SQLITE_DONE || !marked)
+        raiseEngine(err::UnrecognizedFormat, canonicalPath, canonicalPath, code);
     store->finishOpening();
     return store;
 }
@@ -309,6 +311,11 @@ void Store::raise(int rc, const std::string& context) const {
         code = sqlite3_extended_errcode(db);
     const JetFailure failure = jetFailureFor(code, db ? sqlite3_errmsg(db) : "", path);
     raiseEngine(failure.number, failure.detail, context, code);
+}
+
+void Store::raise(int rc, sqlite3_stmt* failed) const {
+    const char* sql = failed ? sqlite3_sql(failed) : nullptr;
+    raise(rc, sql ? std::string(sql) : std::string());
 }
 
 const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& Store::tables() {
@@ -390,7 +397,7 @@ void Store::readTables() {
             if (name.find('.') == std::string::npos) schemaNames_.insert(name);
             if (textColumn(s, 0) == "table") work.try_emplace(std::move(name));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     // The rows of one table mostly follow each other: the last table found is tried first.
     Reading* last = nullptr;
@@ -430,7 +437,7 @@ void Store::readTables() {
                 f.defaultExpr = textColumn(s, 7);
             r->fields.emplace_back(ord, std::move(f));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     auto byOrd = [](const auto& a, const auto& b) { return a.first < b.first; };
     for (auto& [key, r] : work) {
@@ -464,7 +471,7 @@ void Store::readTables() {
             ix.ord = sqlite3_column_int(s, 5);
             r->info->indexes.push_back(std::move(ix));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     for (auto& [key, r] : work)
         if (r.info)
@@ -486,7 +493,7 @@ void Store::readTables() {
                 if (equalsNoCase(ix.name, idx))
                     keys[&ix].emplace_back(sqlite3_column_int(s, 3), textColumn(s, 2));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
         for (auto& [ix, list] : keys) {
             std::stable_sort(list.begin(), list.end(), byOrd);
             for (auto& [pos, field] : list)

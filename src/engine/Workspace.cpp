@@ -165,7 +165,7 @@ sqlite3* initialiseFile(const std::string& path, const std::string& locale,
     }
     if (rc == SQLITE_OK) return db;
     sqlite3_close_v2(db);
-    raiseEngine(engineNumberForSqlite(rc), path);
+    raiseEngine(engineNumberForSqlite(rc), path, path, rc);
 }
 
 } // namespace

@@ -200,6 +200,11 @@ TEST(JetSql, OperatorsKeepJetsMeaning) {
         {"SELECT a FROM T WHERE b = 1 + 2 * -3 AND c = (4 - 1) / 2",
          R"(SELECT "a" FROM "T" WHERE "b" = 1 + 2 * -3 AND "c" = CAST((4 - 1) AS REAL) / 2)"},
         {"SELECT Count(*) + 1 FROM T", R"(SELECT COUNT(*) + 1 FROM "T")"},
+        // A truth as a value is -1 in Jet, 1 in SQLite; as a condition it stays as it is.
+        {"SELECT a = b AS x, Sum(c > 0) FROM T WHERE (c = 1) AND NOT d IS NULL",
+         R"(SELECT -("a" = "b") AS "x", SUM(-("c" > 0)) FROM "T" WHERE ("c" = 1) AND NOT "d" IS NULL)"},
+        {"UPDATE T SET n = (a > 1) + 1 WHERE (a = 1) = True",
+         R"(UPDATE "T" SET "n" = -(("a" > 1)) + 1 WHERE -(("a" = 1)) = -1)"},
         {"SELECT a FROM T WHERE '5' = 5", nullptr, 3464},
         {"SELECT a FROM T WHERE 1 IN (2, 'x')", nullptr, 3464},
         {"SELECT a FROM T WHERE 'b' BETWEEN 1 AND 2", nullptr, 3464},
