@@ -110,7 +110,8 @@ public:
     FieldPtr Item(std::string_view name) const; // 3265 when missing
     bool contains(std::string_view name) const;
     // On a stored table the field is stored at once, after the existing fields (3191 when
-    // a field of that name exists); rows already there read its default (Null if none).
+    // a field of that name exists, 3125 for a name Jet refuses); rows already there read
+    // its default (Null if none).
     // Unstored: kept until the table is appended.
     void Append(const FieldPtr& field);
     // Deletes the field and its data (3265 when missing; 3280 when an index uses it).
@@ -238,7 +239,8 @@ public:
     TableDefPtr Item(std::string_view name) const; // 3265 when missing
     bool contains(std::string_view name) const;
     // Stores the table with its fields and indexes (3010 when a table of that name
-    // exists; 3264 when it has no field).
+    // exists; 3264 when it has no field; 3125 for a name Jet refuses: empty, over 64
+    // characters, a leading blank, a control character or any of . ! ` [ ]).
     void Append(const TableDefPtr& table);
     // Stores the tables as Append of each in turn would, in one step: all of them, or
     // none (false) when any of them cannot be stored; Append of each then tells which.
@@ -345,6 +347,7 @@ public:
     // Runs one Jet statement. It applies whole or raises its error: a row that cannot be
     // stored is never skipped in silence, whatever `options` says. Values are converted to
     // their target fields' types (0 into Text stores "0", '' into a number or Date Null).
+    // A SELECT is refused (3065).
     void Execute(std::string_view sql, int options = 0);
     long RecordsAffected() const;
 

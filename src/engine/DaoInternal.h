@@ -134,7 +134,10 @@ struct Store : std::enable_shared_from_this<Store> {
     void exec(const std::string& sql);
     // Runs a statement without parameters or rows through the prepared-statement cache.
     void run(std::string_view sql);
+    // Raises the engine error for a failure of SQLite on this connection; context: the
+    // statement that failed.
     [[noreturn]] void raise(int rc, const std::string& context = {}) const;
+    [[noreturn]] void raise(int rc, sqlite3_stmt* failed) const;
 
     // Tables of the file: read once, then kept up to date by this connection's own
     // structure changes, and read again after a rollback.
@@ -249,7 +252,7 @@ void closeCursor(CursorImpl& c);
 // Runs one Jet statement on a database handle.
 void executeJet(DatabaseImpl& db, std::string_view sql);
 
-// Registers the SQL function jet_cvt on a connection.
+// Registers the engine's SQL functions on a connection (SqlFunctions.h).
 void registerFunctions(sqlite3* db);
 
 } // namespace engine::detail

@@ -51,6 +51,7 @@ constexpr Entry kTexts[] = {
      "another user, or you need permission to view its data."},
     {err::CanceledByUser, "Operation canceled by user."},
     {err::TooFewParameters, "Too few parameters. Expected |."},
+    {err::CannotExecuteSelect, "Cannot execute a select query."},
     {err::SyntaxErrorInExpression, "Syntax error (missing operator) in query expression '|'."},
     {err::InputTableNotFound, "The database engine cannot find the input table or query '|'."},
     {err::AmbiguousField,
@@ -58,6 +59,9 @@ constexpr Entry kTexts[] = {
      "of your SQL statement."},
     {err::TooManyAutoNumberFields,
      "Resultant table not allowed to have more than one AutoNumber field."},
+    {err::InvalidName,
+     "'|' is not a valid name. Make sure that it does not include invalid characters or "
+     "punctuation and that it is not too long."},
     {err::InvalidSqlStatement,
      "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."},
     {err::SyntaxErrorInFrom, "Syntax error in FROM clause."},
@@ -143,6 +147,13 @@ std::string engineErrorMessage(int number, const std::string& detail) {
 
 void raiseEngine(int number, const std::string& detail) {
     throw runtime::Error(number, engineErrorMessage(number, detail));
+}
+
+void raiseEngine(int number, const std::string& detail, std::string statement, int sqliteCode) {
+    // A runtime number (division by zero in a query ...) keeps the runtime's text.
+    runtime::Error e(number, number < err::ReservedError ? runtime::runtimeErrorText(number)
+                                                         : engineErrorMessage(number, detail));
+    throw e.from(std::move(statement), sqliteCode);
 }
 
 int engineNumberForSqlite(int code) {

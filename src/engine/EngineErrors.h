@@ -33,10 +33,12 @@ inline constexpr int CouldNotLockFile = 3050;
 inline constexpr int CouldNotOpenFile = 3051; // detail: path
 inline constexpr int CanceledByUser = 3059;
 inline constexpr int TooFewParameters = 3061;        // detail: expected count
+inline constexpr int CannotExecuteSelect = 3065;     // Execute given a SELECT
 inline constexpr int SyntaxErrorInExpression = 3075; // detail: the expression
 inline constexpr int InputTableNotFound = 3078;      // detail: table or query name
 inline constexpr int AmbiguousField = 3079;          // detail: field name
 inline constexpr int TooManyAutoNumberFields = 3090;
+inline constexpr int InvalidName = 3125; // detail: the name
 inline constexpr int InvalidSqlStatement = 3129;
 inline constexpr int SyntaxErrorInFrom = 3131;
 inline constexpr int SyntaxErrorInInsert = 3134;
@@ -84,6 +86,10 @@ std::string engineErrorMessage(int number, const std::string& detail = "");
 // Throws runtime::Error(number, engineErrorMessage(number, detail)). An unknown number
 // is raised as itself with the text of 3000 naming it.
 [[noreturn]] void raiseEngine(int number, const std::string& detail = "");
+// The same, keeping the statement (or table) that failed and SQLite's extended result
+// code in the error (runtime::Error::statement, sqliteCode).
+[[noreturn]] void raiseEngine(int number, const std::string& detail, std::string statement,
+                              int sqliteCode);
 
 // The engine number for an SQLite result code (extended codes understood), for failures
 // that reach the engine from SQLite: busy/locked 3260, not a database 3343, corrupt 3049,

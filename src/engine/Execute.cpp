@@ -5,6 +5,7 @@
 #include "engine/EngineErrors.h"
 #include "engine/JetSql.h"
 #include "engine/RowSource.h"
+#include "engine/SqlFunctions.h"
 #include "engine/SqliteValues.h"
 
 #include <optional>
@@ -13,66 +14,6 @@
 namespace engine::detail {
 
 namespace {
-
-// --- jet_cvt(value, type, size, flags, 'Table.Field') ---
-
-enum : int { kRequired = 1, kAllowZeroLength = 2 };
-
-void jetConvert(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    sqlite3_value* in = argv[0];
-    const int type = sqlite3_value_int(argv[1]);
-    const int size = sqlite3_value_int(argv[2]);
-    const int flags = sqlite3_value_int(argv[3]);
-    const int storage = sqlite3_value_type(in);
-    // The common cases need no conversion.
-    if ((type == dbDouble || type == dbDate) &&
-        (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER)) {
-        sqlite3_result_value(ctx, in);
-        return;
-    }
-    if ((type == dbText || type == dbMemo) && storage == SQLITE_TEXT) {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(in));
-        const std::string_view text(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(in)));
-        if ((!text.empty() || (flags & kAllowZeroLength)) &&
-            (type == dbMemo ||
-             characterCount(text) <= static_cast<std::size_t>(reportedSize(dbText, size)))) {
-            sqlite3_result_value(ctx, in);
-            return;
-        }
-    }
-    FieldInfo f;
-    f.type = type;
-    f.size = size;
-    f.required = flags & kRequired;
-    f.allowZeroLength = flags & kAllowZeroLength;
-    try {
-        const Variant out = toFieldValue(storedValue(in), f, {});
-        switch (out.type()) {
-        case runtime::VarType::Null:
-            sqlite3_result_null(ctx);
-            break;
-        case runtime::VarType::Boolean:
-            sqlite3_result_int(ctx, out.rawBool() ? -1 : 0);
-            break;
-        case runtime::VarType::Integer:
-        case runtime::VarType::Long:
-            sqlite3_result_int(ctx, out.rawInt());
-            break;
-        case runtime::VarType::Double:
-        case runtime::VarType::Date:
-            sqlite3_result_double(ctx, out.rawDouble());
-            break;
-        default:
-            sqlite3_result_text(ctx, out.rawString().data(),
-                                static_cast<int>(out.rawString().size()), SQLITE_TRANSIENT);
-            break;
-        }
-    } catch (const runtime::Error& e) {
-        const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(argv[4]));
-        const std::string message = "JET:" + std::to_string(e.number()) + ":" + (name ? name : "");
-        sqlite3_result_error(ctx, message.c_str(), -1);
-    }
-}
 
 // --- reading the values of a statement ---
 
@@ -224,7 +165,8 @@ TranslatedStatement::ValueWrapper converter(const TableInfo* target, Store& sour
         } else if (const auto ref = columnRef(expr)) {
             if (sourceStoresUnchanged(source, *ref, f)) return expr;
         }
-        const int flags = (f.required ? kRequired : 0) | (f.allowZeroLength ? kAllowZeroLength : 0);
+        const int flags =
+            (f.required ? kCvtRequired : 0) | (f.allowZeroLength ? kCvtAllowZeroLength : 0);
         return "jet_cvt(" + expr + ", " + std::to_string(f.type) + ", " + std::to_string(f.size) +
                ", " + std::to_string(flags) + ", " +
                sqlLiteral(Variant(target->name + "." + f.name)) + ")";
@@ -352,17 +294,10 @@ long executeIn(Store& source, const TranslatedStatement& st) {
 
 } // namespace
 
-void registerFunctions(sqlite3* db) {
-    registerRowSource(db);
-    sqlite3_create_function_v2(db, "jet_cvt", 5,
-                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                               jetConvert, nullptr, nullptr, nullptr);
-}
-
 void executeJet(DatabaseImpl& db, std::string_view sql) {
     Store& s = db.checkedStore();
     const auto st = translateJetCached(sql);
-    if (st->kind == StatementKind::Select) raiseEngine(err::InvalidOperation);
+    if (st->kind == StatementKind::Select) raiseEngine(err::CannotExecuteSelect);
     if (st->kind == StatementKind::Other) raiseEngine(err::InvalidSqlStatement);
     db.writableStore();
     db.recordsAffected = 0;

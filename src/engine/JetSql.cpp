@@ -1,6 +1,7 @@
 #include "engine/JetSql.h"
 
 #include "engine/EngineErrors.h"
+#include "runtime/Error.h"
 
 #include <algorithm>
 #include <cctype>
@@ -326,11 +327,29 @@ private:
     }
 
     // --- expressions ---
+    // What the translator knows of an expression's value: Number and Text only for
+    // literals and what is computed from them alone; a field's type is not known here.
+    enum class Type { Number, Text, Null, Unknown, Truth };
+    struct Expr {
+        std::string sql;
+        Type type = Type::Unknown;
+    };
+    // A comparison's truth (or AND, OR, NOT of such) where a value is wanted: Jet's True
+    // is -1, SQLite's 1.
+    static Expr value(const Expr& e) {
+        if (e.type != Type::Truth) return e;
+        return {"-(" + e.sql + ")", Type::Number};
+    }
+
     // A top-level expression: its errors name the expression's text, as Jet's do.
-    std::string expression() {
+    // condition(): tested for truth (WHERE, ON, HAVING); expression(): a value.
+    std::string condition() { return topLevel(false); }
+    std::string expression() { return topLevel(true); }
+    std::string topLevel(bool asValue) {
         const std::size_t start = peek().pos;
         try {
-            std::string e = orExpr();
+            Expr x = orExpr();
+            std::string e = asValue ? value(x).sql : x.sql;
             // Two operands in a row: Jet's "missing operator".
             const Token& t = peek();
             if (t.kind == Tok::Number || t.kind == Tok::String || t.kind == Tok::Name ||
@@ -344,127 +363,158 @@ private:
     struct ExpressionError {};
     [[noreturn]] static void bad() { throw ExpressionError{}; }
 
-    std::string orExpr() {
-        std::string e = andExpr();
+    Expr orExpr() {
+        Expr e = andExpr();
         while (acceptKw("OR"))
-            e += " OR " + andExpr();
+            e = {e.sql + " OR " + andExpr().sql, Type::Truth};
         return e;
     }
-    std::string andExpr() {
-        std::string e = notExpr();
+    Expr andExpr() {
+        Expr e = notExpr();
         while (acceptKw("AND"))
-            e += " AND " + notExpr();
+            e = {e.sql + " AND " + notExpr().sql, Type::Truth};
         return e;
     }
-    std::string notExpr() {
-        if (acceptKw("NOT")) return "NOT " + notExpr();
+    Expr notExpr() {
+        if (acceptKw("NOT")) return {"NOT " + notExpr().sql, Type::Truth};
         return comparison();
     }
-    std::string comparison() {
-        std::string e = additive();
+    // Jet refuses to compare a text with a number; SQLite would answer. Only literals
+    // are known here.
+    static void comparable(const Expr& a, const Expr& b) {
+        if ((a.type == Type::Text && b.type == Type::Number) ||
+            (a.type == Type::Number && b.type == Type::Text))
+            raiseEngine(err::TypeMismatchInCriteria);
+    }
+    Expr comparison() {
+        Expr e = additive();
         const Token& t = peek();
         if (t.kind == Tok::Symbol && (t.text == "=" || t.text == "<>" || t.text == "<" ||
                                       t.text == ">" || t.text == "<=" || t.text == ">=")) {
             const std::string op = next().text;
-            return e + " " + op + " " + additive();
+            e = value(e);
+            const Expr right = value(additive());
+            comparable(e, right);
+            return {e.sql + " " + op + " " + right.sql, Type::Truth};
         }
         if (acceptKw("IS")) {
             const bool negated = acceptKw("NOT");
             if (!acceptKw("NULL")) bad();
-            return e + (negated ? " IS NOT NULL" : " IS NULL");
+            return {value(e).sql + (negated ? " IS NOT NULL" : " IS NULL"), Type::Truth};
         }
         // Jet's LIKE wildcards are not SQLite's: refused rather than passed on.
         if (isKw(t, "LIKE") || (isKw(t, "NOT") && isKw(peek(1), "LIKE"))) bad();
         const bool negated = isKw(t, "NOT") && (isKw(peek(1), "BETWEEN") || isKw(peek(1), "IN"));
         if (negated) next();
         const std::string notText = negated ? " NOT" : "";
+        if (negated || isKw(peek(), "BETWEEN") || isKw(peek(), "IN")) e = value(e);
         if (acceptKw("BETWEEN")) {
-            std::string low = additive();
+            const Expr low = value(additive());
             if (!acceptKw("AND")) bad();
-            return e + notText + " BETWEEN " + low + " AND " + additive();
+            const Expr high = value(additive());
+            comparable(e, low);
+            comparable(e, high);
+            return {e.sql + notText + " BETWEEN " + low.sql + " AND " + high.sql, Type::Truth};
         }
         if (acceptKw("IN")) {
             if (!acceptSym("(")) bad();
-            std::string list = orExpr();
-            while (acceptSym(","))
-                list += ", " + orExpr();
+            std::string list;
+            do {
+                const Expr item = value(orExpr());
+                comparable(e, item);
+                list += (list.empty() ? "" : ", ") + item.sql;
+            } while (acceptSym(","));
             if (!acceptSym(")")) bad();
-            return e + notText + " IN (" + list + ")";
+            return {e.sql + notText + " IN (" + list + ")", Type::Truth};
         }
         return e;
     }
-    std::string additive() {
-        std::string e = multiplicative();
+    // SQLite's operators agree with Jet's on numbers only: "+" of texts would add them as
+    // numbers, and a text that is no number would count as 0 rather than be refused.
+    // Anything not known to be a number goes through the engine's functions, which follow
+    // the runtime's operators (SqlFunctions.h).
+    static Expr arithmetic(const Expr& x, std::string_view op, const Expr& y) {
+        const Expr a = value(x), b = value(y);
+        if (a.type == Type::Number && b.type == Type::Number) {
+            // Jet divides in floating point; SQLite would drop the fraction of integers.
+            if (op == "/") return {"CAST(" + a.sql + " AS REAL) / " + b.sql, Type::Number};
+            return {a.sql + " " + std::string(op) + " " + b.sql, Type::Number};
+        }
+        const char* fn = op == "+"   ? "jet_add"
+                         : op == "-" ? "jet_sub"
+                         : op == "*" ? "jet_mul"
+                                     : "jet_div";
+        return {std::string(fn) + "(" + a.sql + ", " + b.sql + ")", Type::Unknown};
+    }
+    Expr additive() {
+        Expr e = multiplicative();
         while (isSym(peek(), "+") || isSym(peek(), "-")) {
             const std::string op = next().text;
-            e += " " + op + " " + multiplicative();
+            e = arithmetic(e, op, multiplicative());
         }
         return e;
     }
-    std::string multiplicative() {
-        std::string e = unary();
-        for (;;) {
-            if (acceptSym("*")) {
-                e += " * " + unary();
-            } else if (acceptSym("/")) {
-                // Jet divides in floating point; SQLite would drop the fraction of integers.
-                e = "CAST(" + e + " AS REAL) / " + unary();
-            } else {
-                return e;
-            }
+    Expr multiplicative() {
+        Expr e = unary();
+        while (isSym(peek(), "*") || isSym(peek(), "/")) {
+            const std::string op = next().text;
+            e = arithmetic(e, op, unary());
         }
+        return e;
     }
-    std::string unary() {
+    Expr unary() {
         if (acceptSym("-")) {
+            Expr e = value(unary());
+            if (e.type != Type::Number) return {"jet_neg(" + e.sql + ")", Type::Unknown};
             // "--" would open a comment in SQLite.
-            std::string e = unary();
-            return (e.front() == '-' ? "- " : "-") + e;
+            return {(e.sql.front() == '-' ? "- " : "-") + e.sql, Type::Number};
         }
         if (acceptSym("+")) return unary();
         return primary();
     }
-    std::string primary() {
+    Expr primary() {
         const Token& t = peek();
         switch (t.kind) {
         case Tok::Number:
-            return next().text;
+            return {next().text, Type::Number};
         case Tok::String:
-            return quoteString(next().text);
+            return {quoteString(next().text), Type::Text};
         case Tok::Symbol:
             if (acceptSym("(")) {
-                std::string e = orExpr();
+                Expr e = orExpr();
                 if (!acceptSym(")")) bad();
-                return "(" + e + ")";
+                return {"(" + e.sql + ")", e.type};
             }
             bad();
         case Tok::Word:
-            if (acceptKw("TRUE")) return "-1";
-            if (acceptKw("FALSE")) return "0";
-            if (acceptKw("NULL")) return "NULL";
+            if (acceptKw("TRUE")) return {"-1", Type::Number};
+            if (acceptKw("FALSE")) return {"0", Type::Number};
+            if (acceptKw("NULL")) return {"NULL", Type::Null};
             if (isSym(peek(1), "(")) return function();
             [[fallthrough]];
         case Tok::Name:
             if (!isName(t)) bad();
-            return columnRef();
+            return {columnRef(), Type::Unknown};
         case Tok::End:
             bad();
         }
         bad();
     }
-    std::string function() {
+    Expr function() {
         const std::string fn = next().text;
         if (!listed(kFunctions, fn)) bad();
         next(); // (
         std::string args;
-        if (equalsNoCase(fn, "COUNT") && acceptSym("*"))
+        const bool count = equalsNoCase(fn, "COUNT");
+        if (count && acceptSym("*"))
             args = "*";
         else
-            args = orExpr();
+            args = value(orExpr()).sql;
         if (!acceptSym(")")) bad();
         std::string upper;
         for (char c : fn)
             upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return upper + "(" + args + ")";
+        return {upper + "(" + args + ")", count ? Type::Number : Type::Unknown};
     }
     std::string columnRef() {
         std::string e = quoteIdent(next().text);
@@ -500,13 +550,13 @@ private:
         } while (acceptSym(","));
         expectKw("FROM", err::SyntaxErrorInSelect);
         s.tail = " FROM " + fromList();
-        if (acceptKw("WHERE")) s.tail += " WHERE " + expression();
+        if (acceptKw("WHERE")) s.tail += " WHERE " + condition();
         if (acceptKw("GROUP")) {
             expectKw("BY", err::SyntaxErrorInSelect);
             s.tail += " GROUP BY " + expression();
             while (acceptSym(","))
                 s.tail += ", " + expression();
-            if (acceptKw("HAVING")) s.tail += " HAVING " + expression();
+            if (acceptKw("HAVING")) s.tail += " HAVING " + condition();
         }
         if (acceptKw("ORDER")) {
             expectKw("BY", err::SyntaxErrorInOrderBy);
@@ -550,7 +600,7 @@ private:
             expectKw("JOIN", err::SyntaxErrorInJoin);
             f += op + tableRef();
             expectKw("ON", err::SyntaxErrorInJoin);
-            f += " ON " + expression();
+            f += " ON " + condition();
         }
     }
     std::string tableRef() {
@@ -649,7 +699,7 @@ private:
             piece(Piece::Kind::Value, expression(), out_.targetColumns.size());
             out_.targetColumns.push_back(column);
         } while (acceptSym(","));
-        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        if (acceptKw("WHERE")) text(" WHERE " + condition());
         if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInUpdate);
     }
 
@@ -669,7 +719,7 @@ private:
         if (!qualifier.empty() && !equalsNoCase(qualifier, out_.targetTable))
             raiseEngine(err::SyntaxErrorInFrom);
         text("DELETE FROM " + quoteIdent(out_.targetTable));
-        if (acceptKw("WHERE")) text(" WHERE " + expression());
+        if (acceptKw("WHERE")) text(" WHERE " + condition());
         // Deleting through a join or from several tables is not a form of this system.
         if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInFrom);
     }
@@ -705,7 +755,12 @@ std::string TranslatedStatement::render(std::string_view schema, const ValueWrap
 }
 
 TranslatedStatement translateJet(std::string_view jetSql) {
-    return Translator(jetSql).run();
+    try {
+        return Translator(jetSql).run();
+    } catch (runtime::Error& e) {
+        e.from(std::string(jetSql), 0);
+        throw;
+    }
 }
 
 std::shared_ptr<const TranslatedStatement> translateJetCached(std::string_view jetSql) {

@@ -52,8 +52,14 @@ struct TranslatedStatement {
 // Translates one Jet SQL text. Throws runtime::Error with a syntax-error number (3075 in
 // an expression, 3129 unknown statement, 3131 FROM, 3134 INSERT, 3135 JOIN, 3141 SELECT,
 // 3142 text after the end, 3144 UPDATE, 3346 values and columns differ in number) for a
-// text that is not well formed or uses a form this engine does not know; nothing is
-// ever passed on half understood.
+// text that is not well formed or uses a form this engine does not know, and 3464 for a
+// text compared with a number; nothing is ever passed on half understood. The error keeps
+// the text (runtime::Error::statement).
+// Arithmetic on anything but number literals calls the engine's functions jet_add, jet_sub,
+// jet_mul, jet_div and jet_neg (SqlFunctions.h), which give the operators Jet's meaning:
+// "+" joins texts, and a text that is no number is refused. A comparison used as a value
+// is -1 when true, as in Jet. The types of fields are not known here: a field compared with
+// a literal of another type follows SQLite's conversions.
 TranslatedStatement translateJet(std::string_view jetSql);
 
 // translateJet with a process-wide cache keyed by the text, so that a text run again is

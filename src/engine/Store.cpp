@@ -3,7 +3,9 @@
 #include "engine/EngineErrors.h"
 #include "engine/LockWait.h"
 #include "engine/MultiFileCommit.h"
+#include "engine/RowSource.h"
 #include "engine/RowidGuard.h"
+#include "engine/SqliteErrors.h"
 #include "engine/SqliteValues.h"
 
 #include <algorithm>
@@ -186,6 +188,7 @@ void configure(sqlite3* db) {
     sqlite3_extended_result_codes(db, 1);
     detail::waitForLocks(db);
     registerFunctions(db);
+    registerRowSource(db);
 }
 
 } // namespace
@@ -203,7 +206,7 @@ void Store::finishOpening() {
         exec("PRAGMA cache_size=-16000; PRAGMA temp_store=MEMORY");
     } catch (const runtime::Error& e) {
         if (e.number() == err::Locked) throw;
-        raiseEngine(err::UnrecognizedFormat, path);
+        raiseEngine(err::UnrecognizedFormat, path, e.statement(), e.sqliteCode());
     }
 }
 
@@ -216,7 +219,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
     const int flags = (store->readOnlyConnection ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(canonicalPath.c_str(), &store->db, flags, nullptr);
-    if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath);
+    if (rc != SQLITE_OK) raiseEngine(err::CouldNotOpenFile, canonicalPath, canonicalPath, rc);
     configure(store->db);
     // Everything opening reads, in one read transaction: one lock, and one look for a
     // journal to play back, rather than one for each query.
@@ -239,9 +242,11 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         }
     }
     sqlite3_finalize(s);
+    const int code = step == SQLITE_DONE ? 0 : step;
     if ((step & 0xff) == SQLITE_BUSY || (step & 0xff) == SQLITE_LOCKED)
-        raiseEngine(err::Locked, canonicalPath);
-    if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
+        raiseEngine(err::Locked, canonicalPath, canonicalPath, code);
+    if (step != SQLITE_DONE || !marked)
+        raiseEngine(err::UnrecognizedFormat, canonicalPath, canonicalPath, code);
     store->finishOpening();
     guardRowids(*store); // a file of the previous version
     return store;
@@ -306,45 +311,17 @@ void Store::exec(const std::string& sql) {
 }
 
 void Store::raise(int rc, const std::string& context) const {
-    const int ext = sqlite3_extended_errcode(db);
-    const std::string msg = db ? sqlite3_errmsg(db) : "";
-    (void)context;
-    auto after = [&](std::string_view prefix, std::string& rest) {
-        const auto pos = msg.find(prefix);
-        if (pos == std::string::npos) return false;
-        rest = msg.substr(pos + prefix.size());
-        return true;
-    };
-    std::string rest;
-    // Conversion failures of jet_cvt: "JET:<number>:<detail>".
-    if (after("JET:", rest)) {
-        const auto colon = rest.find(':');
-        const int number = std::atoi(rest.substr(0, colon).c_str());
-        raiseEngine(number, colon == std::string::npos ? "" : rest.substr(colon + 1));
-    }
-    if (ext == SQLITE_CONSTRAINT_CHECK && after("CHECK constraint failed: jet", rest)) {
-        const auto blank = rest.find(' ');
-        const int number = std::atoi(rest.substr(0, blank).c_str());
-        std::string field = blank == std::string::npos ? "" : rest.substr(blank + 1);
-        raiseEngine(number, field);
-    }
-    if (ext == SQLITE_CONSTRAINT_NOTNULL && after("NOT NULL constraint failed: ", rest))
-        raiseEngine(err::RequiredFieldNull, rest);
-    const int primary = rc & 0xff;
-    if (primary == SQLITE_ERROR) {
-        if (after("no such table: ", rest)) {
-            if (const auto dot = rest.find('.'); dot != std::string::npos) rest.erase(0, dot + 1);
-            raiseEngine(err::InputTableNotFound, rest);
-        }
-        if (after("no such column: ", rest)) raiseEngine(err::TooFewParameters, "1");
-        if (after("ambiguous column name: ", rest)) raiseEngine(err::AmbiguousField, rest);
-        if (after("has no column named ", rest)) raiseEngine(err::TooFewParameters, "1");
-        raiseEngine(err::ReservedError, msg);
-    }
-    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
-        raiseEngine(err::UnrecognizedFormat, path);
-    if (primary == SQLITE_CANTOPEN) raiseEngine(err::CouldNotOpenFile, path);
-    raiseEngine(engineNumberForSqlite(ext ? ext : rc), msg);
+    // The connection's code is the extended form of rc, unless rc already is one.
+    int code = rc;
+    if (db && (rc & ~0xff) == 0 && (sqlite3_extended_errcode(db) & 0xff) == rc)
+        code = sqlite3_extended_errcode(db);
+    const JetFailure failure = jetFailureFor(code, db ? sqlite3_errmsg(db) : "", path);
+    raiseEngine(failure.number, failure.detail, context, code);
+}
+
+void Store::raise(int rc, sqlite3_stmt* failed) const {
+    const char* sql = failed ? sqlite3_sql(failed) : nullptr;
+    raise(rc, sql ? std::string(sql) : std::string());
 }
 
 const std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess>& Store::tables() {
@@ -426,7 +403,7 @@ void Store::readTables() {
             if (name.find('.') == std::string::npos) schemaNames_.insert(name);
             if (textColumn(s, 0) == "table") work.try_emplace(std::move(name));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     // The rows of one table mostly follow each other: the last table found is tried first.
     Reading* last = nullptr;
@@ -466,7 +443,7 @@ void Store::readTables() {
                 f.defaultExpr = textColumn(s, 7);
             r->fields.emplace_back(ord, std::move(f));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     auto byOrd = [](const auto& a, const auto& b) { return a.first < b.first; };
     for (auto& [key, r] : work) {
@@ -500,7 +477,7 @@ void Store::readTables() {
             ix.ord = sqlite3_column_int(s, 5);
             r->info->indexes.push_back(std::move(ix));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
     }
     for (auto& [key, r] : work)
         if (r.info)
@@ -522,7 +499,7 @@ void Store::readTables() {
                 if (equalsNoCase(ix.name, idx))
                     keys[&ix].emplace_back(sqlite3_column_int(s, 3), textColumn(s, 2));
         }
-        if (rc != SQLITE_DONE) raise(rc);
+        if (rc != SQLITE_DONE) raise(rc, s);
         for (auto& [ix, list] : keys) {
             std::stable_sort(list.begin(), list.end(), byOrd);
             for (auto& [pos, field] : list)

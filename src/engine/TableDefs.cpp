@@ -5,6 +5,7 @@
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
+#include <algorithm>
 #include <set>
 #include <sqlite3.h>
 
@@ -19,13 +20,16 @@ namespace {
     throw runtime::Error(runtime::err::ObjectVariableNotSet);
 }
 
-// Jet names hold no dot, exclamation mark, brackets or grave accent, and do not start with
-// a blank; the engine's own tables are out of reach.
+// Jet names hold no dot, exclamation mark, brackets, grave accent or control character,
+// do not start with a blank and have at most 64 characters; the engine's own tables are
+// out of reach.
 void checkName(const std::string& name) {
-    if (name.empty() || name.front() == ' ' || name.size() > 64 ||
+    const bool control = std::any_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (name.empty() || name.front() == ' ' || name.size() > 64 || control ||
         name.find_first_of(".![]`") != std::string::npos || name.rfind("__jet_", 0) == 0 ||
         name.rfind("sqlite_", 0) == 0)
-        raiseEngine(err::InvalidArgument);
+        raiseEngine(err::InvalidName, name);
 }
 
 } // namespace
@@ -415,7 +419,7 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
     else
         bindText(ins, 9, f.defaultExpr);
     const int rc = sqlite3_step(ins);
-    if (rc != SQLITE_DONE) s.raise(rc);
+    if (rc != SQLITE_DONE) s.raise(rc, ins);
 }
 
 // Runs `change` as one step: all of it is stored, or none; then the error leaves and the
@@ -448,7 +452,7 @@ template <typename Fn> void structureChange(Store& s, Fn&& change) {
 bool isEmpty(Store& s, const std::string& table) {
     StmtUse q(s.prepare("SELECT 1 FROM " + quoteIdent(table) + " LIMIT 1"));
     const int rc = sqlite3_step(q);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) s.raise(rc);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) s.raise(rc, q);
     return rc == SQLITE_DONE;
 }
 
@@ -520,7 +524,7 @@ void insertIndexRows(Store& s, const std::string& table, const IndexInfo& ix) {
         sqlite3_bind_int(ins, 5, ix.primary ? 1 : 0);
         sqlite3_bind_int(ins, 6, ix.unique ? 1 : 0);
         const int rc = sqlite3_step(ins);
-        if (rc != SQLITE_DONE) s.raise(rc);
+        if (rc != SQLITE_DONE) s.raise(rc, ins);
     }
     StmtUse f(s.prepare("INSERT INTO __jet_index_fields (tbl, idx, pos, field) VALUES (?,?,?,?)"));
     for (std::size_t i = 0; i < ix.fields.size(); ++i) {
@@ -529,7 +533,7 @@ void insertIndexRows(Store& s, const std::string& table, const IndexInfo& ix) {
         sqlite3_bind_int(f, 3, static_cast<int>(i));
         bindText(f, 4, ix.fields[i]);
         const int rc = sqlite3_step(f);
-        if (rc != SQLITE_DONE) s.raise(rc);
+        if (rc != SQLITE_DONE) s.raise(rc, f);
         sqlite3_reset(f);
     }
 }
@@ -731,7 +735,7 @@ void dropField(DatabaseImpl& db, const std::string& table, std::string_view fiel
         bindText(del, 1, info->name);
         bindText(del, 2, f.name);
         const int rc = sqlite3_step(del);
-        if (rc != SQLITE_DONE) s.raise(rc);
+        if (rc != SQLITE_DONE) s.raise(rc, del);
         auto changed = std::make_shared<TableInfo>(*info);
         changed->fields.erase(changed->fields.begin() + ord);
         changed->fieldOrds.erase(changed->fieldOrds.begin() + ord);
@@ -769,7 +773,7 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
             bindText(del, 1, info->name);
             bindText(del, 2, ix->name);
             const int rc = sqlite3_step(del);
-            if (rc != SQLITE_DONE) s.raise(rc);
+            if (rc != SQLITE_DONE) s.raise(rc, del);
         }
         auto changed = std::make_shared<TableInfo>(*info);
         changed->indexes.erase(changed->indexes.begin() + (ix - info->indexes.data()));
@@ -817,7 +821,7 @@ bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& i
             bindText(upd, 2, info->name);
             bindText(upd, 3, ix->name);
             const int rc = sqlite3_step(upd);
-            if (rc != SQLITE_DONE) s.raise(rc);
+            if (rc != SQLITE_DONE) s.raise(rc, upd);
         }
         auto changed = std::make_shared<TableInfo>(*info);
         changed->indexes.erase(changed->indexes.begin() + static_cast<std::ptrdiff_t>(at));

@@ -138,7 +138,7 @@ void initialiseFile(const std::string& path, const std::string& locale, const st
         if (rc == SQLITE_DONE) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     sqlite3_close_v2(db);
-    if (rc != SQLITE_OK) raiseEngine(engineNumberForSqlite(rc), path);
+    if (rc != SQLITE_OK) raiseEngine(engineNumberForSqlite(rc), path, path, rc);
 }
 
 // Whether the file opens as one of the engine's and SQLite finds nothing wrong in it.

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace runtime {
 
@@ -15,9 +16,22 @@ public:
     const std::string& text() const noexcept { return text_; }
     const char* what() const noexcept override { return text_.c_str(); }
 
+    // Where an engine failure arose, for diagnosis; never part of the text shown. The
+    // statement (or table) that failed, and the extended result code the SQL library gave
+    // (0 when the failure did not come from it).
+    const std::string& statement() const noexcept { return statement_; }
+    int sqliteCode() const noexcept { return sqliteCode_; }
+    Error& from(std::string statement, int sqliteCode) {
+        statement_ = std::move(statement);
+        sqliteCode_ = sqliteCode;
+        return *this;
+    }
+
 private:
     int number_;
     std::string text_;
+    std::string statement_;
+    int sqliteCode_ = 0;
 };
 
 // The platform's own text for a runtime error number ("Type mismatch" for 13 ...);

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,12 +140,18 @@ TEST_F(BackupRestoreTest, AJournalLeftBesideAnOldBackupIsNotPlayedIntoTheNewOne)
     const std::string journal = bak.file("Qolb2018LAN.Mdb-journal");
     closeAll();
     if (const pid_t child = fork(); child == 0) {
-        sqlite3* db = nullptr;
-        sqlite3_open(bak.file("Qolb2018LAN.Mdb").c_str(), &db);
-        sqlite3_exec(db,
-                     "PRAGMA cache_size=1; BEGIN; CREATE TABLE Scratch(x); "
-                     "INSERT INTO Scratch VALUES (zeroblob(200000));",
-                     nullptr, nullptr, nullptr);
+        // A save larger than the engine's page cache, so that part of it reaches the file
+        // before the save ends.
+        auto& ws = engine::DBEngine::instance().Workspaces(0);
+        auto db = ws.OpenDatabase(bak.file("Qolb2018LAN.Mdb"));
+        auto scratch = db->CreateTableDef("Scratch");
+        scratch->Fields().Append(scratch->CreateField("Note", engine::dbMemo));
+        db->TableDefs().Append(scratch);
+        ws.BeginTrans();
+        auto rs = db->OpenRecordset("Scratch", engine::dbOpenTable);
+        rs->AddNew();
+        rs->Fields("Note").setValue(engine::Variant(std::string(24 << 20, 'x')));
+        rs->Update();
         _exit(0);
     } else {
         int status = 0;

@@ -1,5 +1,6 @@
 #include "engine/EngineErrors.h"
 
+#include "engine/SqliteErrors.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
@@ -37,10 +38,12 @@ TEST(EngineErrors, EveryNumberHasItsOwnTextInAscendingOrder) {
         err::CouldNotOpenFile,
         err::CanceledByUser,
         err::TooFewParameters,
+        err::CannotExecuteSelect,
         err::SyntaxErrorInExpression,
         err::InputTableNotFound,
         err::AmbiguousField,
         err::TooManyAutoNumberFields,
+        err::InvalidName,
         err::InvalidSqlStatement,
         err::SyntaxErrorInFrom,
         err::SyntaxErrorInInsert,
@@ -126,6 +129,38 @@ TEST(EngineErrors, SqliteResultCodesMapToEngineNumbers) {
     EXPECT_EQ(engineNumberForSqlite(SQLITE_CONSTRAINT_UNIQUE), err::DuplicateValue);
     EXPECT_EQ(engineNumberForSqlite(SQLITE_CONSTRAINT_NOTNULL), err::RequiredFieldNull);
     EXPECT_EQ(engineNumberForSqlite(SQLITE_ERROR), err::ReservedError);
+}
+
+// Decided by the code; SQLite's message is read only where it alone names the constraint,
+// field or table, and never for a number.
+TEST(EngineErrors, SqliteFailuresBecomeJetNumbersByTheirCode) {
+    using detail::functionFailureCode;
+    const struct {
+        int code;
+        const char* message;
+        int number;
+        const char* detail;
+    } cases[] = {
+        {functionFailureCode(err::FieldTooSmall), "T.Name", err::FieldTooSmall, "T.Name"},
+        {functionFailureCode(err::TypeMismatchInCriteria), "", err::TypeMismatchInCriteria, ""},
+        {SQLITE_ERROR, "JET:3022:x", err::ReservedError, "JET:3022:x"},
+        {SQLITE_CONSTRAINT_CHECK, "CHECK constraint failed: jet3315 Name",
+         err::ZeroLengthNotAllowed, "Name"},
+        {SQLITE_CONSTRAINT_NOTNULL, "NOT NULL constraint failed: T.Name", err::RequiredFieldNull,
+         "T.Name"},
+        {SQLITE_ERROR, "no such table: jet_in.Kinds", err::InputTableNotFound, "Kinds"},
+        {SQLITE_ERROR, "no such column: Nothing", err::TooFewParameters, "1"},
+        {SQLITE_BUSY_SNAPSHOT, "no such table: X", err::Locked, "no such table: X"},
+        {SQLITE_CORRUPT_INDEX, "database disk image is malformed", err::UnrecognizedFormat,
+         "/f.mdb"},
+        {SQLITE_IOERR_SHORT_READ, "disk I/O error", err::DiskOrNetworkError, "disk I/O error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const auto failure = detail::jetFailureFor(c.code, c.message, "/f.mdb");
+        EXPECT_EQ(failure.number, c.number);
+        EXPECT_EQ(failure.detail, c.detail);
+    }
 }
 
 } // namespace

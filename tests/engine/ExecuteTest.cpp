@@ -2,6 +2,8 @@
 
 #include "EngineFixture.h"
 
+#include <sqlite3.h>
+
 using namespace enginetest;
 using engine::Variant;
 namespace err = engine::err;
@@ -136,9 +138,89 @@ TEST_P(Execute, TheFormsTheSystemWrites) {
     EXPECT_EQ(target->RecordsAffected(), 0);
     target->Execute("DELETE *FROM [TRUSTIncExpend]");
     EXPECT_TRUE(column(target, "TRUSTIncExpend", "TDCLNO").empty());
-    EXPECT_EQ(errorOf([&] { target->Execute("SELECT * FROM Kinds"); }), err::InvalidOperation);
+    EXPECT_EQ(errorOf([&] { target->Execute("SELECT * FROM Kinds"); }), err::CannotExecuteSelect);
     EXPECT_EQ(errorOf([&] { target->Execute("DELETE *FROM NoSuchTable"); }),
               err::InputTableNotFound);
+}
+
+// "+" joins texts as Jet's does; the other operators follow the runtime's rules too, and a
+// text that is no number is refused with Jet's number rather than counted as 0.
+TEST_P(Execute, OperatorsHaveJetsMeaning) {
+    makeTable(target, "R",
+              {{"T", engine::dbText, 20},
+               {"Num", engine::dbText, 5},
+               {"Z", engine::dbText, 5},
+               {"N", engine::dbLong},
+               {"OutT", engine::dbText, 20},
+               {"OutD", engine::dbDouble}});
+    addRow(target, "R", {{"T", Variant("ab")}, {"Num", Variant("12")}, {"N", Variant(5)}});
+    const struct {
+        const char* set;
+        Variant value;
+        int error = 0;
+    } cases[] = {
+        {"OutT = T + 'y'", Variant("aby")},
+        {"OutT = T + Num + T", Variant("ab12ab")},
+        {"OutT = T + Z", Variant::null()},
+        {"OutD = Num + N", Variant(17.0)},
+        {"OutD = Z + N", Variant::null()},
+        {"OutD = N - Num", Variant(-7.0)},
+        {"OutD = -N * 2 / 4", Variant(-2.5)},
+        {"OutD = 1 + 2 * 3", Variant(7.0)},
+        {"OutD = (N > 1) + 1", Variant(0.0)},
+        {"OutD = N = 5", Variant(-1.0)},
+        {"OutD = Z = 5", Variant::null()},
+        {"OutT = T + N", {}, err::TypeMismatchInCriteria},
+        {"OutD = T * 2", {}, err::TypeMismatchInCriteria},
+        {"OutD = -T", {}, err::TypeMismatchInCriteria},
+        {"OutD = N / 0", {}, runtime::err::DivisionByZero},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set);
+        target->Execute("UPDATE R SET OutT = NULL, OutD = NULL");
+        const std::string field = std::string(c.set).substr(0, 4);
+        const int error = errorOf([&] { target->Execute(std::string("UPDATE R SET ") + c.set); });
+        EXPECT_EQ(error, c.error);
+        if (!c.error) {
+            EXPECT_EQ(column(target, "R", field), std::vector<Variant>{c.value});
+        }
+    }
+    auto rs =
+        target->OpenRecordset("SELECT T + 'y' AS J, T + Z AS K FROM R", engine::dbOpenDynaset);
+    EXPECT_EQ(rs->Fields("J").Value(), Variant("aby"));
+    EXPECT_TRUE(rs->Fields("K").Value().isNull());
+}
+
+// The error keeps the statement and SQLite's code beside Jet's number and unchanged text;
+// and a message that happens to look like the engine's own is taken for what it is.
+TEST_P(Execute, ErrorsKeepTheStatementAndSqlitesCode) {
+    addRow(target, "Kinds", {{"N", Variant(1)}});
+    try {
+        target->Execute("UPDATE Kinds SET Code = 'longer than ten'");
+        FAIL();
+    } catch (const runtime::Error& e) {
+        EXPECT_EQ(e.number(), err::FieldTooSmall);
+        EXPECT_EQ(e.text(), engine::engineErrorMessage(err::FieldTooSmall));
+        EXPECT_NE(e.statement().find("UPDATE \"Kinds\""), std::string::npos) << e.statement();
+        EXPECT_NE(e.sqliteCode(), 0);
+    }
+    try {
+        target->Execute("DELETE *FROM [JET:3022:x]");
+        FAIL();
+    } catch (const runtime::Error& e) {
+        EXPECT_EQ(e.number(), err::InputTableNotFound);
+        EXPECT_EQ(e.text(), engine::engineErrorMessage(err::InputTableNotFound, "JET:3022:x"));
+        EXPECT_EQ(e.statement(), R"(DELETE FROM "JET:3022:x")");
+        EXPECT_EQ(e.sqliteCode(), SQLITE_ERROR);
+    }
+    try {
+        target->Execute("INSERT INTO Kinds (N) VALUES (NULL + )");
+        FAIL();
+    } catch (const runtime::Error& e) {
+        EXPECT_EQ(e.number(), err::SyntaxErrorInExpression);
+        EXPECT_EQ(e.statement(), "INSERT INTO Kinds (N) VALUES (NULL + )");
+        EXPECT_EQ(e.sqliteCode(), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(OutsideAndInsideTransaction, Execute, ::testing::Bool());

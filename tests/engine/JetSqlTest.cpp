@@ -183,6 +183,48 @@ TEST(JetSql, RefusesWhatItDoesNotKnowWithJetNumbers) {
     }
 }
 
+// SQLite's operators mean Jet's only on numbers: anything else goes through the engine's
+// functions, and what the translator can see has no Jet meaning is refused.
+TEST(JetSql, OperatorsKeepJetsMeaning) {
+    const struct {
+        const char* jet;
+        const char* sqlite; // nullptr: refused
+        int number = 0;
+    } cases[] = {
+        {"UPDATE T SET t = t + 'y'", R"(UPDATE "T" SET "t" = jet_add("t", 'y'))"},
+        {"UPDATE T SET t = 'x' + 'y' + t",
+         R"(UPDATE "T" SET "t" = jet_add(jet_add('x', 'y'), "t"))"},
+        {"UPDATE T SET n = n - 1, m = -m, d = n * 2 / 4",
+         R"(UPDATE "T" SET "n" = jet_sub("n", 1), "m" = jet_neg("m"), "d" = jet_div(jet_mul("n", 2), 4))"},
+        {"UPDATE T SET n = NULL + 1", R"(UPDATE "T" SET "n" = jet_add(NULL, 1))"},
+        {"SELECT a FROM T WHERE b = 1 + 2 * -3 AND c = (4 - 1) / 2",
+         R"(SELECT "a" FROM "T" WHERE "b" = 1 + 2 * -3 AND "c" = CAST((4 - 1) AS REAL) / 2)"},
+        {"SELECT Count(*) + 1 FROM T", R"(SELECT COUNT(*) + 1 FROM "T")"},
+        // A truth as a value is -1 in Jet, 1 in SQLite; as a condition it stays as it is.
+        {"SELECT a = b AS x, Sum(c > 0) FROM T WHERE (c = 1) AND NOT d IS NULL",
+         R"(SELECT -("a" = "b") AS "x", SUM(-("c" > 0)) FROM "T" WHERE ("c" = 1) AND NOT "d" IS NULL)"},
+        {"UPDATE T SET n = (a > 1) + 1 WHERE (a = 1) = True",
+         R"(UPDATE "T" SET "n" = -(("a" > 1)) + 1 WHERE -(("a" = 1)) = -1)"},
+        {"SELECT a FROM T WHERE '5' = 5", nullptr, 3464},
+        {"SELECT a FROM T WHERE 1 IN (2, 'x')", nullptr, 3464},
+        {"SELECT a FROM T WHERE 'b' BETWEEN 1 AND 2", nullptr, 3464},
+        {"SELECT a FROM T WHERE b = 'x' & c", nullptr, 3075},
+        {"SELECT a FROM T WHERE b = c MOD 2", nullptr, 3075},
+        {"SELECT a FROM T WHERE b = c \\ 2", nullptr, 3075},
+        {"SELECT a FROM T WHERE b = c ^ 2", nullptr, 3075},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jet);
+        try {
+            EXPECT_EQ(translateJet(c.jet).plainSql, c.sqlite ? c.sqlite : "(refused)");
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(c.sqlite, nullptr) << e.text();
+            EXPECT_EQ(e.number(), c.number);
+            EXPECT_EQ(e.statement(), c.jet);
+        }
+    }
+}
+
 TEST(JetSql, ExpressionErrorNamesTheExpression) {
     try {
         translateJet("SELECT a FROM T WHERE [DCLNO] = 5 6;");

@@ -280,7 +280,7 @@ TEST_F(TablesTogether, AllOrNone) {
     const Case cases[] = {
         {"a table of that name", {"Alpha", "t", "Gamma"}, 1, err::TableAlreadyExists},
         {"named twice", {"Alpha", "Beta", "ALPHA"}, 2, err::TableAlreadyExists},
-        {"not a name", {"Alpha", "Be.ta", "Gamma"}, 1, err::InvalidArgument},
+        {"not a name", {"Alpha", "Be.ta", "Gamma"}, 1, err::InvalidName},
         {"no field", {"Alpha", "Beta", "Gamma"}, 1, err::NoFieldDefined},
         {"index on a missing field", {"Alpha", "Beta", "Gamma"}, 2, err::ItemNotFound},
         {"a name the file has meanwhile",
@@ -342,6 +342,30 @@ TEST_F(StructureChanges, ANameTakenOutsideTheEngineIsRefused) {
     EXPECT_EQ(db->TableDefs().Count(), 1);
     auto fresh = reopen(db);
     EXPECT_EQ(describe(fresh), "Fine\n  0 F 7/8 a0 d[]\n");
+}
+
+// Jet's rules for names, for tables, fields and indexes alike: 3125, and nothing stored.
+TEST_F(StructureChanges, NamesJetRefusesAreRefusedWith3125) {
+    auto db = makeFile("badnames.mdb");
+    const std::string before = describe(db);
+    const std::string bad[] = {
+        "Be.ta", "a]b", "[ab", "a!b", "a`b", " lead", "tab\tname", std::string(65, 'n'), ""};
+    for (const std::string& name : bad) {
+        SCOPED_TRACE(name);
+        auto td = db->CreateTableDef(name);
+        td->Fields().Append(td->CreateField("F", engine::dbDouble));
+        EXPECT_EQ(errorOf([&] { db->TableDefs().Append(td); }), err::InvalidName);
+        auto t = db->TableDefs().Item("T");
+        EXPECT_EQ(errorOf([&] { t->Fields().Append(t->CreateField(name, engine::dbLong)); }),
+                  err::InvalidName);
+        EXPECT_EQ(errorOf([&] { t->Indexes().Append(newIndex(t, name, {"A"})); }),
+                  err::InvalidName);
+    }
+    EXPECT_EQ(describe(db), before);
+    // What Jet allows: inner blanks, punctuation other than the above, 64 characters.
+    makeTable(db, "Fund/Org (4101) #2", {{"a-b c's", engine::dbDouble}});
+    makeTable(db, std::string(64, 'n'), {{"F", engine::dbDouble}});
+    EXPECT_EQ(db->TableDefs().Count(), 3);
 }
 
 // Prepared statements outlive structure changes: a recordset opened before them goes on
