@@ -11,9 +11,10 @@
 //   __jet_indexes(tbl, name, ord, sql_name, is_primary, is_unique)
 //   __jet_index_fields(tbl, idx, pos, field)
 // An index's SQLite name is "<table>.<index>" (Jet names hold no dot), so an index name
-// belongs to its table. Text columns are declared COLLATE NOCASE, so comparisons, ORDER BY
-// and indexes ignore case as Jet does; SQLite's indexes end in the rowid, so ties keep
-// insertion order, and NULL sorts first.
+// belongs to its table. Text columns are declared COLLATE NOCASE, so SQL comparisons and
+// ORDER BY ignore the case of A to Z. An index with a Text key ignores the case of every
+// letter: it is made on "<table>!keys", which holds the folded keys (FoldedKeys.cpp).
+// SQLite's indexes end in the rowid, so ties keep insertion order, and NULL sorts first.
 // Column declarations: Boolean INTEGER NOT NULL (-1/0), Integer/Long INTEGER, Double/Date
 // REAL (a day number from 30 Dec 1899), Text/Memo TEXT. Named CHECK constraints ("jet<N>
 // <field>", N the Jet error number) keep Text sizes, zero-length texts and Required; every
@@ -54,6 +55,7 @@ struct IndexInfo {
     bool unique = false;
     std::vector<std::string> fields; // as the index names them
     int ord = 0;                     // its `ord` in __jet_indexes
+    bool folded = false;             // made on the table of folded keys
 };
 
 struct TableInfo {
@@ -227,6 +229,9 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
 // in SQLite, builds it again from the rows and moves it last, as one structure change;
 // the file then reads as after dropIndex and addIndex. False, with nothing done, otherwise.
 bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& index);
+// Moves the Text-keyed indexes of a file made before keys were folded onto folded keys;
+// where the file cannot be written now, they go on working as they are.
+void upgradeFoldedKeys(Store& s);
 
 // What the implementation reaches inside the public objects.
 struct Access {

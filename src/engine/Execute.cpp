@@ -3,6 +3,7 @@
 
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FoldedKeys.h"
 #include "engine/JetSql.h"
 #include "engine/SqliteValues.h"
 
@@ -416,6 +417,7 @@ void registerFunctions(sqlite3* db) {
     sqlite3_create_function_v2(db, "jet_cvt", 5,
                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                jetConvert, nullptr, nullptr, nullptr);
+    registerFold(db);
 }
 
 void executeJet(DatabaseImpl& db, std::string_view sql) {

@@ -232,6 +232,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         raiseEngine(err::Locked, canonicalPath);
     if (step != SQLITE_DONE || !marked) raiseEngine(err::UnrecognizedFormat, canonicalPath);
     store->finishOpening();
+    if (!store->readOnlyConnection) upgradeFoldedKeys(*store);
     return store;
 }
 
@@ -414,11 +415,14 @@ void Store::readTables() {
     };
     // Every table of the file; descriptions of tables no longer in it are passed over.
     std::map<std::string, Reading, NoCaseLess> work;
+    std::set<std::string> foldedIndexes; // made on a table of folded keys
     {
-        StmtUse s(prepare("SELECT type, name FROM sqlite_master"));
+        StmtUse s(prepare("SELECT type, name, tbl_name FROM sqlite_master"));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             std::string name = textColumn(s, 1);
+            if (textColumn(s, 0) == "index" && textColumn(s, 2).find('!') != std::string::npos)
+                foldedIndexes.insert(name);
             if (name.find('.') == std::string::npos) schemaNames_.insert(name);
             if (textColumn(s, 0) == "table") work.try_emplace(std::move(name));
         }
@@ -494,6 +498,7 @@ void Store::readTables() {
             ix.primary = sqlite3_column_int(s, 3) != 0;
             ix.unique = sqlite3_column_int(s, 4) != 0;
             ix.ord = sqlite3_column_int(s, 5);
+            ix.folded = foldedIndexes.count(ix.sqlName) != 0;
             r->info->indexes.push_back(std::move(ix));
         }
         if (rc != SQLITE_DONE) raise(rc);
