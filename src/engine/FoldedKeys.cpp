@@ -97,29 +97,29 @@ void createKeyTriggers(Store& s, const TableInfo& info, const std::vector<KeyCol
         of += std::string(of.empty() ? "" : ", ") + c.name;
     }
     // An auto-numbered key is numbered by another trigger: its value is read back stored.
-    std::string insert = "INSERT INTO " + k + " (id" + names + ") ";
+    std::string insert = "INSERT INTO " + k + " (" + kKeyRowid + names + ") ";
     insert += autoNumbered ? "SELECT rowid" + stored + " FROM " + t + " WHERE rowid = NEW.rowid"
                            : "VALUES (NEW.rowid" + values + ")";
     // A statement that skips the rows SQLite refuses (OR IGNORE) also skips a key row that
     // duplicates another: the Jet row is then taken back, or its keys are.
-    std::string afterInsert = insert + ";",
-                afterUpdate = "UPDATE " + k + " SET " + set + " WHERE id = NEW.rowid;";
+    std::string afterInsert = insert + ";", afterUpdate = "UPDATE " + k + " SET " + set +
+                                                          " WHERE " + kKeyRowid + " = NEW.rowid;";
     if (unique) {
         afterInsert += " DELETE FROM " + t +
                        " WHERE rowid = NEW.rowid AND NOT EXISTS (SELECT 1 "
                        "FROM " +
-                       k + " WHERE id = NEW.rowid);";
+                       k + " WHERE " + kKeyRowid + " = NEW.rowid);";
         afterUpdate += " UPDATE " + t + " SET " + restore +
                        " WHERE rowid = NEW.rowid AND NOT "
                        "EXISTS (SELECT 1 FROM " +
-                       k + " WHERE id = NEW.rowid" + same + ");";
+                       k + " WHERE " + kKeyRowid + " = NEW.rowid" + same + ");";
     }
     s.exec("CREATE TRIGGER " + triggerName(info.name, "insert") + " AFTER INSERT ON " + t +
            " BEGIN " + afterInsert + " END");
     s.exec("CREATE TRIGGER " + triggerName(info.name, "update") + " AFTER UPDATE OF " + of +
            " ON " + t + " BEGIN " + afterUpdate + " END");
     s.exec("CREATE TRIGGER " + triggerName(info.name, "delete") + " AFTER DELETE ON " + t +
-           " BEGIN DELETE FROM " + k + " WHERE id = OLD.rowid; END");
+           " BEGIN DELETE FROM " + k + " WHERE " + kKeyRowid + " = OLD.rowid; END");
 }
 
 } // namespace
@@ -161,14 +161,15 @@ void rebuildKeyTable(Store& s, const TableInfo& info, const CreateIndexFn& creat
     const auto cols = keyColumns(info);
     if (cols.empty()) return;
     const std::string k = quoteIdent(keyTableName(info.name));
-    std::string decl = "CREATE TABLE " + k + " (id INTEGER PRIMARY KEY", names, values;
+    std::string decl = "CREATE TABLE " + k + " (" + kKeyRowid + " INTEGER PRIMARY KEY", names,
+                values;
     for (const KeyColumn& c : cols) {
         decl += ", " + c.name + keyType(c.field->type);
         names += ", " + c.name;
         values += ", " + (foldsText(c.field->type) ? "jet_fold(" + c.name + ")" : c.name);
     }
     s.exec(decl + ")");
-    s.exec("INSERT INTO " + k + " (id" + names + ") SELECT rowid" + values + " FROM " +
+    s.exec("INSERT INTO " + k + " (" + kKeyRowid + names + ") SELECT rowid" + values + " FROM " +
            quoteIdent(info.name));
     for (const IndexInfo& ix : info.indexes)
         if (ix.folded) createIndex(ix);

@@ -14,6 +14,8 @@ struct sqlite3;
 namespace engine::detail {
 
 std::string keyTableName(const std::string& table);
+// Its column of the Jet row's rowid (no Jet field name holds "!").
+inline constexpr const char* kKeyRowid = "\"!id\"";
 
 // Whether a key field of that type is kept folded.
 bool foldsText(int type);

@@ -111,9 +111,9 @@ struct CursorImpl {
         foldedKeys = folded;
         const std::string t = quoteIdent(table->name) + " AS t";
         from = folded ? quoteIdent(keyTableName(table->name)) + " AS k CROSS JOIN " + t +
-                            " ON t.rowid = k.id"
+                            " ON t.rowid = k." + kKeyRowid
                       : t;
-        rowidColumn = folded ? "k.id" : "t.rowid";
+        rowidColumn = folded ? std::string("k.") + kKeyRowid : "t.rowid";
         keyColumns.clear();
         for (int k : ordinals)
             keyColumns.push_back((folded ? "k." : "t.") +
