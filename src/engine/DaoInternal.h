@@ -41,12 +41,13 @@ namespace engine::detail {
 
 inline constexpr const char* kFormatMarker = "quolby-jet 1";
 
+// Names of tables, fields and indexes ignore case as every text does (runtime/CaseFold.h).
 struct NoCaseLess {
     using is_transparent = void; // looked up by string_view without a copy
     bool operator()(std::string_view a, std::string_view b) const;
 };
 bool equalsNoCase(std::string_view a, std::string_view b);
-std::string lowerAscii(std::string_view s);
+std::string foldName(std::string_view s); // the key of a lookup by name
 
 struct IndexInfo {
     std::string name;

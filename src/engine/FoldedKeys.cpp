@@ -24,8 +24,16 @@ void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const std::string folded = runtime::foldCase(
-        std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))));
+    const std::string_view text(p, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])));
+    // Most keys are already folded (digits, lower case): those are given back as they are.
+    bool plain = true;
+    for (const char c : text)
+        plain = plain && !(c >= 'A' && c <= 'Z') && static_cast<unsigned char>(c) < 0x80;
+    if (plain) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    const std::string folded = runtime::foldCase(text);
     sqlite3_result_text(ctx, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }
 

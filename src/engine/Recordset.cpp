@@ -77,7 +77,7 @@ struct CursorImpl {
     void indexFields() {
         ordinalByLowerName.clear();
         for (std::size_t i = 0; i < fields.size(); ++i)
-            ordinalByLowerName.emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+            ordinalByLowerName.emplace(foldName(fields[i].name), static_cast<int>(i));
     }
 
     sqlite3_stmt* statement(const std::string& id, const std::function<std::string()>& sql) {
@@ -221,7 +221,7 @@ struct CursorImpl {
         if (!onRow) raiseEngine(err::NoCurrentRecord);
         if (rowGeneration != db->store->generation) {
             sqlite3_stmt* s =
-                statement("rowid", [&] { return baseSelect() + " WHERE t.rowid = ?"; });
+                statement("rowid", [&] { return baseSelect() + " WHERE " + rowidColumn + " = ?"; });
             sqlite3_bind_int64(s, 1, rowid);
             if (!stepTo(s)) {
                 rowDeleted = true;
@@ -262,7 +262,7 @@ using detail::CursorImpl;
 namespace {
 
 int ordinalIn(const CursorImpl& c, std::string_view name) {
-    const auto it = c.ordinalByLowerName.find(detail::lowerAscii(name));
+    const auto it = c.ordinalByLowerName.find(detail::foldName(name));
     return it == c.ordinalByLowerName.end() ? -1 : it->second;
 }
 

@@ -1,6 +1,8 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/SqliteValues.h"
+#include "runtime/CaseFold.h"
+#include "runtime/Strings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,10 +26,6 @@ namespace {
 // keeps its statistics.
 [[maybe_unused]] const bool memoryStatisticsOff =
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
-
-char lowerChar(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::uint32_t bigEndian32(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
@@ -58,32 +56,22 @@ bool soundHeader(const std::string& path) {
 
 } // namespace
 
+// Names compare as the runtime compares texts without regard to case.
 bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char x = lowerChar(a[i]), y = lowerChar(b[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    }
-    return a.size() < b.size();
+    return runtime::compareNoCase(a, b) < 0;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerChar(a[i]) != lowerChar(b[i])) return false;
-    return true;
+    return runtime::equalsNoCase(a, b);
 }
 
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = lowerChar(c);
-    return out;
+std::string foldName(std::string_view s) {
+    return runtime::foldCase(s);
 }
 
 int TableInfo::ordinalOf(std::string_view fieldName) const {
     if (!ordinalByLowerName) return -1;
-    const auto it = ordinalByLowerName->find(lowerAscii(fieldName));
+    const auto it = ordinalByLowerName->find(foldName(fieldName));
     return it == ordinalByLowerName->end() ? -1 : it->second;
 }
 
@@ -97,7 +85,7 @@ void TableInfo::rebuildLookup() {
     auto lookup = std::make_shared<std::unordered_map<std::string, int>>();
     lookup->reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i)
-        lookup->emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+        lookup->emplace(foldName(fields[i].name), static_cast<int>(i));
     ordinalByLowerName = std::move(lookup);
 }
 
