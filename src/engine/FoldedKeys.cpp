@@ -110,17 +110,16 @@ void createKeyTriggers(Store& s, const TableInfo& info, const std::vector<KeyCol
                            : "VALUES (NEW.rowid" + values + ")";
     // A statement that skips the rows SQLite refuses (OR IGNORE) also skips a key row that
     // duplicates another: the Jet row is then taken back, or its keys are.
-    std::string afterInsert = insert + ";", afterUpdate = "UPDATE " + k + " SET " + set +
-                                                          " WHERE " + kKeyRowid + " = NEW.rowid;";
+    const std::string keyRow = " WHERE " + std::string(kKeyRowid) + " = NEW.rowid";
+    std::string afterInsert = insert + ";";
+    std::string afterUpdate = "UPDATE " + k + " SET " + set + keyRow + ";";
     if (unique) {
         afterInsert += " DELETE FROM " + t +
-                       " WHERE rowid = NEW.rowid AND NOT EXISTS (SELECT 1 "
-                       "FROM " +
-                       k + " WHERE " + kKeyRowid + " = NEW.rowid);";
+                       " WHERE rowid = NEW.rowid AND NOT EXISTS (SELECT 1 FROM " + k + keyRow +
+                       ");";
         afterUpdate += " UPDATE " + t + " SET " + restore +
-                       " WHERE rowid = NEW.rowid AND NOT "
-                       "EXISTS (SELECT 1 FROM " +
-                       k + " WHERE " + kKeyRowid + " = NEW.rowid" + same + ");";
+                       " WHERE rowid = NEW.rowid AND NOT EXISTS (SELECT 1 FROM " + k + keyRow +
+                       same + ");";
     }
     s.exec("CREATE TRIGGER " + triggerName(info.name, "insert") + " AFTER INSERT ON " + t +
            " BEGIN " + afterInsert + " END");
