@@ -119,8 +119,10 @@ std::string sameTablesScript(const std::string& enginePath,
         std::abort();
     std::string sql = "BEGIN;\n";
     for (const auto& t : tables) {
-        for (const auto& create : storedSql(db, "table", t.name))
-            sql += ifNotExists(create, "TABLE") + ";\n";
+        // With the table of folded keys that the Text-keyed indexes are made on.
+        for (const std::string& table : {t.name, t.name + "!keys"})
+            for (const auto& create : storedSql(db, "table", table))
+                sql += ifNotExists(create, "TABLE") + ";\n";
         for (const auto& create : storedSql(db, "trigger", t.name))
             sql += ifNotExists(create, "TRIGGER") + ";\n";
         for (const auto& ix : t.indexes) {

@@ -12,9 +12,10 @@
 //   __jet_index_fields(tbl, idx, pos, field)
 //   __jet_rowids(tbl, high)         the highest row id a deleted last row had (RowidGuard.h)
 // An index's SQLite name is "<table>.<index>" (Jet names hold no dot), so an index name
-// belongs to its table. Text columns are declared COLLATE NOCASE, so comparisons, ORDER BY
-// and indexes ignore case as Jet does; SQLite's indexes end in the rowid, so ties keep
-// insertion order, and NULL sorts first.
+// belongs to its table. Text columns are declared COLLATE NOCASE, so SQL comparisons and
+// ORDER BY ignore the case of A to Z. An index with a Text key ignores the case of every
+// letter: it is made on "<table>!keys", which holds the folded keys (FoldedKeys.cpp).
+// SQLite's indexes end in the rowid, so ties keep insertion order, and NULL sorts first.
 // Column declarations: Boolean INTEGER NOT NULL (-1/0), Integer/Long INTEGER, Double/Date
 // REAL (a day number from 30 Dec 1899), Text/Memo TEXT. Named CHECK constraints ("jet<N>
 // <field>", N the Jet error number) keep Text sizes, zero-length texts and Required; every
@@ -41,12 +42,13 @@ namespace engine::detail {
 
 inline constexpr const char* kFormatMarker = "quolby-jet 1";
 
+// Names of tables, fields and indexes ignore case as every text does (runtime/CaseFold.h).
 struct NoCaseLess {
     using is_transparent = void; // looked up by string_view without a copy
     bool operator()(std::string_view a, std::string_view b) const;
 };
 bool equalsNoCase(std::string_view a, std::string_view b);
-std::string lowerAscii(std::string_view s);
+std::string foldName(std::string_view s); // the key of a lookup by name
 
 struct IndexInfo {
     std::string name;
@@ -55,6 +57,7 @@ struct IndexInfo {
     bool unique = false;
     std::vector<std::string> fields; // as the index names them
     int ord = 0;                     // its `ord` in __jet_indexes
+    bool folded = false;             // made on the table of folded keys
 };
 
 struct TableInfo {
@@ -229,6 +232,9 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
 // in SQLite, builds it again from the rows and moves it last, as one structure change;
 // the file then reads as after dropIndex and addIndex. False, with nothing done, otherwise.
 bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& index);
+// Moves the Text-keyed indexes of a file made before keys were folded onto folded keys;
+// where the file cannot be written now, they go on working as they are.
+void upgradeFoldedKeys(Store& s);
 
 // What the implementation reaches inside the public objects.
 struct Access {

@@ -3,6 +3,7 @@
 
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FoldedKeys.h"
 #include "engine/JetSql.h"
 #include "engine/RowSource.h"
 #include "engine/SqlFunctions.h"

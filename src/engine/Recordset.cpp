@@ -2,10 +2,12 @@
 
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FoldedKeys.h"
 #include "engine/JetSql.h"
 #include "engine/LockWait.h"
 #include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
+#include "runtime/CaseFold.h"
 
 #include <cmath>
 #include <functional>
@@ -27,7 +29,13 @@ struct CursorImpl {
     std::shared_ptr<const TableInfo> table;
     std::string indexName;
     std::vector<int> keyOrdinals;
-    std::string selectList; // "rowid, "a", "b" ..."
+    std::string selectList; // "t.rowid, t."a", t."b" ..."
+    // Where the walk's keys are read: the table itself ("t"), or for an index with Text
+    // keys its table of folded keys ("k", joined to "t" by rowid).
+    bool foldedKeys = false;
+    std::string from;
+    std::string rowidColumn = "t.rowid";
+    std::vector<std::string> keyColumns;
 
     // Position. A row that was current keeps its key and rowid after it is deleted, so
     // that the next move goes on from where it stood.
@@ -71,7 +79,7 @@ struct CursorImpl {
     void indexFields() {
         ordinalByLowerName.clear();
         for (std::size_t i = 0; i < fields.size(); ++i)
-            ordinalByLowerName.emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+            ordinalByLowerName.emplace(foldName(fields[i].name), static_cast<int>(i));
     }
 
     sqlite3_stmt* statement(const std::string& id, const std::function<std::string()>& sql) {
@@ -84,18 +92,34 @@ struct CursorImpl {
         return c.stmt;
     }
 
+    // Each row read gives the fields, then the walk's keys as the order compares them.
     std::string baseSelect() const {
-        return "SELECT " + selectList + " FROM " + quoteIdent(table->name);
+        std::string keys;
+        for (const std::string& k : keyColumns)
+            keys += ", " + k;
+        return "SELECT " + selectList + keys + " FROM " + from;
     }
-    std::string orderBy(bool forward, std::size_t from = 0) const {
+    std::string orderBy(bool forward, std::size_t first = 0) const {
         std::string o;
-        for (std::size_t i = from; i < keyOrdinals.size(); ++i)
-            o += quoteIdent(fields[static_cast<std::size_t>(keyOrdinals[i])].name) +
-                 (forward ? ", " : " DESC, ");
-        return " ORDER BY " + o + (forward ? "rowid" : "rowid DESC") + " LIMIT 1";
+        for (std::size_t i = first; i < keyColumns.size(); ++i)
+            o += keyColumns[i] + (forward ? ", " : " DESC, ");
+        return " ORDER BY " + o + rowidColumn + (forward ? "" : " DESC") + " LIMIT 1";
     }
-    std::string keyColumn(std::size_t i) const {
-        return quoteIdent(fields[static_cast<std::size_t>(keyOrdinals[i])].name);
+    const std::string& keyColumn(std::size_t i) const { return keyColumns[i]; }
+
+    // The walk's keys read from the table itself, or from its folded keys.
+    void useKeys(const std::vector<int>& ordinals, bool folded) {
+        keyOrdinals = ordinals;
+        foldedKeys = folded;
+        const std::string t = quoteIdent(table->name) + " AS t";
+        from = folded ? quoteIdent(keyTableName(table->name)) + " AS k CROSS JOIN " + t +
+                            " ON t.rowid = k." + kKeyRowid
+                      : t;
+        rowidColumn = folded ? std::string("k.") + kKeyRowid : "t.rowid";
+        keyColumns.clear();
+        for (int k : ordinals)
+            keyColumns.push_back((folded ? "k." : "t.") +
+                                 quoteIdent(fields[static_cast<std::size_t>(k)].name));
     }
 
     // Takes the row a statement stands on as the current row.
@@ -106,7 +130,7 @@ struct CursorImpl {
             row[i] = fromStored(storedColumn(s, static_cast<int>(i) + 1), fields[i].type);
         key.resize(keyOrdinals.size());
         for (std::size_t i = 0; i < keyOrdinals.size(); ++i)
-            key[i] = storedColumn(s, keyOrdinals[i] + 1);
+            key[i] = storedColumn(s, static_cast<int>(fields.size() + 1 + i));
         rowGeneration = db->store->generation;
         onRow = havePosition = true;
         rowDeleted = false;
@@ -153,7 +177,7 @@ struct CursorImpl {
                 else
                     add("(" + col + " < ? OR " + col + " IS NULL)");
             }
-            if (afterRowid) add(forward ? "rowid > ?" : "rowid < ?");
+            if (afterRowid) add(rowidColumn + (forward ? " > ?" : " < ?"));
             return baseSelect() + (where.empty() ? "" : " WHERE " + where) +
                    orderBy(forward, equalCount);
         });
@@ -198,7 +222,8 @@ struct CursorImpl {
         if (rowDeleted) raiseEngine(err::RecordDeleted);
         if (!onRow) raiseEngine(err::NoCurrentRecord);
         if (rowGeneration != db->store->generation) {
-            sqlite3_stmt* s = statement("rowid", [&] { return baseSelect() + " WHERE rowid = ?"; });
+            sqlite3_stmt* s =
+                statement("rowid", [&] { return baseSelect() + " WHERE " + rowidColumn + " = ?"; });
             sqlite3_bind_int64(s, 1, rowid);
             if (!stepTo(s)) lostRow();
         }
@@ -244,7 +269,7 @@ using detail::CursorImpl;
 namespace {
 
 int ordinalIn(const CursorImpl& c, std::string_view name) {
-    const auto it = c.ordinalByLowerName.find(detail::lowerAscii(name));
+    const auto it = c.ordinalByLowerName.find(detail::foldName(name));
     return it == c.ordinalByLowerName.end() ? -1 : it->second;
 }
 
@@ -281,7 +306,7 @@ void Recordset::setIndex(const std::string& indexName) {
     }
     c.cancelEdit();
     c.indexName = ix->name;
-    c.keyOrdinals = std::move(ordinals);
+    c.useKeys(ordinals, ix->folded);
     c.statements.clear();
     c.havePosition = false;
     c.leaveRow();
@@ -314,6 +339,8 @@ void Recordset::Seek(std::string_view comparison, const std::vector<Variant>& ke
             raiseEngine(err::TypeMismatchInCriteria);
         }
         if (v.type() == runtime::VarType::Boolean) v = Variant(std::int32_t{v.rawBool() ? -1 : 0});
+        if (c.foldedKeys && detail::foldsText(f.type) && v.isString())
+            v = Variant(runtime::foldCase(v.rawString()));
         p.push_back(std::move(v));
     }
     c.cancelEdit();
@@ -687,9 +714,10 @@ std::shared_ptr<CursorImpl> openTableCursor(const std::shared_ptr<DatabaseImpl>&
     c->table = table;
     c->fields = table->fields;
     c->indexFields();
-    c->selectList = "rowid";
+    c->selectList = "t.rowid";
+    c->useKeys({}, false);
     for (const FieldInfo& f : c->fields) {
-        c->selectList += ", " + quoteIdent(f.name);
+        c->selectList += ", t." + quoteIdent(f.name);
         c->autoNumbered = c->autoNumbered || (f.attributes & dbAutoIncrField);
     }
     if (!c->first(true)) c->bof = c->eof = true;

@@ -1,12 +1,15 @@
 #include "engine/CommitVfs.h"
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FoldedKeys.h"
 #include "engine/LockWait.h"
 #include "engine/MultiFileCommit.h"
 #include "engine/RowSource.h"
 #include "engine/RowidGuard.h"
 #include "engine/SqliteErrors.h"
 #include "engine/SqliteValues.h"
+#include "runtime/CaseFold.h"
+#include "runtime/Strings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,10 +38,6 @@ namespace {
 // engine's file layer, so that none plays back a journal of a commit over several files
 // that had in fact committed.
 [[maybe_unused]] const bool commitLayerRegistered = (ensureCommitVfs(), true);
-
-char lowerChar(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::uint32_t bigEndian32(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
@@ -69,32 +68,22 @@ bool soundHeader(const std::string& path) {
 
 } // namespace
 
+// Names compare as the runtime compares texts without regard to case.
 bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char x = lowerChar(a[i]), y = lowerChar(b[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    }
-    return a.size() < b.size();
+    return runtime::compareNoCase(a, b) < 0;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerChar(a[i]) != lowerChar(b[i])) return false;
-    return true;
+    return runtime::equalsNoCase(a, b);
 }
 
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = lowerChar(c);
-    return out;
+std::string foldName(std::string_view s) {
+    return runtime::foldCase(s);
 }
 
 int TableInfo::ordinalOf(std::string_view fieldName) const {
     if (!ordinalByLowerName) return -1;
-    const auto it = ordinalByLowerName->find(lowerAscii(fieldName));
+    const auto it = ordinalByLowerName->find(foldName(fieldName));
     return it == ordinalByLowerName->end() ? -1 : it->second;
 }
 
@@ -108,7 +97,7 @@ void TableInfo::rebuildLookup() {
     auto lookup = std::make_shared<std::unordered_map<std::string, int>>();
     lookup->reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i)
-        lookup->emplace(lowerAscii(fields[i].name), static_cast<int>(i));
+        lookup->emplace(foldName(fields[i].name), static_cast<int>(i));
     ordinalByLowerName = std::move(lookup);
 }
 
@@ -189,6 +178,7 @@ void configure(sqlite3* db) {
     detail::waitForLocks(db);
     registerFunctions(db);
     registerRowSource(db);
+    registerFold(db);
 }
 
 } // namespace
@@ -249,6 +239,7 @@ std::shared_ptr<Store> Store::open(const std::string& canonicalPath) {
         raiseEngine(err::UnrecognizedFormat, canonicalPath, canonicalPath, code);
     store->finishOpening();
     guardRowids(*store); // a file of the previous version
+    if (!store->readOnlyConnection) upgradeFoldedKeys(*store);
     return store;
 }
 
@@ -395,11 +386,14 @@ void Store::readTables() {
     };
     // Every table of the file; descriptions of tables no longer in it are passed over.
     std::map<std::string, Reading, NoCaseLess> work;
+    std::set<std::string> foldedIndexes; // made on a table of folded keys
     {
-        StmtUse s(prepare("SELECT type, name FROM sqlite_master"));
+        StmtUse s(prepare("SELECT type, name, tbl_name FROM sqlite_master"));
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             std::string name = textColumn(s, 1);
+            if (textColumn(s, 0) == "index" && textColumn(s, 2).find('!') != std::string::npos)
+                foldedIndexes.insert(name);
             if (name.find('.') == std::string::npos) schemaNames_.insert(name);
             if (textColumn(s, 0) == "table") work.try_emplace(std::move(name));
         }
@@ -475,6 +469,7 @@ void Store::readTables() {
             ix.primary = sqlite3_column_int(s, 3) != 0;
             ix.unique = sqlite3_column_int(s, 4) != 0;
             ix.ord = sqlite3_column_int(s, 5);
+            ix.folded = foldedIndexes.count(ix.sqlName) != 0;
             r->info->indexes.push_back(std::move(ix));
         }
         if (rc != SQLITE_DONE) raise(rc, s);

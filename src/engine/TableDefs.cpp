@@ -2,6 +2,7 @@
 
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
+#include "engine/FoldedKeys.h"
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
@@ -462,12 +463,39 @@ std::string indexSql(const std::string& table, const IndexInfo& ix) {
     for (const std::string& f : ix.fields)
         columns += (columns.empty() ? "" : ", ") + quoteIdent(f);
     return std::string("CREATE ") + (ix.unique || ix.primary ? "UNIQUE " : "") + "INDEX " +
-           quoteIdent(ix.sqlName) + " ON " + quoteIdent(table) + " (" + columns + ")";
+           quoteIdent(ix.sqlName) + " ON " + quoteIdent(ix.folded ? keyTableName(table) : table) +
+           " (" + columns + ")";
 }
 
 void createIndexSql(Store& s, const std::string& table, const IndexInfo& ix) {
     s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix.sqlName));
     s.exec(indexSql(table, ix));
+}
+
+// An index of a table's description with its key fields as the table spells them, as its
+// SQLite definition names them.
+IndexInfo sqlForm(const TableInfo& info, IndexInfo ix) {
+    for (std::string& k : ix.fields) {
+        const int ord = info.ordinalOf(k);
+        if (ord >= 0) k = info.fields[static_cast<std::size_t>(ord)].name;
+    }
+    return ix;
+}
+
+// The table of folded keys made anew for the table as `info` describes it.
+void rebuildKeys(Store& s, const TableInfo& info) {
+    rebuildKeyTable(s, info,
+                    [&](const IndexInfo& ix) { createIndexSql(s, info.name, sqlForm(info, ix)); });
+}
+
+// After `changed` gained or lost the folded index `ix`: the index made or dropped on the
+// table of folded keys as it stands, or that table made anew when it must change.
+void changeFoldedIndex(Store& s, const TableInfo& before, const TableInfo& changed,
+                       const IndexInfo* made) {
+    if (keyTableShape(before) != keyTableShape(changed))
+        rebuildKeys(s, changed);
+    else if (made)
+        createIndexSql(s, changed.name, sqlForm(changed, *made));
 }
 
 // An empty table is made anew with its new columns: SQLite's ALTER TABLE reads the whole
@@ -477,8 +505,13 @@ void rebuildEmpty(Store& s, const TableInfo& info, const std::vector<FieldInfo>&
     s.exec(createTableSql(info.name, fields));
     for (const FieldInfo& f : fields)
         if (f.attributes & dbAutoIncrField) createAutoNumber(s, info.name, f.name);
+    TableInfo rebuilt = info;
+    rebuilt.fields = fields;
+    rebuilt.rebuildLookup();
     for (const IndexInfo& ix : info.indexes)
-        createIndexSql(s, info.name, ix);
+        if (!ix.folded) createIndexSql(s, info.name, ix);
+    // Dropping the table took the triggers that keep its folded keys.
+    if (!keyTableShape(rebuilt).empty()) rebuildKeys(s, rebuilt);
 }
 
 // An index to be made on a table: checked against the table's fields, with its SQLite
@@ -503,7 +536,9 @@ NewIndex planIndex(const std::string& table, const std::vector<FieldInfo>& field
         if (!field) raiseEngine(err::ItemNotFound);
         made.sql.fields.push_back(field->name);
         made.read.fields.push_back(key);
+        made.sql.folded = made.sql.folded || foldsText(field->type);
     }
+    made.read.folded = made.sql.folded;
     made.read.name = index.Name();
     made.read.sqlName = made.sql.sqlName;
     made.read.primary = index.Primary();
@@ -594,12 +629,14 @@ std::shared_ptr<TableInfo> insertTableRows(Store& s, const NewTable& t) {
     return made;
 }
 
-// What SQLite itself keeps of a new table, after its CREATE TABLE.
-void createTableExtras(Store& s, const NewTable& t) {
+// What SQLite itself keeps of a new table, after its CREATE TABLE; `made` is its
+// description.
+void createTableExtras(Store& s, const NewTable& t, const TableInfo& made) {
     for (const FieldInfo& f : t.fields)
         if (f.attributes & dbAutoIncrField) createAutoNumber(s, t.name, f.name);
     for (const NewIndex& ix : t.indexes)
-        createIndexSql(s, t.name, ix.sql);
+        if (!ix.sql.folded) createIndexSql(s, t.name, ix.sql);
+    if (!keyTableShape(made).empty()) rebuildKeys(s, made);
 }
 
 // The new table's objects become read-only, as stored ones are.
@@ -634,7 +671,7 @@ void Access::createTable(DatabaseImpl& db, TableDef& td) {
             // Every description row first, then the indexes: each statement that changes
             // the file's structure makes SQLite prepare the next description row again.
             auto made = insertTableRows(s, t);
-            createTableExtras(s, t);
+            createTableExtras(s, t, *made);
             return made;
         });
     } catch (const runtime::Error&) {
@@ -670,9 +707,9 @@ bool Access::createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tabl
         asOneStep(s, [&] {
             for (const NewTable& t : planned)
                 made.push_back(insertTableRows(s, t));
-            for (const NewTable& t : planned) {
-                s.exec(createTableSql(t.name, t.fields));
-                createTableExtras(s, t);
+            for (std::size_t i = 0; i < planned.size(); ++i) {
+                s.exec(createTableSql(planned[i].name, planned[i].fields));
+                createTableExtras(s, planned[i], *made[i]);
             }
         });
     } catch (const runtime::Error&) {
@@ -751,10 +788,13 @@ void addIndex(DatabaseImpl& db, const std::string& table, Index& index) {
     if (info->index(index.Name())) raiseEngine(err::IndexAlreadyExists);
     structureChange(s, [&] {
         NewIndex ix = planIndex(info->name, info->fields, index, info->nextIndexOrd());
-        createIndexSql(s, info->name, ix.sql);
-        insertIndexRows(s, info->name, ix.read);
         auto changed = std::make_shared<TableInfo>(*info);
-        changed->indexes.push_back(std::move(ix.read));
+        changed->indexes.push_back(ix.read);
+        if (ix.sql.folded)
+            changeFoldedIndex(s, *info, *changed, &ix.read);
+        else
+            createIndexSql(s, info->name, ix.sql);
+        insertIndexRows(s, info->name, ix.read);
         return changed;
     });
 }
@@ -777,6 +817,7 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
         }
         auto changed = std::make_shared<TableInfo>(*info);
         changed->indexes.erase(changed->indexes.begin() + (ix - info->indexes.data()));
+        if (ix->folded) changeFoldedIndex(s, *info, *changed, nullptr);
         return changed;
     });
 }
@@ -829,6 +870,31 @@ bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& i
         return changed;
     });
     return true;
+}
+
+void upgradeFoldedKeys(Store& s) {
+    std::vector<std::shared_ptr<const TableInfo>> stale;
+    for (const auto& [name, info] : s.tables())
+        for (const IndexInfo& ix : info->indexes)
+            if (!ix.folded && needsFolding(*info, ix.fields)) {
+                stale.push_back(info);
+                break;
+            }
+    try {
+        for (const auto& info : stale)
+            structureChange(s, [&] {
+                auto changed = std::make_shared<TableInfo>(*info);
+                for (IndexInfo& ix : changed->indexes)
+                    if (!ix.folded && needsFolding(*info, ix.fields)) {
+                        s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix.sqlName));
+                        ix.folded = true;
+                    }
+                rebuildKeys(s, *changed);
+                return changed;
+            });
+    } catch (const runtime::Error&) {
+        // Busy or not writable: the indexes as they were still serve, folding A to Z.
+    }
 }
 
 TableDefPtr Access::makeTableDef(const std::shared_ptr<DatabaseImpl>& db, const TableInfo& info) {

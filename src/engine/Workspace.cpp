@@ -93,7 +93,7 @@ std::string localeWithoutPassword(const std::string& locale) {
         const std::string part = locale.substr(pos, end - pos);
         const auto eq = part.find('=');
         if (!part.empty() && !(eq != std::string::npos &&
-                               detail::equalsNoCase(detail::lowerAscii(part.substr(0, eq)), "pwd")))
+                               detail::equalsNoCase(detail::foldName(part.substr(0, eq)), "pwd")))
             out += ";" + part;
         pos = end + 1;
     }

@@ -1,5 +1,6 @@
 #include "runtime/Strings.h"
 
+#include "runtime/CaseFold.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
@@ -70,18 +71,26 @@ std::string LCase(std::string_view s) {
 }
 
 int compareNoCase(std::string_view a, std::string_view b) {
-    auto n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto x = static_cast<unsigned char>(lower(a[i]));
-        auto y = static_cast<unsigned char>(lower(b[i]));
-        if (x != y) return x < y ? -1 : 1;
+    // Texts mostly differ, or end, within their ASCII beginnings: those fold in place.
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) break;
+        const auto fx = static_cast<unsigned char>(lower(a[i]));
+        const auto fy = static_cast<unsigned char>(lower(b[i]));
+        if (fx != fy) return fx < fy ? -1 : 1;
+    }
+    if (i < n) {
+        const int c = foldCase(a.substr(i)).compare(foldCase(b.substr(i)));
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && compareNoCase(a, b) == 0;
+    return compareNoCase(a, b) == 0;
 }
 
 } // namespace runtime

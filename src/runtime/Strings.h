@@ -27,7 +27,8 @@ std::string Mid(std::string_view s, long start, long length);
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
 
-// Comparison without regard to case (ASCII letters fold); compareNoCase gives -1, 0 or 1.
+// Comparison without regard to case (every letter folds, as foldCase does); compareNoCase
+// gives -1, 0 or 1, ordering the folded texts by code point.
 bool equalsNoCase(std::string_view a, std::string_view b);
 int compareNoCase(std::string_view a, std::string_view b);
 

@@ -1,6 +1,7 @@
 #include "runtime/Strings.h"
 
 #include "RuntimeTestSupport.h"
+#include "runtime/CaseFold.h"
 
 #include <gtest/gtest.h>
 
@@ -51,4 +52,29 @@ TEST(Strings, CaseFolding) {
     EXPECT_EQ(compareNoCase("ab", "abc"), -1);
     // '_' lies between the capitals and the small letters: fold before comparing.
     EXPECT_EQ(compareNoCase("a_", "AB"), -1);
+}
+
+TEST(Strings, EveryLetterFolds) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int compared; // compareNoCase(a, b)
+    };
+    const Case cases[] = {
+        {"Émile", "émile", 0},   {"Zoë", "ZOË", 0},
+        {"STRAẞE", "straße", 0}, {"Straße", "Strasse", 1},
+        {"ΣΟΦΊΑ", "σοφία", 0},   {"ΟΔΥΣΣΕΎΣ", "οδυσσεύς", 0},
+        {"Ёлкин", "ЁЛКИН", 0},   {"bob o'neil", "BOB O'NEIL", 0},
+        {"Zoe", "zoë", -1}, // folded texts order by code point
+        {"ZOË", "émile", -1},    {"Ωmega", "émile", 1},
+        {"émile", "émile ", -1}, {"\xC3", "\xC3", 0}, // not UTF-8: compared byte for byte
+        {"\xC3(", "\xE3(", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(compareNoCase(c.a, c.b), c.compared);
+        EXPECT_EQ(compareNoCase(c.b, c.a), -c.compared);
+        EXPECT_EQ(equalsNoCase(c.a, c.b), c.compared == 0);
+    }
+    EXPECT_EQ(foldCase("ÀÉÎÕÜ ĀĒĪ ΆΈΉ АБВ Ǆ ǅ"), "àéîõü āēī άέή абв ǆ ǆ");
 }
