@@ -73,12 +73,14 @@ void frmSysAdmin::createNetworkDatabases() {
 void frmSysAdmin::repairNetworkDatabases() {
     // The repair needs every handle of this program on the files closed, ours included.
     closeWorkspaceQuietly();
+    bool told = false;
     for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
         // A missing file is not damaged: its open below builds it.
         if (!runtime::fileExists(*path)) continue;
         try {
             engine::DBEngine::instance().RepairDatabase(*path);
         } catch (const runtime::Error& e) {
+            told = true;
             // The engine leaves a file it cannot repair (held elsewhere, not a database)
             // exactly as it was.
             Ask("The database file" + std::string(kCrLf) + *path + std::string(kCrLf) +
@@ -86,6 +88,19 @@ void frmSysAdmin::repairNetworkDatabases() {
                     forms::errorMessage(e),
                 forms::vbExclamation, "Database Repair Failed!");
         }
+    }
+    // A repair keeps what it can read: a torn file can come back without some of its
+    // tables while its version row survives, so no upgrade would ever add them. The
+    // structure definition adds only what is missing. A missing file is left to the
+    // open that follows, whose creation branch runs the same definition.
+    if (!runtime::fileExists(PersDbPath) || !runtime::fileExists(TrustDbPath) ||
+        !runtime::fileExists(CompDbPath))
+        return;
+    try {
+        schema::MakeNewDb(PersDbPath, TrustDbPath, CompDbPath);
+    } catch (const runtime::Error& e) {
+        // A file that could not be repaired fails here again: it has been named already.
+        if (!told) StartupFault(*this).report(e);
     }
 }
 

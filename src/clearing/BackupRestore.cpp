@@ -76,6 +76,14 @@ std::string holdTargets(const std::vector<CopyStep>& steps,
     return {};
 }
 
+std::string placingFailure(const RestoreOutcome& outcome) {
+    if (outcome.notPutBack.empty()) return msg::restoreNotPlaced();
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const NotPutBack& n : outcome.notPutBack)
+        kept.emplace_back(n.target, n.keptAs);
+    return msg::restoreNotPutBack(kept);
+}
+
 void releaseWindowHandles(frmSysAdmin& w) {
     // Nothing of the files about to be replaced may stay open in this program.
     app::closeWorkspaceQuietly();
@@ -101,7 +109,15 @@ void cmdBackUp_Click(frmSysAdmin& w) {
         return;
     }
 
-    std::vector<CopyFailure> failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+    const std::vector<CopyStep> steps = backupSteps(w.PersDbPath, w.BackupTargetFile);
+    if (const auto source = targetThatIsASource(steps)) {
+        setPointer(forms::vbDefault);
+        stopBusy(w);
+        forms::desktop().MsgBox(msg::backupOntoSource(*source), forms::vbCritical,
+                                std::string(msg::TitleBackupFailed));
+        return;
+    }
+    std::vector<CopyFailure> failures = backupCopies(steps);
     while (!failures.empty()) {
         setPointer(forms::vbDefault);
         if (!lastMediaFailure(failures)) {
@@ -118,7 +134,7 @@ void cmdBackUp_Click(frmSysAdmin& w) {
         }
         setPointer(forms::vbHourglass);
         forms::desktop().DoEvents();
-        failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+        failures = backupCopies(steps);
     }
     setPointer(forms::vbDefault);
     stopBusy(w);
@@ -168,6 +184,10 @@ void cmdRestore_Click(frmSysAdmin& w) {
     holds.clear();
     const std::vector<CopyFailure>& failures = outcome.failures;
 
+    if (outcome.whilePlacing) {
+        refuse(placingFailure(outcome) + failureLines(failures));
+        return;
+    }
     if (const CopyFailure* media = lastMediaFailure(failures)) {
         setPointer(forms::vbDefault);
         const bool pathError = media->number == runtime::err::PermissionDenied;
@@ -181,7 +201,7 @@ void cmdRestore_Click(frmSysAdmin& w) {
         return;
     }
     if (!failures.empty()) {
-        refuse(msg::restoreFailed(outcome.replaced == 0) + failureLines(failures));
+        refuse(msg::restoreFailed() + failureLines(failures));
         return;
     }
     setPointer(forms::vbDefault);
