@@ -168,6 +168,11 @@ void cmdRestore_Click(frmSysAdmin& w) {
         stopBusy(w);
         forms::desktop().MsgBox(text, forms::vbCritical, std::string(msg::TitleRestore));
     };
+    // Restoring from the network folder itself would put one database over another.
+    if (const auto target = targetThatIsASource(steps)) {
+        refuse(msg::restoreOntoSource(runtime::folderOf(*target)));
+        return;
+    }
     if (auto bad = checkRestoreSources(steps)) {
         refuse(bad->missing ? msg::restoreSourceMissing(bad->path)
                             : msg::restoreSourceNotDatabase(bad->path));

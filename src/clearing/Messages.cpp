@@ -121,6 +121,11 @@ std::string backupOntoSource(const std::string& target) {
                   "Choose another drive or folder for the backup.", "Nothing has been copied."});
 }
 
+std::string restoreOntoSource(const std::string& folder) {
+    return lines({"The databases cannot be restored from the folder they are restored into:",
+                  folder, "Choose the drive or folder that holds the backup.", NothingRestored});
+}
+
 std::string restoreFailed() {
     return lines({"Restoring of Database failed !",
                   "Nothing has been restored; these files were not copied:"});

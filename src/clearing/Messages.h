@@ -60,6 +60,7 @@ std::string restoreDone();
 std::string backupFailed();
 std::string backupOntoSource(const std::string& target);
 std::string restoreFailed();
+std::string restoreOntoSource(const std::string& folder);
 // A copy of a restore arrived but could not be put in place: the old files went back.
 std::string restoreNotPlaced();
 // ... and some old files could not go back: each target with the name its old file has.

@@ -340,6 +340,29 @@ TEST_F(BackupRestoreTest, ASourceThatIsMissingOrNoDatabaseStopsTheRestoreBeforeA
     }
 }
 
+// The same mistake the other way: the network folder's trust file chosen as the backup
+// would be restored over the individuals file.
+TEST_F(BackupRestoreTest, ARestoreFromTheNetworkFolderItselfIsRefused) {
+    const std::string before = netBytes();
+    for (const std::string& chosen :
+         {net.file("QolbTrust2018Lan.Mdb"), net.file("Qolb2018LAN.mdb")}) {
+        SCOPED_TRACE(chosen);
+        desk.expectMessage(kRestoreQuestion, 292, "RESTORE !!", vbYes);
+        desk.expectOpenDialog(chosen);
+        desk.expectMessage("The databases cannot be restored from the folder they are restored "
+                           "into:\r\n" +
+                               net.path() +
+                               "\r\nChoose the drive or folder that holds the backup.\r\nNothing "
+                               "has been restored.",
+                           forms::vbCritical, "RESTORE !!", vbOK);
+        ASSERT_TRUE(w.click("cmdRestore"));
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(netBytes(), before);
+        EXPECT_EQ(entryCount(net.path()), 4u);
+        expectIdleAfterwards();
+    }
+}
+
 TEST_F(BackupRestoreTest, AFailedCopyLeavesEveryNetworkFileAsItWas) {
     backUpTo(bak.file("Qolb2018LAN.Mdb"));
     addRow(persPath(), "Qolb2018", {{"UserName", "new"}});
