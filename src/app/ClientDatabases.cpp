@@ -7,6 +7,7 @@
 #include "app/OptionRows.h"
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
+#include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "schema/StructureDefinitions.h"
 
@@ -42,6 +43,7 @@ void frmSysAdmin::openClientDatabases() {
     // it failed would only repeat its message. A damaged file is repaired on its own: the
     // sound ones have nothing to repair.
     bool created = false;
+    bool repaired = false;
     for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
         try {
             SysDB = defaultWorkspace().OpenDatabase(*path);
@@ -50,11 +52,12 @@ void frmSysAdmin::openClientDatabases() {
                 created = true;
                 createNetworkDatabases();
             } else if (e.number() == engine::err::UnrecognizedFormat) {
-                repairNetworkDatabase(*path);
+                repaired = repairNetworkDatabase(*path) || repaired;
             }
             // Any other failure is passed over: the later phases meet it again.
         }
     }
+    if (repaired) completeRepairedStructures();
 }
 
 void frmSysAdmin::createNetworkDatabases() {
@@ -79,7 +82,7 @@ void frmSysAdmin::createNetworkDatabases() {
     });
 }
 
-void frmSysAdmin::repairNetworkDatabase(const std::string& path) {
+bool frmSysAdmin::repairNetworkDatabase(const std::string& path) {
     // The repair needs every handle of this program on the file closed, ours included.
     closeWorkspaceQuietly();
     try {
@@ -91,6 +94,23 @@ void frmSysAdmin::repairNetworkDatabase(const std::string& path) {
                 "could not be repaired." + std::string(kCrLf) + std::string(kCrLf) +
                 forms::errorMessage(e),
             forms::vbExclamation, "Database Repair Failed!");
+        return false;
+    }
+    return true;
+}
+
+void frmSysAdmin::completeRepairedStructures() {
+    // A repair keeps what it can read: a torn file can come back without some of its
+    // tables while its version row survives, so no upgrade would ever add them. The
+    // structure definition adds only what is missing. A missing file is left to the
+    // open that follows, whose creation branch runs the same definition.
+    if (!runtime::fileExists(PersDbPath) || !runtime::fileExists(TrustDbPath) ||
+        !runtime::fileExists(CompDbPath))
+        return;
+    try {
+        schema::MakeNewDb(PersDbPath, TrustDbPath, CompDbPath);
+    } catch (const runtime::Error& e) {
+        StartupFault(*this).report(e);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
 #include "app/FileNames.h"
+#include "app/PathFileValues.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/PathFile.h"
 #include "runtime/Paths.h"
@@ -80,8 +81,7 @@ void frmSysAdmin::showClientVersion() {
 
 bool frmSysAdmin::locateClientDatabases() {
     runtime::PendingError err;
-    const runtime::PathFileContent file =
-        runtime::readPathFile(runtime::joinPath(programFolder(), kClientPathFileName));
+    const runtime::PathFileContent file = readProgramPathFile(programFolder(), kClientPathFileName);
     // A file the administrator chose here and that turns out to be no database at all is
     // asked about again, so that the path file never names a foreign file.
     bool chosenHere = false;

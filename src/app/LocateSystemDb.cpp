@@ -3,6 +3,7 @@
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
 #include "app/FileNames.h"
+#include "app/PathFileValues.h"
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/PathFile.h"
@@ -70,8 +71,7 @@ void frmSysAdmin::setUserListButtons() {
 }
 
 bool frmSysAdmin::locateSystemDatabase() {
-    const runtime::PathFileContent file =
-        runtime::readPathFile(runtime::joinPath(programFolder(), kSysPathFileName));
+    const runtime::PathFileContent file = readProgramPathFile(programFolder(), kSysPathFileName);
     if (!file.hasContent || file.values.empty()) {
         SysAdminDbPath.clear();
         cmdLocateSystemDB_Click();

@@ -2,7 +2,9 @@
 // ones between runs.
 
 #include "app/FileNames.h"
+#include "app/PathFileValues.h"
 #include "app/frmSysAdmin.h"
+#include "runtime/AtomicFile.h"
 #include "runtime/PathFile.h"
 #include "runtime/Paths.h"
 
@@ -20,6 +22,15 @@ void writeQuietly(const std::string& file, const std::vector<std::string>& value
 
 } // namespace
 
+runtime::PathFileContent readProgramPathFile(const std::string& programFolder,
+                                             std::string_view fileName) {
+    runtime::PathFileContent content =
+        runtime::readPathFile(runtime::joinPath(programFolder, fileName));
+    for (std::string& value : content.values)
+        if (!value.empty() && value.front() != '/') value = runtime::joinPath(programFolder, value);
+    return content;
+}
+
 void frmSysAdmin::setDefaultLocations() {
     const std::string folder = programFolder();
     SysAdminDbPath = runtime::joinPath(folder, kSysAdminDbName);
@@ -35,7 +46,12 @@ bool frmSysAdmin::readPathFiles() {
     const std::string folder = programFolder();
 
     const std::string sysFile = runtime::joinPath(folder, kSysPathFileName);
-    const runtime::PathFileContent sys = runtime::readPathFile(sysFile);
+    const std::string clientFile = runtime::joinPath(folder, kClientPathFileName);
+    // A start killed while writing a path file left its new version beside it.
+    runtime::AtomicFile::removeLeftovers(sysFile);
+    runtime::AtomicFile::removeLeftovers(clientFile);
+
+    const runtime::PathFileContent sys = readProgramPathFile(folder, kSysPathFileName);
     if (!sys.opened) {
         writeQuietly(sysFile, {SysAdminDbPath});
     } else if (sys.hasContent && !sys.values.empty()) {
@@ -43,8 +59,7 @@ bool frmSysAdmin::readPathFiles() {
     }
     // An empty file stays empty: the locating phase asks for the location.
 
-    const std::string clientFile = runtime::joinPath(folder, kClientPathFileName);
-    const runtime::PathFileContent client = runtime::readPathFile(clientFile);
+    const runtime::PathFileContent client = readProgramPathFile(folder, kClientPathFileName);
     if (!client.opened) {
         writeQuietly(clientFile, {PersDbPath, TrustDbPath, CompDbPath});
         return true;

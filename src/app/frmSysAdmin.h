@@ -378,7 +378,9 @@ private:
 
     // Parts of the phases.
     void createNetworkDatabases();
-    void repairNetworkDatabase(const std::string& path);
+    // Whether the file was repaired; a failure has been told.
+    bool repairNetworkDatabase(const std::string& path);
+    void completeRepairedStructures();
     void rollForwardTaxYear(StartupFault& fault);
     void loadUserList(runtime::PendingError& err);
     void setUserListButtons();

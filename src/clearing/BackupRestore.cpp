@@ -76,6 +76,14 @@ std::string holdTargets(const std::vector<CopyStep>& steps,
     return {};
 }
 
+std::string placingFailure(const RestoreOutcome& outcome) {
+    if (outcome.notPutBack.empty()) return msg::restoreNotPlaced();
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const NotPutBack& n : outcome.notPutBack)
+        kept.emplace_back(n.target, n.keptAs);
+    return msg::restoreNotPutBack(kept);
+}
+
 void releaseWindowHandles(frmSysAdmin& w) {
     // Nothing of the files about to be replaced may stay open in this program.
     app::closeWorkspaceQuietly();
@@ -101,7 +109,15 @@ void cmdBackUp_Click(frmSysAdmin& w) {
         return;
     }
 
-    std::vector<CopyFailure> failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+    const std::vector<CopyStep> steps = backupSteps(w.PersDbPath, w.BackupTargetFile);
+    if (const auto source = targetThatIsASource(steps)) {
+        setPointer(forms::vbDefault);
+        stopBusy(w);
+        forms::desktop().MsgBox(msg::backupOntoSource(*source), forms::vbCritical,
+                                std::string(msg::TitleBackupFailed));
+        return;
+    }
+    std::vector<CopyFailure> failures = backupCopies(steps);
     while (!failures.empty()) {
         setPointer(forms::vbDefault);
         if (!lastMediaFailure(failures)) {
@@ -118,7 +134,7 @@ void cmdBackUp_Click(frmSysAdmin& w) {
         }
         setPointer(forms::vbHourglass);
         forms::desktop().DoEvents();
-        failures = backupCopies(backupSteps(w.PersDbPath, w.BackupTargetFile));
+        failures = backupCopies(steps);
     }
     setPointer(forms::vbDefault);
     stopBusy(w);
@@ -152,6 +168,11 @@ void cmdRestore_Click(frmSysAdmin& w) {
         stopBusy(w);
         forms::desktop().MsgBox(text, forms::vbCritical, std::string(msg::TitleRestore));
     };
+    // Restoring from the network folder itself would put one database over another.
+    if (const auto target = targetThatIsASource(steps)) {
+        refuse(msg::restoreOntoSource(runtime::folderOf(*target)));
+        return;
+    }
     if (auto bad = checkRestoreSources(steps)) {
         refuse(bad->missing ? msg::restoreSourceMissing(bad->path)
                             : msg::restoreSourceNotDatabase(bad->path));
@@ -168,6 +189,10 @@ void cmdRestore_Click(frmSysAdmin& w) {
     holds.clear();
     const std::vector<CopyFailure>& failures = outcome.failures;
 
+    if (outcome.whilePlacing) {
+        refuse(placingFailure(outcome) + failureLines(failures));
+        return;
+    }
     if (const CopyFailure* media = lastMediaFailure(failures)) {
         setPointer(forms::vbDefault);
         const bool pathError = media->number == runtime::err::PermissionDenied;
@@ -181,7 +206,7 @@ void cmdRestore_Click(frmSysAdmin& w) {
         return;
     }
     if (!failures.empty()) {
-        refuse(msg::restoreFailed(outcome.replaced == 0) + failureLines(failures));
+        refuse(msg::restoreFailed() + failureLines(failures));
         return;
     }
     setPointer(forms::vbDefault);

@@ -70,10 +70,58 @@ void replaceApartFromJournal(const std::string& target, const std::string& parke
     if (hadJournal) removeQuietly(parked);
 }
 
-// Puts the staged copy in place.
-void replaceTarget(const Staged& s) {
-    replaceApartFromJournal(s.step->target, s.temp + "-oldjournal",
-                            [&] { runtime::renameFile(s.temp, s.step->target); });
+// One target of a restore being replaced by its staged copy. The old file and a journal
+// it left are parked beside it until every new file is in place.
+struct Swap {
+    const CopyStep* step;
+    std::string temp;
+    bool hadOld = false;
+    bool hadJournal = false;
+    bool placed = false;
+
+    const std::string& target() const { return step->target; }
+    std::string parked() const { return temp + "-old"; }
+    std::string parkedJournal() const { return temp + "-oldjournal"; }
+};
+
+void place(Swap& s) {
+    if (runtime::fileExists(s.target())) {
+        runtime::renameFile(s.target(), s.parked());
+        s.hadOld = true;
+    }
+    // The old file's journal, played into the new file when that is next opened, would
+    // wreck it.
+    if (const std::string journal = journalOf(s.target()); runtime::fileExists(journal)) {
+        runtime::renameFile(journal, s.parkedJournal());
+        s.hadJournal = true;
+    }
+    runtime::renameFile(s.temp, s.target());
+    s.placed = true;
+}
+
+// The old file back in its place (the new one goes); false when it could not be done.
+bool putBack(const Swap& s) {
+    bool ok = true;
+    auto attempt = [&](auto&& step) {
+        try {
+            step();
+        } catch (const Error&) {
+            ok = false;
+        }
+    };
+    if (s.hadOld)
+        attempt([&] { runtime::renameFile(s.parked(), s.target()); });
+    else if (s.placed)
+        attempt([&] { runtime::Kill(s.target()); });
+    if (s.hadJournal)
+        attempt([&] { runtime::renameFile(s.parkedJournal(), journalOf(s.target())); });
+    removeQuietly(s.temp);
+    return ok;
+}
+
+void dropOld(const Swap& s) {
+    removeQuietly(s.parked());
+    removeQuietly(s.parkedJournal());
 }
 
 // A copy counts as made once it opens as a database of the engine; the last file of the
@@ -160,16 +208,25 @@ RestoreOutcome restoreCopies(const std::vector<CopyStep>& steps) {
             if (!s.temp.empty()) removeQuietly(s.temp);
         return outcome;
     }
-    for (const Staged& s : staged) {
-        if (s.temp.empty()) continue;
+    std::vector<Swap> swaps;
+    for (const Staged& s : staged)
+        if (!s.temp.empty()) swaps.push_back({s.step, s.temp});
+    for (std::size_t i = 0; i < swaps.size(); ++i) {
         try {
-            replaceTarget(s);
-            ++outcome.replaced;
+            place(swaps[i]);
         } catch (const Error& e) {
-            removeQuietly(s.temp);
-            failures.push_back(failure(*s.step, e));
+            failures.push_back(failure(*swaps[i].step, e));
+            outcome.whilePlacing = true;
+            for (std::size_t k = i + 1; k-- > 0;)
+                if (!putBack(swaps[k]))
+                    outcome.notPutBack.push_back({swaps[k].target(), swaps[k].parked()});
+            for (std::size_t k = i + 1; k < swaps.size(); ++k)
+                removeQuietly(swaps[k].temp);
+            return outcome;
         }
     }
+    for (const Swap& s : swaps)
+        dropOld(s);
     return outcome;
 }
 

@@ -37,12 +37,17 @@ struct UnusableSource {
 std::optional<UnusableSource> checkRestoreSources(const std::vector<CopyStep>& steps);
 
 // Copies every source beside its target under a temporary name; only when all of them
-// arrived does each replace its target by one rename (a leftover journal of the old file
-// is removed with it, so it can never be played into the new file). A failure while
-// copying leaves every target as it was.
+// arrived are they put in place. Each old file (with a journal it left) is kept aside
+// until every new one is in place, so that a failure at any step puts the old ones back
+// and the set is never mixed. A failure while copying leaves every target untouched.
+struct NotPutBack {
+    std::string target;
+    std::string keptAs; // where the old file still is
+};
 struct RestoreOutcome {
     std::vector<CopyFailure> failures;
-    int replaced = 0; // targets replaced by their copies
+    bool whilePlacing = false;          // the failure came once every copy had arrived
+    std::vector<NotPutBack> notPutBack; // old files that could not be put back
 };
 RestoreOutcome restoreCopies(const std::vector<CopyStep>& steps);
 

@@ -116,10 +116,38 @@ std::string backupFailed() {
     return lines({"Backing up of Database's failed !", "These files were not copied:"});
 }
 
-std::string restoreFailed(bool nothingRestored) {
+std::string backupOntoSource(const std::string& target) {
+    return lines({"The backup cannot be written over a database it is copying:", target,
+                  "Choose another drive or folder for the backup.", "Nothing has been copied."});
+}
+
+std::string restoreOntoSource(const std::string& folder) {
+    return lines({"The databases cannot be restored from the folder they are restored into:",
+                  folder, "Choose the drive or folder that holds the backup.", NothingRestored});
+}
+
+std::string restoreFailed() {
     return lines({"Restoring of Database failed !",
-                  nothingRestored ? "Nothing has been restored; these files were not copied:"
-                                  : "These files were left as they were:"});
+                  "Nothing has been restored; these files were not copied:"});
+}
+
+std::string restoreNotPlaced() {
+    return lines({"Restoring of Database failed !",
+                  "Every database has been put back as it was: nothing has been restored.",
+                  "This file could not be put in place:"});
+}
+
+std::string restoreNotPutBack(const std::vector<std::pair<std::string, std::string>>& kept) {
+    std::string out = lines({"Restoring of Database failed, and the database files are now a "
+                             "mixed set !",
+                             "These databases could not be put back; each old file is kept "
+                             "under the name shown:"});
+    for (const auto& [target, keptAs] : kept) {
+        out += CrLf;
+        out += target + " is kept as " + keptAs;
+    }
+    return out + std::string(CrLf) + "Restore them again before anybody works on them." +
+           std::string(CrLf) + "This file could not be put in place:";
 }
 
 std::string restoreSourceMissing(const std::string& path) {

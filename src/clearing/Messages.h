@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace clearing::msg {
 
@@ -56,7 +58,13 @@ std::string restoreMediaError();
 std::string restorePathError();
 std::string restoreDone();
 std::string backupFailed();
-std::string restoreFailed(bool nothingRestored);
+std::string backupOntoSource(const std::string& target);
+std::string restoreFailed();
+std::string restoreOntoSource(const std::string& folder);
+// A copy of a restore arrived but could not be put in place: the old files went back.
+std::string restoreNotPlaced();
+// ... and some old files could not go back: each target with the name its old file has.
+std::string restoreNotPutBack(const std::vector<std::pair<std::string, std::string>>& kept);
 std::string restoreSourceMissing(const std::string& path);
 std::string restoreSourceNotDatabase(const std::string& path);
 

@@ -91,6 +91,13 @@ std::vector<std::string> loggedOnNames(const std::vector<UserRow>& rows) {
     return names;
 }
 
+bool hasRows(engine::Database& db, std::string_view table) {
+    auto rs = db.OpenRecordset(table, engine::dbOpenTable);
+    const bool any = rs->RecordCount() > 0;
+    rs->Close();
+    return any;
+}
+
 void closeWorkspace() {
     app::closeWorkspaceQuietly();
 }
@@ -157,14 +164,18 @@ void cmdClearUsers_Click(frmSysAdmin& w) {
     if (w.Ask(msg::confirmClearAll(), forms::vbYesNo, std::string(msg::TitleClearing)) !=
         forms::vbYes)
         return;
+    bool anyRows = false; // OK is offered once a table with rows has been cleared
     {
         auto files = openForClearing(w);
         if (!files) return;
         const auto& tables = clientTables();
         const auto failure = changeAll([&] {
             clearAllLogOns(*files->sys);
-            for (std::size_t i = 0; i < tables.size(); ++i)
+            anyRows = hasRows(*files->sys, "UserNames");
+            for (std::size_t i = 0; i < tables.size(); ++i) {
                 freeAllRecords(*files->clients[i], tables[i]);
+                anyRows = hasRows(*files->clients[i], tables[i].table) || anyRows;
+            }
         });
         if (failure) {
             files.reset();
@@ -176,7 +187,7 @@ void cmdClearUsers_Click(frmSysAdmin& w) {
     w.UsersLoggedOn = false;
     for (forms::ListBox* list : clientLists(w))
         list->Clear();
-    w.cmdOk.setEnabled(true);
+    if (anyRows) w.cmdOk.setEnabled(true);
     closeWorkspace();
 }
 

@@ -63,6 +63,48 @@ std::int16_t listCount(const frmSysAdmin& w) {
     return static_cast<std::int16_t>(w.List1.ListCount());
 }
 
+// The list as the rows give it, with the buttons that follow from who is logged on.
+void showUserRows(frmSysAdmin& w, const std::vector<UserRow>& rows) {
+    w.List1.Clear();
+    w.forgetUserListEntry();
+    w.UsersLoggedOn = false;
+    if (!rows.empty()) {
+        w.txtUserName.setText(rows.front().name);
+        w.UserCount = static_cast<std::int16_t>(rows.size());
+        for (const UserRow& row : rows) {
+            if (row.loggedOn) w.UsersLoggedOn = true;
+            w.List1.AddItem(row.name);
+        }
+        w.cmdOk.setEnabled(true);
+    }
+    if (w.UsersLoggedOn)
+        setLoggedOnState(w);
+    else
+        setIdleState(w);
+}
+
+// After a save that failed the list must show what the table holds: a name left in it
+// would be stored, unannounced, by the next save of the list. The table is read without
+// exclusive use, as a workstation may be holding it open.
+void refillAfterFailedSave(frmSysAdmin& w) {
+    closeWindowHandles(w);
+    try {
+        auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(
+            app::SysAdminDbPath, false, true, std::string(kSysDbConnect));
+        const std::vector<UserRow> rows = readUserNames(*db);
+        db->Close();
+        showUserRows(w, rows);
+    } catch (const runtime::Error&) {
+        // Not even readable: show no list at all, so that nothing can be saved from it
+        // until the next fill.
+        w.List1.Clear();
+        w.forgetUserListEntry();
+        w.txtUserName.setText("");
+        setEditButtons(w, false);
+        w.cmdUpdate.setEnabled(false);
+    }
+}
+
 void writeBack(frmSysAdmin& w) {
     std::vector<std::string> names;
     const int count = std::min<int>(w.UserCount, w.List1.ListCount());
@@ -76,6 +118,7 @@ void writeBack(frmSysAdmin& w) {
     } catch (const DatabaseOpenError& e) {
         w.Ask(openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
               std::string(msg::TitleUserList));
+        refillAfterFailedSave(w);
         return;
     }
     try {
@@ -84,8 +127,7 @@ void writeBack(frmSysAdmin& w) {
         db->Close();
         w.Ask(msg::userListNotSaved(e.number(), e.text()), forms::vbCritical,
               std::string(msg::TitleUserList));
-        // Show what the table holds, not the list that could not be stored.
-        fillUserList(w);
+        refillAfterFailedSave(w);
         return;
     }
     db->Close();
@@ -147,22 +189,7 @@ bool fillUserList(frmSysAdmin& w) {
         return false;
     }
 
-    w.List1.Clear();
-    w.forgetUserListEntry();
-    w.UsersLoggedOn = false;
-    if (!rows.empty()) {
-        w.txtUserName.setText(rows.front().name);
-        w.UserCount = static_cast<std::int16_t>(rows.size());
-        for (const UserRow& row : rows) {
-            if (row.loggedOn) w.UsersLoggedOn = true;
-            w.List1.AddItem(row.name);
-        }
-        w.cmdOk.setEnabled(true);
-    }
-    if (w.UsersLoggedOn)
-        setLoggedOnState(w);
-    else
-        setIdleState(w);
+    showUserRows(w, rows);
     return true;
 }
 

@@ -17,6 +17,10 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // Removes the new versions of target that a process killed while writing it left
+    // beside it; anything else in the folder stays.
+    static void removeLeftovers(const std::string& target);
+
     void write(const char* data, std::size_t size);
     // Flushes the new version to disk and renames it over the target.
     void commit();

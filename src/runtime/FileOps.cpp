@@ -19,6 +19,26 @@ FileOpsHooks::CopyFault& faultFunction() {
     static FileOpsHooks::CopyFault fault;
     return fault;
 }
+FileOpsHooks::RenameFault& renameFaultFunction() {
+    static FileOpsHooks::RenameFault fault;
+    return fault;
+}
+
+FileOpsHooks::CopyFault swapFault(FileOpsHooks::CopyFault& slot, FileOpsHooks::CopyFault fault) {
+    std::lock_guard lock(faultMutex);
+    auto previous = std::move(slot);
+    slot = std::move(fault);
+    return previous;
+}
+
+int askFault(const FileOpsHooks::CopyFault& slot, const std::string& src, const std::string& dst) {
+    FileOpsHooks::CopyFault fault;
+    {
+        std::lock_guard lock(faultMutex);
+        fault = slot;
+    }
+    return fault ? fault(src, dst) : 0;
+}
 
 bool isFolder(const std::string& path) {
     struct stat st {};
@@ -125,6 +145,7 @@ bool fileExists(const std::string& path) {
 }
 
 void renameFile(const std::string& src, const std::string& dst) {
+    if (int fault = FileOpsHooks::renameFault(src, dst)) throw Error(fault);
     std::string from = resolveCase(src);
     std::string to = resolveCase(dst);
     if (rename(from.c_str(), to.c_str()) == 0) return;
@@ -141,19 +162,19 @@ void renameFile(const std::string& src, const std::string& dst) {
 }
 
 FileOpsHooks::CopyFault FileOpsHooks::setCopyFault(CopyFault fault) {
-    std::lock_guard lock(faultMutex);
-    auto previous = std::move(faultFunction());
-    faultFunction() = std::move(fault);
-    return previous;
+    return swapFault(faultFunction(), std::move(fault));
 }
 
 int FileOpsHooks::copyFault(const std::string& src, const std::string& dst) {
-    CopyFault fault;
-    {
-        std::lock_guard lock(faultMutex);
-        fault = faultFunction();
-    }
-    return fault ? fault(src, dst) : 0;
+    return askFault(faultFunction(), src, dst);
+}
+
+FileOpsHooks::RenameFault FileOpsHooks::setRenameFault(RenameFault fault) {
+    return swapFault(renameFaultFunction(), std::move(fault));
+}
+
+int FileOpsHooks::renameFault(const std::string& src, const std::string& dst) {
+    return askFault(renameFaultFunction(), src, dst);
 }
 
 ScopedCopyFault::ScopedCopyFault(FileOpsHooks::CopyFault fault)
@@ -164,6 +185,13 @@ ScopedCopyFault::ScopedCopyFault(int number)
 
 ScopedCopyFault::~ScopedCopyFault() {
     FileOpsHooks::setCopyFault(std::move(previous_));
+}
+
+ScopedRenameFault::ScopedRenameFault(FileOpsHooks::RenameFault fault)
+    : previous_(FileOpsHooks::setRenameFault(std::move(fault))) {}
+
+ScopedRenameFault::~ScopedRenameFault() {
+    FileOpsHooks::setRenameFault(std::move(previous_));
 }
 
 } // namespace runtime

@@ -39,6 +39,12 @@ public:
     static CopyFault setCopyFault(CopyFault fault);
     static void clearCopyFault() { setCopyFault(nullptr); }
     static int copyFault(const std::string& src, const std::string& dst);
+
+    // The same for renameFile, consulted before the rename: a non-zero result makes it
+    // fail with that number and leaves both names as they were.
+    using RenameFault = CopyFault;
+    static RenameFault setRenameFault(RenameFault fault);
+    static int renameFault(const std::string& src, const std::string& dst);
 };
 
 // Sets a copy fault for the lifetime of the object and restores the previous one.
@@ -53,6 +59,18 @@ public:
 
 private:
     FileOpsHooks::CopyFault previous_;
+};
+
+// Sets a rename fault for the lifetime of the object and restores the previous one.
+class ScopedRenameFault {
+public:
+    explicit ScopedRenameFault(FileOpsHooks::RenameFault fault);
+    ~ScopedRenameFault();
+    ScopedRenameFault(const ScopedRenameFault&) = delete;
+    ScopedRenameFault& operator=(const ScopedRenameFault&) = delete;
+
+private:
+    FileOpsHooks::RenameFault previous_;
 };
 
 } // namespace runtime

@@ -2,6 +2,9 @@
 #include "engine/EngineErrors.h"
 #include "engine/OtherProcess.h"
 #include "runtime/VariantOps.h"
+#include "schema/DefinitionRun.h"
+#include "schema/SchemaTables.h"
+#include "schema/StructureHelpers.h"
 
 #include <filesystem>
 #include <fstream>
@@ -181,6 +184,50 @@ TEST_F(StartupTest, AStartAfterAFirstStartWasKilledCompletesTheFiles) {
         for (const auto& entry : fs::directory_iterator(folder.path()))
             EXPECT_EQ(entry.path().filename().string().find(".damaged-"), std::string::npos);
     }
+}
+
+std::vector<std::string> tableNames(const std::string& path) {
+    std::vector<std::string> names;
+    auto db = openDb(path);
+    for (int i = 0; i < db->TableDefs().Count(); ++i)
+        names.push_back(db->TableDefs().Item(i)->Name());
+    db->Close();
+    return names;
+}
+
+// What a repair gives back of a torn individuals file: the tables it could still read
+// (here the main tables and the options table with its version row), nothing else.
+void makeCutDownIndividualsFile(const std::string& path) {
+    std::vector<schema::TableSpec> kept = schema::individualsMainTables();
+    for (const schema::TableSpec& t : schema::individualsDetailTables())
+        if (t.name == "DefInvOpt") kept.push_back(t);
+    schema::MakeDatabase(path, false);
+    schema::detail::runTables(kept);
+    engine::DBEngine::instance().Workspaces(0).Close();
+    addRow(path, "DefInvOpt", {{"UpDateDB", Variant(std::int16_t{3})}});
+}
+
+// The version row survived, so no upgrade would ever add the tables the repair lost.
+TEST_F(StartupTest, ARepairedFileThatLostTablesGetsThemBackFromItsStructure) {
+    prepareCompleteFiles();
+    const std::vector<std::string> tables = tableNames(persDb());
+    closeAll();
+    fs::remove(persDb());
+    makeCutDownIndividualsFile(persDb());
+    closeAll();
+    ASSERT_LT(tableNames(persDb()).size(), tables.size());
+    closeAll();
+    {
+        std::ofstream damage(persDb(), std::ios::binary | std::ios::app);
+        damage << "torn write";
+    }
+
+    app::frmSysAdmin& win = start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    closeAll();
+
+    EXPECT_EQ(tableNames(persDb()), tables);
+    EXPECT_EQ(win.txtQolbDBVersion.Text(), "3");
 }
 
 TEST_F(StartupTest, ADamagedFileHeldByAnotherWorkstationIsLeftAloneAndNamed) {

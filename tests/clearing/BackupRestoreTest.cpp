@@ -181,6 +181,35 @@ TEST_F(BackupRestoreTest, TheOtherFilesGoIntoTheFolderOfWhateverFileWasChosen) {
     EXPECT_FALSE(std::filesystem::exists(bak.file("Qolb2018LAN.Mdb")));
 }
 
+// A backup aimed at the network folder itself would write one database over another
+// (the individuals file over the trust file) before reporting success.
+TEST_F(BackupRestoreTest, ABackupOntoAFileItCopiesIsRefusedBeforeAnyCopy) {
+    const std::string before = netBytes();
+    std::filesystem::create_symlink(net.path(), bak.file("shortcut"));
+    const std::vector<std::pair<std::string, std::string>> cases{
+        // chosen file, the target the message names
+        {net.file("QolbTrust2018Lan.Mdb"), net.file("QolbTrust2018Lan.Mdb")},
+        {net.file("QOLBTRUST2018LAN.MDB"), net.file("QOLBTRUST2018LAN.MDB")},
+        {net.file("Qolb2018LAN.Mdb"), net.file("Qolb2018LAN.Mdb")},
+        {bak.file("shortcut/Monday.mdb"), bak.file("shortcut/QolbTrust2018Lan.Mdb")},
+    };
+    for (const auto& [chosen, named] : cases) {
+        SCOPED_TRACE(chosen);
+        desk.expectSaveDialog(chosen);
+        desk.expectMessage("The backup cannot be written over a database it is copying:\r\n" +
+                               named +
+                               "\r\nChoose another drive or folder for the backup.\r\nNothing "
+                               "has been copied.",
+                           forms::vbCritical, "Backup Failed!", vbOK);
+        ASSERT_TRUE(w.click("cmdBackUp"));
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(netBytes(), before);
+        EXPECT_EQ(entryCount(net.path()), 4u);
+        EXPECT_EQ(entryCount(bak.path()), 1u); // the link alone
+        expectIdleAfterwards();
+    }
+}
+
 TEST_F(BackupRestoreTest, CancellingEitherDialogCopiesNothing) {
     desk.expectDialogCancel();
     desk.expectMessage("User has cancelled the operation!", forms::vbOKOnly, "", vbOK);
@@ -316,6 +345,29 @@ TEST_F(BackupRestoreTest, ASourceThatIsMissingOrNoDatabaseStopsTheRestoreBeforeA
     }
 }
 
+// The same mistake the other way: the network folder's trust file chosen as the backup
+// would be restored over the individuals file.
+TEST_F(BackupRestoreTest, ARestoreFromTheNetworkFolderItselfIsRefused) {
+    const std::string before = netBytes();
+    for (const std::string& chosen :
+         {net.file("QolbTrust2018Lan.Mdb"), net.file("Qolb2018LAN.mdb")}) {
+        SCOPED_TRACE(chosen);
+        desk.expectMessage(kRestoreQuestion, 292, "RESTORE !!", vbYes);
+        desk.expectOpenDialog(chosen);
+        desk.expectMessage("The databases cannot be restored from the folder they are restored "
+                           "into:\r\n" +
+                               net.path() +
+                               "\r\nChoose the drive or folder that holds the backup.\r\nNothing "
+                               "has been restored.",
+                           forms::vbCritical, "RESTORE !!", vbOK);
+        ASSERT_TRUE(w.click("cmdRestore"));
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(netBytes(), before);
+        EXPECT_EQ(entryCount(net.path()), 4u);
+        expectIdleAfterwards();
+    }
+}
+
 TEST_F(BackupRestoreTest, AFailedCopyLeavesEveryNetworkFileAsItWas) {
     backUpTo(bak.file("Qolb2018LAN.Mdb"));
     addRow(persPath(), "Qolb2018", {{"UserName", "new"}});
@@ -343,6 +395,57 @@ TEST_F(BackupRestoreTest, AFailedCopyLeavesEveryNetworkFileAsItWas) {
         EXPECT_EQ(netBytes(), before) << c.number;
         EXPECT_EQ(entryCount(net.path()), 4u) << c.number;
         expectIdleAfterwards();
+    }
+}
+
+// Every copy arrived, but one of them cannot be put in place: the files already replaced
+// go back, so the network folder never holds a mix of old and restored files.
+TEST_F(BackupRestoreTest, AFileThatCannotBePutInPlaceBringsTheOldOnesBack) {
+    backUpTo(bak.file("Qolb2018LAN.Mdb"));
+    addRow(persPath(), "Qolb2018", {{"UserName", "new"}});
+    closeAll();
+    const std::string journal = persPath() + "-journal";
+    { std::ofstream(journal) << "the old file's journal"; }
+    const std::string before = netBytes();
+    const std::string failedLine =
+        line(bak.file("QolbCompany2018Lan.Mdb"), compPath(), 70, "Permission denied");
+
+    struct Case {
+        std::string stuck; // an old file that cannot go back either; empty: none
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {"", "Restoring of Database failed !\r\nEvery database has been put back as it was: "
+             "nothing has been restored.\r\nThis file could not be put in place:" +
+                 failedLine},
+        {trustPath(),
+         "Restoring of Database failed, and the database files are now a mixed set !\r\nThese "
+         "databases could not be put back; each old file is kept under the name shown:\r\n" +
+             trustPath() + " is kept as " + trustPath() +
+             ".restoring-old\r\nRestore them again before anybody works on them.\r\nThis file "
+             "could not be put in place:" +
+             failedLine},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stuck);
+        runtime::ScopedRenameFault fault([&](const std::string& src, const std::string& dst) {
+            const bool placingCompany = src.ends_with(".restoring") && contains(dst, "QolbCompany");
+            const bool puttingBack = !c.stuck.empty() && src == c.stuck + ".restoring-old";
+            return placingCompany || puttingBack ? 70 : 0;
+        });
+        desk.expectMessage(kRestoreQuestion, 292, "RESTORE !!", vbYes);
+        desk.expectOpenDialog(bak.file("Qolb2018LAN.Mdb"));
+        desk.expectMessage(c.message, forms::vbCritical, "RESTORE !!", vbOK);
+        ASSERT_TRUE(w.click("cmdRestore"));
+        ASSERT_TRUE(desk.verify());
+        expectIdleAfterwards();
+        if (c.stuck.empty()) {
+            EXPECT_EQ(netBytes(), before);
+            EXPECT_EQ(readBytes(journal), "the old file's journal");
+            EXPECT_EQ(entryCount(net.path()), 5u); // no copy or parked file left behind
+        } else {
+            EXPECT_TRUE(std::filesystem::exists(c.stuck + ".restoring-old"));
+        }
     }
 }
 

@@ -135,6 +135,28 @@ TEST_F(NetworkClearingTest, ClearingEverybodyEmptiesTheListsAndKeepsTheButton) {
     EXPECT_TRUE(w.cmdClearUsers.Enabled());
 }
 
+TEST_F(NetworkClearingTest, ClearingEverybodyOffersOkOnlyWhenATableHasRows) {
+    struct Case {
+        const char* what;
+        std::vector<Client> companies;
+        bool ok;
+    };
+    const std::vector<Case> cases{{"every table empty", {}, false},
+                                  {"one free company", {{"", "Company One"}}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        closeAll();
+        for (const std::string& f : {sysPath(), persPath(), trustPath(), compPath()})
+            std::filesystem::remove(f);
+        makeFiles({}, {}, {}, c.companies);
+        w.cmdOk.setEnabled(false); // as a window whose tables were always empty shows it
+        desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbYes);
+        ASSERT_TRUE(w.click("cmdClearUsers"));
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(w.cmdOk.Enabled(), c.ok);
+    }
+}
+
 TEST_F(NetworkClearingTest, AnsweringNoChangesNothing) {
     const std::string before = readBytes(persPath()) + readBytes(sysPath());
     desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbNo);

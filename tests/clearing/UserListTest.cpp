@@ -252,18 +252,33 @@ TEST_F(UserListTest, AFailedWriteBackLeavesTheTableAsItWas) {
     EXPECT_EQ(stored(), (std::vector<std::string>{"O'Brien", "x\"; DELETE *FROM UserNames"}));
 }
 
-TEST_F(UserListTest, ASystemDatabaseHeldElsewhereStopsTheWriteBack) {
+// A refused save leaves the list as the table holds it: the name that was not saved must
+// not come back with a later save of the list.
+TEST_F(UserListTest, ASaveRefusedBecauseAWorkstationHoldsTheFileShowsTheTableAgain) {
     start({{"Anna"}, {"bob"}});
+    const std::string refused = "The database " + sysPath() +
+                                " is open on another workstation.\r\nClose Quolby on every "
+                                "workstation and try again.\r\nThe User Name list has not been "
+                                "saved.";
     {
         HeldElsewhere other(sysPath(), false, ";pwd=tevo");
-        desk.expectMessage("The database " + sysPath() +
-                               " is open on another workstation.\r\nClose Quolby on every "
-                               "workstation and try again.\r\nThe User Name list has not been "
-                               "saved.",
-                           forms::vbCritical, "Quolby System Admin", forms::vbOK);
+        desk.expectMessage(refused, forms::vbCritical, "Quolby System Admin", forms::vbOK);
         add("Carl");
-        desk.verify();
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(entries(w.List1), (std::vector<std::string>{"Anna", "bob"}));
+        EXPECT_TRUE(idle());
+
+        desk.expectMessage(refused, forms::vbCritical, "Quolby System Admin", forms::vbOK);
+        edit(1, "Bobby");
+        ASSERT_TRUE(desk.verify());
+        EXPECT_EQ(entries(w.List1), (std::vector<std::string>{"Anna", "bob"}));
     }
+    EXPECT_EQ(stored(), (std::vector<std::string>{"Anna", "bob"}));
+
+    // Deleting nothing writes the whole list back.
+    pick(0);
+    desk.expectMessage("Please confirm the Deletion of\r\nAnna", forms::vbYesNo, "", vbNo);
+    ASSERT_TRUE(w.click("cmdDelete"));
     EXPECT_EQ(stored(), (std::vector<std::string>{"Anna", "bob"}));
 }
 
