@@ -73,13 +73,13 @@ TEST_F(StartupTest, ASecondStartChangesNoDatabase) {
     const std::string files[] = {sysDb(), persDb(), trustDb(), compDb()};
     std::vector<std::string> before;
     for (const auto& f : files)
-        before.push_back(fileBytes(f));
+        before.push_back(support::readBytes(f));
 
     app::frmSysAdmin& win = start();
     closeAll();
 
     for (std::size_t i = 0; i < std::size(files); ++i)
-        EXPECT_TRUE(fileBytes(files[i]) == before[i]) << files[i] << " changed";
+        EXPECT_TRUE(support::readBytes(files[i]) == before[i]) << files[i] << " changed";
     EXPECT_EQ(rowCount(persDb(), "DefInvOpt"), 1);
     EXPECT_EQ(rowCount(persDb(), "HeadFoot"), 1);
     EXPECT_EQ(win.txtQolbDBVersion.Text(), "3");

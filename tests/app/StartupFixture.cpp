@@ -2,9 +2,6 @@
 
 #include "forms/Desktop.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace apptest {
 
 engine::DatabasePtr openDb(const std::string& path, const std::string& connect) {
@@ -77,13 +74,6 @@ void addField(const std::string& path, const std::string& table, const std::stri
     auto def = db->TableDefs().Item(table);
     def->Fields().Append(def->CreateField(field, type, size));
     db->Close();
-}
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 StartupTest::~StartupTest() {

@@ -39,7 +39,6 @@ bool hasTable(const std::string& path, const std::string& table, const std::stri
 // Appends a field to an existing table.
 void addField(const std::string& path, const std::string& table, const std::string& field, int type,
               int size = 0);
-std::string fileBytes(const std::string& path);
 
 class StartupTest : public ::testing::Test {
 protected:

@@ -255,7 +255,8 @@ TEST_F(UserListTest, AFailedWriteBackLeavesTheTableAsItWas) {
 TEST_F(UserListTest, ASystemDatabaseHeldElsewhereStopsTheWriteBack) {
     start({{"Anna"}, {"bob"}});
     {
-        HeldElsewhere other(sysPath(), false, ";pwd=tevo");
+        OtherProcess other(sysPath(), false, ";pwd=tevo");
+        ASSERT_TRUE(other.acquired());
         desk.expectMessage("The database " + sysPath() +
                                " is open on another workstation.\r\nClose Quolby on every "
                                "workstation and try again.\r\nThe User Name list has not been "

@@ -1,8 +1,8 @@
 #include "engine/FileLock.h"
 
-#include "OtherProcess.h"
-#include "ScratchDir.h"
 #include "runtime/Error.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <filesystem>
@@ -11,7 +11,15 @@
 namespace {
 
 using engine::FileLock;
+using support::TempFolder;
 using namespace std::chrono_literals;
+
+// Another process that holds the lock itself, without opening the database.
+class OtherProcess : public support::OtherProcess {
+public:
+    OtherProcess(const std::string& path, bool exclusive, std::chrono::milliseconds holdFor = {})
+        : support::OtherProcess(lockOnly(path, exclusive), holdFor) {}
+};
 
 int refusal(const std::string& path, bool exclusive) {
     try {
@@ -35,7 +43,7 @@ TEST(FileLock, ModesConflictBetweenProcesses) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.otherExclusive << c.ownExclusive);
-        ScratchDir dir;
+        TempFolder dir;
         const std::string db = dir.file("Qolb2018Lan.mdb");
         OtherProcess other(db, c.otherExclusive);
         ASSERT_TRUE(other.acquired());
@@ -45,7 +53,7 @@ TEST(FileLock, ModesConflictBetweenProcesses) {
 }
 
 TEST(FileLock, WaitsForAHoldThatEndsSoon) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = dir.file("a.mdb");
     OtherProcess other(db, true, 150ms);
     ASSERT_TRUE(other.acquired());
@@ -53,7 +61,7 @@ TEST(FileLock, WaitsForAHoldThatEndsSoon) {
 }
 
 TEST(FileLock, HoldDiesWithItsProcess) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = dir.file("a.mdb");
     OtherProcess other(db, true);
     ASSERT_TRUE(other.acquired());
@@ -63,7 +71,7 @@ TEST(FileLock, HoldDiesWithItsProcess) {
 }
 
 TEST(FileLock, ThisProcessNeverLocksItselfOut) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = dir.file("a.mdb");
     {
         auto shared = FileLock::acquire(db, false, 0ms);
@@ -85,7 +93,7 @@ TEST(FileLock, ThisProcessNeverLocksItselfOut) {
 }
 
 TEST(FileLock, SharedHereStaysSharedWhileAnotherProcessShares) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = dir.file("a.mdb");
     auto shared = FileLock::acquire(db, false, 0ms);
     OtherProcess other(db, false);
@@ -95,7 +103,7 @@ TEST(FileLock, SharedHereStaysSharedWhileAnotherProcessShares) {
 }
 
 TEST(FileLock, MissingFolderIsAnInvalidPath) {
-    ScratchDir dir;
+    TempFolder dir;
     try {
         FileLock::acquire(dir.file("no-such-folder/a.mdb"), false, 0ms);
         FAIL();
