@@ -9,11 +9,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <quolby/Version.h>
 #include <unistd.h>
-
-#ifndef QUOLBY_VERSION_MAJOR
-#error "the build must define QUOLBY_VERSION_MAJOR, _MINOR and _PATCH"
-#endif
 
 namespace qtui {
 
@@ -142,7 +139,7 @@ std::string QtDesktop::programFolder() {
 }
 
 forms::Version QtDesktop::version() {
-    return {QUOLBY_VERSION_MAJOR, QUOLBY_VERSION_MINOR, QUOLBY_VERSION_PATCH};
+    return {quolby::kVersionMajor, quolby::kVersionMinor, quolby::kVersionPatch};
 }
 
 std::string QtDesktop::programTitle() {

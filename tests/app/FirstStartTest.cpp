@@ -31,11 +31,12 @@ TEST_F(StartupTest, FirstStartInAnEmptyFolderBuildsEverythingWithoutAWord) {
     EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "LoanThreshold")), 3000);
     EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "OffIntRate")), 8);
     EXPECT_FALSE(runtime::CBool(firstValue(persDb(), "DefInvOpt", "DisclaimerYesNo")));
-    EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "VerNum")), 140);
+    const double verNum = app::verNum(app::buildVersion());
+    EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "VerNum")), verNum);
 
     ASSERT_EQ(rowCount(sysDb(), "DefInvOpt", kSysPwd), 1);
     EXPECT_EQ(runtime::CInt(firstValue(sysDb(), "DefInvOpt", "UpDateDB", kSysPwd)), 1);
-    EXPECT_EQ(runtime::CDbl(firstValue(sysDb(), "DefInvOpt", "VerNum", kSysPwd)), 140);
+    EXPECT_EQ(runtime::CDbl(firstValue(sysDb(), "DefInvOpt", "VerNum", kSysPwd)), verNum);
 
     // The window shows the paths, the versions and the empty user list.
     EXPECT_TRUE(win.isLoaded());
