@@ -1,7 +1,7 @@
 #pragma once
 
 // The names the system appends to the program folder, with their leading backslash, and
-// the fixed texts of the database opens.
+// the fixed texts of the database opens, the file dialogs and the messages.
 
 #include <string_view>
 
@@ -18,12 +18,16 @@ inline constexpr std::string_view kTransCompDbName = "\\TransCompanyDB.mdb";
 inline constexpr std::string_view kSysPathFileName = "\\DBSysPath.txt";
 inline constexpr std::string_view kClientPathFileName = "\\DBMPath.Txt";
 
+// The clip the busy display plays.
+inline constexpr std::string_view kWorkingClipName = "\\working.avi";
+
 // Every open of the system database passes its password.
 inline constexpr std::string_view kSysDbConnect = ";pwd=tevo";
 
+// Every file dialog offers the databases.
+inline constexpr std::string_view kDialogFilter = "Access Database (.mdb)|*.mdb";
 // The open-file dialogs of the locating operations.
 inline constexpr int kLocateDialogFlags = 6144; // the path and the file must exist
-inline constexpr std::string_view kLocateDialogFilter = "Access Database (.mdb)|*.mdb";
 
 inline constexpr std::string_view kCrLf = "\r\n";
 

@@ -30,7 +30,7 @@ std::optional<std::string> frmSysAdmin::choosePersDbFile(const std::string& prop
     CommonDialog1.setInitDir(programFolder());
     CommonDialog1.setFileName(proposed);
     CommonDialog1.setDialogTitle("Locate File Name : Qolb2018LAN.mdb");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
+    CommonDialog1.setFilter(std::string(kDialogFilter));
     CommonDialog1.setCancelError(true);
     if (!err.run([&] { CommonDialog1.ShowOpen(); })) return std::nullopt;
     std::string chosen = CommonDialog1.FileName();

@@ -141,7 +141,7 @@ void frmSysAdmin::cmdLocateSystemDB_Click() {
     CommonDialog1.setFlags(kLocateDialogFlags);
     CommonDialog1.setInitDir(programFolder());
     CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018.Mdb");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
+    CommonDialog1.setFilter(std::string(kDialogFilter));
     CommonDialog1.setCancelError(true);
     try {
         CommonDialog1.ShowOpen();
@@ -170,7 +170,7 @@ void frmSysAdmin::LocateSystemDbFile(runtime::PendingError& err) {
     CommonDialog1.setFlags(kLocateDialogFlags);
     CommonDialog1.setInitDir(programFolder());
     CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
+    CommonDialog1.setFilter(std::string(kDialogFilter));
     CommonDialog1.setCancelError(true);
     if (!err.run([&] { CommonDialog1.ShowOpen(); })) return;
     const std::string chosen = CommonDialog1.FileName();

@@ -96,10 +96,6 @@ public:
     // edited referred to are gone, so nothing stays picked and the entry ends.
     void forgetUserListEntry();
 
-    // Backup and restore.
-    std::string BackupTargetFile, RestoreSourceFile;
-    std::int16_t DialogCancelled = 0;
-
     // The shared message box: fill the first three, ShowMsg keeps the answer.
     std::string MsgText;
     runtime::Variant MsgStyle;

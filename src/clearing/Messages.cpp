@@ -7,7 +7,7 @@ namespace {
 std::string lines(std::initializer_list<std::string_view> parts) {
     std::string out;
     for (std::string_view p : parts) {
-        if (!out.empty()) out += CrLf;
+        if (!out.empty()) out += app::kCrLf;
         out += p;
     }
     return out;
@@ -64,17 +64,6 @@ std::string confirmClearAll() {
 std::string clearingFailed(int number, const std::string& text) {
     return lines({"The clearing could not be completed.", errorLine(number, text),
                   std::string(NothingChanged)});
-}
-
-std::string databaseInUse(const std::string& path, std::string_view consequence) {
-    return lines({"The database " + path + " is open on another workstation.",
-                  "Close Quolby on every workstation and try again.", consequence});
-}
-
-std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
-                              std::string_view consequence) {
-    return lines(
-        {"The database " + path + " could not be opened.", errorLine(number, text), consequence});
 }
 
 std::string backupMediaError() {

@@ -1,10 +1,11 @@
 #include "clearing/UserList.h"
 
+#include "app/ExclusiveDatabases.h"
+#include "app/FileNames.h"
+#include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
-#include "clearing/ExclusiveDatabases.h"
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
-#include "clearing/WindowHandles.h"
 #include "runtime/Strings.h"
 
 namespace clearing {
@@ -70,11 +71,11 @@ void writeBack(frmSysAdmin& w) {
         names.push_back(w.List1.List(i));
 
     engine::DatabasePtr db;
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
-    } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
+        db = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
+    } catch (const app::DatabaseOpenError& e) {
+        w.Ask(app::openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
               std::string(msg::TitleUserList));
         return;
     }
@@ -136,13 +137,13 @@ bool acceptName(frmSysAdmin& w, const std::string& name, bool editing) {
 
 bool fillUserList(frmSysAdmin& w) {
     std::vector<UserRow> rows;
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        auto db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
+        auto db = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
         rows = readUserNames(*db);
         db->Close();
-    } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, msg::UserListNotRefreshed), forms::vbCritical,
+    } catch (const app::DatabaseOpenError& e) {
+        w.Ask(app::openFailureMessage(e, msg::UserListNotRefreshed), forms::vbCritical,
               std::string(msg::TitleUserList));
         return false;
     }
