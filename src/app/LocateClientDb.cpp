@@ -4,6 +4,7 @@
 #include "app/ClientPathRule.h"
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
+#include "app/FileChoice.h"
 #include "app/FileNames.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/PathFile.h"
@@ -26,15 +27,14 @@ bool isTableMissing(int number) {
 // when it was cancelled (the cancel stays pending in err) or refused.
 std::optional<std::string> frmSysAdmin::choosePersDbFile(const std::string& proposed,
                                                          runtime::PendingError& err) {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setFileName(proposed);
-    CommonDialog1.setDialogTitle("Locate File Name : Qolb2018LAN.mdb");
-    CommonDialog1.setFilter(std::string(kDialogFilter));
-    CommonDialog1.setCancelError(true);
-    if (!err.run([&] { CommonDialog1.ShowOpen(); })) return std::nullopt;
-    std::string chosen = CommonDialog1.FileName();
-    if (refuseQuotedPath(chosen)) return std::nullopt;
+    std::optional<std::string> chosen =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), proposed,
+                           "Locate File Name : Qolb2018LAN.mdb"});
+    if (!chosen) {
+        err.set(runtime::Error(runtime::err::CancelError));
+        return std::nullopt;
+    }
+    if (refuseQuotedPath(*chosen)) return std::nullopt;
     return chosen;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
+#include "app/FileChoice.h"
 #include "app/FileNames.h"
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
@@ -138,18 +139,15 @@ bool frmSysAdmin::locateSystemDatabase() {
 }
 
 void frmSysAdmin::cmdLocateSystemDB_Click() {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018.Mdb");
-    CommonDialog1.setFilter(std::string(kDialogFilter));
-    CommonDialog1.setCancelError(true);
-    try {
-        CommonDialog1.ShowOpen();
-    } catch (const runtime::Error& e) {
-        if (e.number() == runtime::err::CancelError) SysDbFileChosen = false;
+    // The dialog proposes what it last held.
+    const std::optional<std::string> choice =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), CommonDialog1.FileName(),
+                           "Locate File Name : SysAdmin2018.Mdb"});
+    if (!choice) {
+        SysDbFileChosen = false;
         return;
     }
-    const std::string chosen = CommonDialog1.FileName();
+    const std::string& chosen = *choice;
     if (refuseQuotedPath(chosen)) {
         SysDbFileChosen = false;
         return;
@@ -167,15 +165,15 @@ void frmSysAdmin::cmdLocateSystemDB_Click() {
 }
 
 void frmSysAdmin::LocateSystemDbFile(runtime::PendingError& err) {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018");
-    CommonDialog1.setFilter(std::string(kDialogFilter));
-    CommonDialog1.setCancelError(true);
-    if (!err.run([&] { CommonDialog1.ShowOpen(); })) return;
-    const std::string chosen = CommonDialog1.FileName();
-    if (refuseQuotedPath(chosen)) return;
-    SysAdminDbPath = chosen;
+    const std::optional<std::string> chosen =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), CommonDialog1.FileName(),
+                           "Locate File Name : SysAdmin2018"});
+    if (!chosen) {
+        err.set(runtime::Error(runtime::err::CancelError));
+        return;
+    }
+    if (refuseQuotedPath(*chosen)) return;
+    SysAdminDbPath = *chosen;
 }
 
 } // namespace app
