@@ -45,17 +45,13 @@ void frmSysAdmin::setPersDbPath(const std::string& path) {
     CompDbPath = derived.company;
 }
 
-void frmSysAdmin::LocatePersDbFile(runtime::PendingError& err) {
+bool frmSysAdmin::LocatePersDbFile(runtime::PendingError& err) {
     const std::optional<std::string> chosen = choosePersDbFile(PersDbPath, err);
-    if (!chosen) {
-        FileChosen = false;
-        return;
-    }
+    if (!chosen) return false;
     setPersDbPath(*chosen);
-    if (!PersDbPath.empty()) {
-        FileChosen = true;
-        NetworkProblem = false;
-    }
+    if (PersDbPath.empty()) return false;
+    NetworkProblem = false;
+    return true;
 }
 
 void frmSysAdmin::showClientPaths() {
@@ -92,15 +88,15 @@ bool frmSysAdmin::locateClientDatabases() {
     } else {
         PersDbPath.clear();
         CompDbPath.clear();
-        LocatePersDbFile(err);
-        while (!FileChosen) {
+        bool chosen = LocatePersDbFile(err);
+        while (!chosen) {
             if (Ask(std::string("No path has been set.") + std::string(kCrLf) +
                         "Do you want to continue setting the path?",
                     forms::vbYesNo, "Main Quolby2018 Database not found!") != forms::vbYes) {
                 Unload();
                 return false;
             }
-            LocatePersDbFile(err);
+            chosen = LocatePersDbFile(err);
         }
         chosenHere = true;
         if (!file.opened) writeClientPathFile();

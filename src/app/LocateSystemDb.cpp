@@ -75,15 +75,15 @@ bool frmSysAdmin::locateSystemDatabase() {
         runtime::readPathFile(runtime::joinPath(programFolder(), kSysPathFileName));
     if (!file.hasContent || file.values.empty()) {
         SysAdminDbPath.clear();
-        cmdLocateSystemDB_Click();
-        while (!SysDbFileChosen) {
+        bool chosen = chooseSystemDbFile();
+        while (!chosen) {
             if (Ask(std::string("No path has been set.") + std::string(kCrLf) +
                         "Do you want to continue setting the path?",
                     forms::vbYesNo, "Main SysAdmin2018.Mdb Database not found!") != forms::vbYes) {
                 Unload();
                 return false;
             }
-            cmdLocateSystemDB_Click();
+            chosen = chooseSystemDbFile();
         }
         writeSystemPathFile();
     } else {
@@ -139,21 +139,18 @@ bool frmSysAdmin::locateSystemDatabase() {
 }
 
 void frmSysAdmin::cmdLocateSystemDB_Click() {
+    chooseSystemDbFile();
+}
+
+bool frmSysAdmin::chooseSystemDbFile() {
     // The dialog proposes what it last held.
     const std::optional<std::string> choice =
         chooseFile(*this, {false, kLocateDialogFlags, programFolder(), CommonDialog1.FileName(),
                            "Locate File Name : SysAdmin2018.Mdb"});
-    if (!choice) {
-        SysDbFileChosen = false;
-        return;
-    }
+    if (!choice) return false;
     const std::string& chosen = *choice;
-    if (refuseQuotedPath(chosen)) {
-        SysDbFileChosen = false;
-        return;
-    }
+    if (refuseQuotedPath(chosen)) return false;
     SysAdminDbPath = chosen;
-    if (!SysAdminDbPath.empty()) SysDbFileChosen = true;
     txtUserMainDB.setText(SysAdminDbPath);
     writeSystemPathFile();
 
@@ -162,6 +159,7 @@ void frmSysAdmin::cmdLocateSystemDB_Click() {
     loadUserList(err);
     closeQuietly(SysDB);
     setUserListButtons();
+    return !SysAdminDbPath.empty();
 }
 
 void frmSysAdmin::LocateSystemDbFile(runtime::PendingError& err) {
