@@ -2,6 +2,7 @@
 
 #include "app/DatabaseHandles.h"
 #include "app/FileNames.h"
+#include "app/frmSysAdmin.h"
 #include "engine/EngineErrors.h"
 
 #include <filesystem>
@@ -36,6 +37,10 @@ engine::DatabasePtr openExclusive(const std::string& path, std::string_view conn
     } catch (const runtime::Error& e) {
         throw DatabaseOpenError(path, e);
     }
+}
+
+engine::DatabasePtr openSystemDbExclusive() {
+    return openExclusive(SysAdminDbPath, kSysDbConnect);
 }
 
 std::string holdExclusively(const std::vector<std::string>& paths, FileHolds& holds) {

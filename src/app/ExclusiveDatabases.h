@@ -30,6 +30,8 @@ private:
 // Opens through the engine's default workspace for exclusive use, read-write. Any
 // failure leaves as DatabaseOpenError naming the path.
 engine::DatabasePtr openExclusive(const std::string& path, std::string_view connect = {});
+// The system database (SysAdminDbPath, with its password), the same way.
+engine::DatabasePtr openSystemDbExclusive();
 
 // Holds every existing file of `paths` for exclusive use, without opening it, while its
 // hold stays in `holds`, so no workstation reads or writes a file that is being swapped.

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
+#include "app/ExclusiveDatabases.h"
 #include "app/FileChoice.h"
 #include "app/FileNames.h"
 #include "app/StartupFault.h"
@@ -13,10 +14,6 @@
 namespace app {
 
 namespace {
-
-engine::DatabasePtr openSystemDb() {
-    return defaultWorkspace().OpenDatabase(SysAdminDbPath, true, false, std::string(kSysDbConnect));
-}
 
 std::string textOf(const runtime::Variant& v) {
     return v.isNull() ? std::string() : runtime::CStr(v);
@@ -36,7 +33,7 @@ void frmSysAdmin::loadUserList(runtime::PendingError& err) {
     List1.Clear();
     forgetUserListEntry();
     err.run([&] {
-        SysDB = openSystemDb();
+        SysDB = openSystemDbExclusive();
         MainRS = SysDB->OpenRecordset("UserNames", engine::dbOpenTable);
         if (MainRS->RecordCount() > 0) {
             MainRS->setIndex("UserNameIndex");
@@ -91,7 +88,7 @@ bool frmSysAdmin::locateSystemDatabase() {
     }
 
     runtime::PendingError err;
-    err.run([&] { SysDB = openSystemDb(); });
+    err.run([&] { SysDB = openSystemDbExclusive(); });
     while (isLocationError(err.number())) {
         if (Ask(std::string("Database can not be found in the default folder!") +
                     std::string(kCrLf) + "Do you want to set the search path?",
@@ -110,7 +107,7 @@ bool frmSysAdmin::locateSystemDatabase() {
         }
         err.clear();
         // A file without table UserNames is not a system database: the question comes back.
-        if (err.run([&] { SysDB = openSystemDb(); }))
+        if (err.run([&] { SysDB = openSystemDbExclusive(); }))
             err.run([&] { MainRS = SysDB->OpenRecordset("UserNames", engine::dbOpenTable); });
     }
 

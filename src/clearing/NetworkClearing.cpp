@@ -2,7 +2,6 @@
 
 #include "app/DatabaseHandles.h"
 #include "app/ExclusiveDatabases.h"
-#include "app/FileNames.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/ClientLocks.h"
@@ -49,7 +48,7 @@ std::unique_ptr<ClearingFiles> openForClearing(frmSysAdmin& w) {
     auto files = std::make_unique<ClearingFiles>();
     app::closeWindowHandles(w);
     try {
-        files->sys = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
+        files->sys = app::openSystemDbExclusive();
         const auto paths = clientPaths(w);
         for (std::size_t i = 0; i < paths.size(); ++i)
             files->clients[i] = app::openExclusive(*paths[i]);
@@ -185,7 +184,7 @@ void fillNetworkLists(frmSysAdmin& w) {
     w.lstUsersLoggedOn.Clear();
     app::closeWindowHandles(w);
     try {
-        auto db = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
+        auto db = app::openSystemDbExclusive();
         const std::vector<UserRow> users = readUserNames(*db);
         db->Close();
         if (!users.empty()) {

@@ -1,7 +1,6 @@
 #include "clearing/UserList.h"
 
 #include "app/ExclusiveDatabases.h"
-#include "app/FileNames.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/Messages.h"
@@ -73,7 +72,7 @@ void writeBack(frmSysAdmin& w) {
     engine::DatabasePtr db;
     app::closeWindowHandles(w);
     try {
-        db = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
+        db = app::openSystemDbExclusive();
     } catch (const app::DatabaseOpenError& e) {
         w.Ask(app::openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
               std::string(msg::TitleUserList));
@@ -139,7 +138,7 @@ bool fillUserList(frmSysAdmin& w) {
     std::vector<UserRow> rows;
     app::closeWindowHandles(w);
     try {
-        auto db = app::openExclusive(app::SysAdminDbPath, app::kSysDbConnect);
+        auto db = app::openSystemDbExclusive();
         rows = readUserNames(*db);
         db->Close();
     } catch (const app::DatabaseOpenError& e) {
