@@ -34,17 +34,6 @@ runtime::Variant firstValue(const std::string& path, const std::string& table,
     return values.empty() ? runtime::Variant() : values.front();
 }
 
-void addRow(const std::string& path, const std::string& table, const Row& row,
-            const std::string& connect) {
-    auto db = openDb(path, connect);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : row)
-        rs->Fields(field).setValue(value);
-    rs->Update();
-    db->Close();
-}
-
 void setFirstValue(const std::string& path, const std::string& table, const std::string& field,
                    const runtime::Variant& value, const std::string& connect) {
     auto db = openDb(path, connect);

@@ -74,18 +74,6 @@ std::vector<Client> readClients(const std::string& path, const std::string& tabl
     return clients;
 }
 
-void addRow(const std::string& path, const std::string& table,
-            const std::vector<std::pair<std::string, Variant>>& values,
-            const std::string& connect) {
-    auto db = ws().OpenDatabase(path, false, false, connect);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : values)
-        rs->Fields(field).setValue(value);
-    rs->Update();
-    db->Close();
-}
-
 void logOn(const std::string& sysPath, const std::string& user) {
     auto db = ws().OpenDatabase(sysPath, false, false, ";pwd=tevo");
     auto rs = db->OpenRecordset("UserNames", engine::dbOpenTable);

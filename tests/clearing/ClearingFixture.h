@@ -41,10 +41,7 @@ void makeClientDb(const std::string& path, const std::string& table,
 std::vector<User> readUsers(const std::string& path);
 std::vector<Client> readClients(const std::string& path, const std::string& table);
 
-// Adds one row with these field values.
-void addRow(const std::string& path, const std::string& table,
-            const std::vector<std::pair<std::string, Variant>>& values,
-            const std::string& connect = "");
+using support::addRow;
 
 // A workstation marks the user as logged on.
 void logOn(const std::string& sysPath, const std::string& user);

@@ -52,12 +52,6 @@ DatabaseFile& DatabaseFile::row(std::string table, Row values) {
     return *this;
 }
 
-DatabaseFile& DatabaseFile::rows(const std::string& table, const std::vector<Row>& values) {
-    for (const Row& r : values)
-        row(table, r);
-    return *this;
-}
-
 void DatabaseFile::make() const {
     if (std::filesystem::exists(path_)) throw std::runtime_error(path_ + " exists already");
     std::vector<schema::TableSpec> tables = tablesOf(kind_);
@@ -86,8 +80,15 @@ void DatabaseFile::make() const {
     db->Close();
 }
 
-std::string connectOf(FileKind kind) {
-    return kind == FileKind::System ? ";pwd=tevo" : "";
+void addRow(const std::string& path, const std::string& table, const Row& values,
+            const std::string& connect) {
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path, false, false, connect);
+    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
+    rs->AddNew();
+    for (const auto& [field, value] : values)
+        rs->Fields(field).setValue(value);
+    rs->Update();
+    db->Close();
 }
 
 } // namespace support

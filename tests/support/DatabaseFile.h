@@ -34,7 +34,6 @@ public:
 
     DatabaseFile& only(std::initializer_list<std::string> tables);
     DatabaseFile& row(std::string table, Row values);
-    DatabaseFile& rows(const std::string& table, const std::vector<Row>& values);
 
     // Creates the file (it must not exist), adds the rows and closes it again.
     void make() const;
@@ -46,7 +45,8 @@ private:
     std::vector<std::pair<std::string, Row>> rows_;
 };
 
-// The connect string that opens a file of this kind (the password of the system database).
-std::string connectOf(FileKind kind);
+// Adds one row with these field values to a file there is.
+void addRow(const std::string& path, const std::string& table, const Row& values,
+            const std::string& connect = "");
 
 } // namespace support
