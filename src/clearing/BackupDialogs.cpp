@@ -1,6 +1,7 @@
 // The file dialogs of backup and restore.
 
 #include "app/FileChoice.h"
+#include "app/FileNames.h"
 #include "clearing/BackupRestore.h"
 #include "forms/Desktop.h"
 
@@ -12,7 +13,8 @@ namespace clearing {
 
 namespace {
 
-constexpr std::string_view kProposedName = "Qolb2018LAN.Mdb";
+// The first file of the set, without its leading backslash.
+constexpr std::string_view kProposedName = app::kBackupSetNames[0].substr(1);
 constexpr std::string_view kBackupTitle =
     "Backup File Qolb2018LAN.Mdb to 'Save In:' destination drive/path?";
 constexpr std::string_view kRestoreTitle =
