@@ -19,8 +19,6 @@ void frmSysAdmin::Form_Load() {
     upgradeAndRollForward();
     openSystemDatabase();
 
-    FileChosen = false;
-    SysDbFileChosen = false;
     UsersLoggedOn = false;
     if (!locateSystemDatabase()) return;
     if (!locateClientDatabases()) return;

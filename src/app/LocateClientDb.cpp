@@ -4,6 +4,7 @@
 #include "app/ClientPathRule.h"
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
+#include "app/FileChoice.h"
 #include "app/FileNames.h"
 #include "app/PathFileValues.h"
 #include "app/frmSysAdmin.h"
@@ -27,15 +28,14 @@ bool isTableMissing(int number) {
 // when it was cancelled (the cancel stays pending in err) or refused.
 std::optional<std::string> frmSysAdmin::choosePersDbFile(const std::string& proposed,
                                                          runtime::PendingError& err) {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setFileName(proposed);
-    CommonDialog1.setDialogTitle("Locate File Name : Qolb2018LAN.mdb");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
-    CommonDialog1.setCancelError(true);
-    if (!err.run([&] { CommonDialog1.ShowOpen(); })) return std::nullopt;
-    std::string chosen = CommonDialog1.FileName();
-    if (refuseQuotedPath(chosen)) return std::nullopt;
+    std::optional<std::string> chosen =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), proposed,
+                           "Locate File Name : Qolb2018LAN.mdb"});
+    if (!chosen) {
+        err.set(runtime::Error(runtime::err::CancelError));
+        return std::nullopt;
+    }
+    if (refuseQuotedPath(*chosen)) return std::nullopt;
     return chosen;
 }
 
@@ -46,17 +46,13 @@ void frmSysAdmin::setPersDbPath(const std::string& path) {
     CompDbPath = derived.company;
 }
 
-void frmSysAdmin::LocatePersDbFile(runtime::PendingError& err) {
+bool frmSysAdmin::LocatePersDbFile(runtime::PendingError& err) {
     const std::optional<std::string> chosen = choosePersDbFile(PersDbPath, err);
-    if (!chosen) {
-        FileChosen = false;
-        return;
-    }
+    if (!chosen) return false;
     setPersDbPath(*chosen);
-    if (!PersDbPath.empty()) {
-        FileChosen = true;
-        NetworkProblem = false;
-    }
+    if (PersDbPath.empty()) return false;
+    NetworkProblem = false;
+    return true;
 }
 
 void frmSysAdmin::showClientPaths() {
@@ -92,15 +88,15 @@ bool frmSysAdmin::locateClientDatabases() {
     } else {
         PersDbPath.clear();
         CompDbPath.clear();
-        LocatePersDbFile(err);
-        while (!FileChosen) {
+        bool chosen = LocatePersDbFile(err);
+        while (!chosen) {
             if (Ask(std::string("No path has been set.") + std::string(kCrLf) +
                         "Do you want to continue setting the path?",
                     forms::vbYesNo, "Main Quolby2018 Database not found!") != forms::vbYes) {
                 Unload();
                 return false;
             }
-            LocatePersDbFile(err);
+            chosen = LocatePersDbFile(err);
         }
         chosenHere = true;
         if (!file.opened) writeClientPathFile();

@@ -2,6 +2,8 @@
 
 #include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
+#include "app/ExclusiveDatabases.h"
+#include "app/FileChoice.h"
 #include "app/FileNames.h"
 #include "app/PathFileValues.h"
 #include "app/StartupFault.h"
@@ -13,10 +15,6 @@
 namespace app {
 
 namespace {
-
-engine::DatabasePtr openSystemDb() {
-    return defaultWorkspace().OpenDatabase(SysAdminDbPath, true, false, std::string(kSysDbConnect));
-}
 
 std::string textOf(const runtime::Variant& v) {
     return v.isNull() ? std::string() : runtime::CStr(v);
@@ -36,7 +34,7 @@ void frmSysAdmin::loadUserList(runtime::PendingError& err) {
     List1.Clear();
     forgetUserListEntry();
     err.run([&] {
-        SysDB = openSystemDb();
+        SysDB = openSystemDbExclusive();
         MainRS = SysDB->OpenRecordset("UserNames", engine::dbOpenTable);
         if (MainRS->RecordCount() > 0) {
             MainRS->setIndex("UserNameIndex");
@@ -74,15 +72,15 @@ bool frmSysAdmin::locateSystemDatabase() {
     const runtime::PathFileContent file = readProgramPathFile(programFolder(), kSysPathFileName);
     if (!file.hasContent || file.values.empty()) {
         SysAdminDbPath.clear();
-        cmdLocateSystemDB_Click();
-        while (!SysDbFileChosen) {
+        bool chosen = chooseSystemDbFile();
+        while (!chosen) {
             if (Ask(std::string("No path has been set.") + std::string(kCrLf) +
                         "Do you want to continue setting the path?",
                     forms::vbYesNo, "Main SysAdmin2018.Mdb Database not found!") != forms::vbYes) {
                 Unload();
                 return false;
             }
-            cmdLocateSystemDB_Click();
+            chosen = chooseSystemDbFile();
         }
         writeSystemPathFile();
     } else {
@@ -90,7 +88,7 @@ bool frmSysAdmin::locateSystemDatabase() {
     }
 
     runtime::PendingError err;
-    err.run([&] { SysDB = openSystemDb(); });
+    err.run([&] { SysDB = openSystemDbExclusive(); });
     while (isLocationError(err.number())) {
         if (Ask(std::string("Database can not be found in the default folder!") +
                     std::string(kCrLf) + "Do you want to set the search path?",
@@ -109,7 +107,7 @@ bool frmSysAdmin::locateSystemDatabase() {
         }
         err.clear();
         // A file without table UserNames is not a system database: the question comes back.
-        if (err.run([&] { SysDB = openSystemDb(); }))
+        if (err.run([&] { SysDB = openSystemDbExclusive(); }))
             err.run([&] { MainRS = SysDB->OpenRecordset("UserNames", engine::dbOpenTable); });
     }
 
@@ -138,24 +136,18 @@ bool frmSysAdmin::locateSystemDatabase() {
 }
 
 void frmSysAdmin::cmdLocateSystemDB_Click() {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018.Mdb");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
-    CommonDialog1.setCancelError(true);
-    try {
-        CommonDialog1.ShowOpen();
-    } catch (const runtime::Error& e) {
-        if (e.number() == runtime::err::CancelError) SysDbFileChosen = false;
-        return;
-    }
-    const std::string chosen = CommonDialog1.FileName();
-    if (refuseQuotedPath(chosen)) {
-        SysDbFileChosen = false;
-        return;
-    }
+    chooseSystemDbFile();
+}
+
+bool frmSysAdmin::chooseSystemDbFile() {
+    // The dialog proposes what it last held.
+    const std::optional<std::string> choice =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), CommonDialog1.FileName(),
+                           "Locate File Name : SysAdmin2018.Mdb"});
+    if (!choice) return false;
+    const std::string& chosen = *choice;
+    if (refuseQuotedPath(chosen)) return false;
     SysAdminDbPath = chosen;
-    if (!SysAdminDbPath.empty()) SysDbFileChosen = true;
     txtUserMainDB.setText(SysAdminDbPath);
     writeSystemPathFile();
 
@@ -164,18 +156,19 @@ void frmSysAdmin::cmdLocateSystemDB_Click() {
     loadUserList(err);
     closeQuietly(SysDB);
     setUserListButtons();
+    return !SysAdminDbPath.empty();
 }
 
 void frmSysAdmin::LocateSystemDbFile(runtime::PendingError& err) {
-    CommonDialog1.setFlags(kLocateDialogFlags);
-    CommonDialog1.setInitDir(programFolder());
-    CommonDialog1.setDialogTitle("Locate File Name : SysAdmin2018");
-    CommonDialog1.setFilter(std::string(kLocateDialogFilter));
-    CommonDialog1.setCancelError(true);
-    if (!err.run([&] { CommonDialog1.ShowOpen(); })) return;
-    const std::string chosen = CommonDialog1.FileName();
-    if (refuseQuotedPath(chosen)) return;
-    SysAdminDbPath = chosen;
+    const std::optional<std::string> chosen =
+        chooseFile(*this, {false, kLocateDialogFlags, programFolder(), CommonDialog1.FileName(),
+                           "Locate File Name : SysAdmin2018"});
+    if (!chosen) {
+        err.set(runtime::Error(runtime::err::CancelError));
+        return;
+    }
+    if (refuseQuotedPath(*chosen)) return;
+    SysAdminDbPath = *chosen;
 }
 
 } // namespace app

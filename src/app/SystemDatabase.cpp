@@ -1,7 +1,7 @@
 // Opening, creating and upgrading the system database at start.
 
 #include "app/DatabaseHandles.h"
-#include "app/FileNames.h"
+#include "app/ExclusiveDatabases.h"
 #include "app/OptionRows.h"
 #include "app/StartupFault.h"
 #include "app/frmSysAdmin.h"
@@ -11,18 +11,10 @@
 
 namespace app {
 
-namespace {
-
-engine::DatabasePtr openSystemDb() {
-    return defaultWorkspace().OpenDatabase(SysAdminDbPath, true, false, std::string(kSysDbConnect));
-}
-
-} // namespace
-
 void frmSysAdmin::openSystemDatabase() {
     StartupFault fault(*this);
     try {
-        SysDB = openSystemDb();
+        SysDB = openSystemDbExclusive();
     } catch (const runtime::Error& e) {
         // Any failure but a missing file (an unreachable folder, a wrong password, a file
         // another workstation holds, a damaged file) is left to the locating phase, which
@@ -30,7 +22,7 @@ void frmSysAdmin::openSystemDatabase() {
         if (e.number() != engine::err::FileNotFound) return;
         try {
             schema::MakeNewSysDb(SysAdminDbPath);
-            SysDB = openSystemDb();
+            SysDB = openSystemDbExclusive();
             MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
             addSystemOptionRow(*MainRS, 1);
             MainRS->Close();
@@ -44,7 +36,7 @@ void frmSysAdmin::openSystemDatabase() {
     try {
         closeQuietly(SysDB);
         closeWorkspaceQuietly();
-        SysDB = openSystemDb();
+        SysDB = openSystemDbExclusive();
         MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
         const std::optional<std::int16_t> stored = readStructureVersion(*MainRS);
         MainRS->Close();
@@ -53,7 +45,7 @@ void frmSysAdmin::openSystemDatabase() {
 
         if (stored.value_or(0) < runtime::CurSysDbVersion) {
             schema::MakeNewSysDb(SysAdminDbPath);
-            SysDB = openSystemDb();
+            SysDB = openSystemDbExclusive();
             MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);
             recordStructureVersion(*MainRS, stored.has_value(), runtime::CurSysDbVersion,
                                    addSystemOptionRow);

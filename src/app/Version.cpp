@@ -1,15 +1,12 @@
 #include "app/Version.h"
 
 #include <cstdio>
-
-#ifndef QUOLBY_VERSION_MAJOR
-#error "the build defines the program's version (src/app/CMakeLists.txt)"
-#endif
+#include <quolby/Version.h>
 
 namespace app {
 
 forms::Version buildVersion() {
-    return {QUOLBY_VERSION_MAJOR, QUOLBY_VERSION_MINOR, QUOLBY_VERSION_PATCH};
+    return {quolby::kVersionMajor, quolby::kVersionMinor, quolby::kVersionPatch};
 }
 
 std::string versionCaption(const forms::Version& v) {

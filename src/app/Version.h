@@ -6,7 +6,7 @@
 
 namespace app {
 
-// The program's version as the build gives it (the project version of CMake).
+// The program's version as the build gives it (<quolby/Version.h>, from the project version).
 forms::Version buildVersion();
 
 // "Quolby2018 SysAdmin Ver: 1.04.000": the minor version padded to two digits and the

@@ -86,8 +86,6 @@ public:
     // Window flags.
     bool NetworkProblem = false;
     bool UsersLoggedOn = false;
-    bool FileChosen = false;
-    bool SysDbFileChosen = false;
 
     // User list.
     std::int16_t UserEditMode = 0, UserPicked = 0, SelectedUserIndex = 0, UserCount = 0;
@@ -95,10 +93,6 @@ public:
     // Every refill of List1 runs this: the entries that a pick or a name being added or
     // edited referred to are gone, so nothing stays picked and the entry ends.
     void forgetUserListEntry();
-
-    // Backup and restore.
-    std::string BackupTargetFile, RestoreSourceFile;
-    std::int16_t DialogCancelled = 0;
 
     // The shared message box: fill the first three, ShowMsg keeps the answer.
     std::string MsgText;
@@ -130,7 +124,8 @@ public:
     // raised); the first failure is in `failure`.
     bool UpdatePensionTotals(runtime::PendingError& failure);
     void LocateSystemDbFile(runtime::PendingError& err);
-    void LocatePersDbFile(runtime::PendingError& err);
+    // True when a file was chosen.
+    bool LocatePersDbFile(runtime::PendingError& err);
 
     // The folder of the program file.
     std::string programFolder() const;
@@ -384,6 +379,8 @@ private:
     void rollForwardTaxYear(StartupFault& fault);
     void loadUserList(runtime::PendingError& err);
     void setUserListButtons();
+    // The locate button's work; true when a file was chosen.
+    bool chooseSystemDbFile();
     std::optional<std::string> choosePersDbFile(const std::string& proposed,
                                                 runtime::PendingError& err);
     void setPersDbPath(const std::string& path);

@@ -1,47 +1,32 @@
 #include "clearing/BackupRestore.h"
 
-#include "app/DatabaseHandles.h"
+#include "app/BusyDisplay.h"
+#include "app/ExclusiveDatabases.h"
+#include "app/FileNames.h"
+#include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/BackupSet.h"
 #include "clearing/FileCopies.h"
 #include "clearing/Messages.h"
-#include "engine/FileLock.h"
 #include "runtime/Paths.h"
-
-#include <filesystem>
 
 namespace clearing {
 
 namespace {
 
 using app::frmSysAdmin;
-
-constexpr std::string_view kClip = "\\working.avi";
-
-void setPointer(int pointer) {
-    forms::desktop().setMousePointer(pointer);
-}
+using app::setPointer;
+using app::startBusy;
+using app::stopBusy;
 
 void show(std::string_view text) {
     forms::desktop().MsgBox(std::string(text), forms::vbOKOnly, "");
 }
 
-void startBusy(frmSysAdmin& w) {
-    w.Animation2.setVisible(true);
-    w.Animation2.ZOrder();
-    w.Animation2.setAutoPlay(true);
-    w.Animation2.Open(runtime::joinPath(w.programFolder(), kClip));
-}
-
-void stopBusy(frmSysAdmin& w) {
-    w.Animation2.Close();
-    w.Animation2.setVisible(false);
-}
-
 std::string failureLines(const std::vector<CopyFailure>& failures) {
     std::string out;
     for (const CopyFailure& f : failures) {
-        out += msg::CrLf;
+        out += app::kCrLf;
         out += msg::failedCopyLine(f.step.source, f.step.target, f.number, f.text);
     }
     return out;
@@ -49,31 +34,13 @@ std::string failureLines(const std::vector<CopyFailure>& failures) {
 
 // A media failure's message: the fixed text, a blank line, then every copy that failed.
 std::string withFailures(const std::string& text, const std::vector<CopyFailure>& failures) {
-    return text + std::string(msg::CrLf) + failureLines(failures);
+    return text + std::string(app::kCrLf) + failureLines(failures);
 }
 
 const CopyFailure* lastMediaFailure(const std::vector<CopyFailure>& failures) {
     for (auto it = failures.rbegin(); it != failures.rend(); ++it)
         if (isMediaError(it->number)) return &*it;
     return nullptr;
-}
-
-// Holds every existing network file of the set for exclusive use while it is replaced,
-// so no workstation reads or writes a file that is being swapped. Gives the path of a
-// file another workstation holds, empty when all are held.
-std::string holdTargets(const std::vector<CopyStep>& steps,
-                        std::vector<std::shared_ptr<engine::FileLock>>& holds) {
-    for (const CopyStep& step : steps) {
-        std::error_code ec;
-        const auto canonical = std::filesystem::canonical(step.target, ec);
-        if (ec) continue; // no file there yet: nobody can hold it
-        try {
-            holds.push_back(engine::FileLock::acquire(canonical.string(), true));
-        } catch (const runtime::Error&) {
-            return step.target;
-        }
-    }
-    return {};
 }
 
 std::string placingFailure(const RestoreOutcome& outcome) {
@@ -84,32 +51,26 @@ std::string placingFailure(const RestoreOutcome& outcome) {
     return msg::restoreNotPutBack(kept);
 }
 
-void releaseWindowHandles(frmSysAdmin& w) {
-    // Nothing of the files about to be replaced may stay open in this program.
-    app::closeWorkspaceQuietly();
-    w.MainRS.reset();
-    w.SecondRS.reset();
-    w.ThirdRS.reset();
-    w.DetailRS.reset();
-    w.SysDB.reset();
-    w.ClientDB.reset();
-    w.ImportDB.reset();
+std::vector<std::string> targetsOf(const std::vector<CopyStep>& steps) {
+    std::vector<std::string> targets;
+    for (const CopyStep& step : steps)
+        targets.push_back(step.target);
+    return targets;
 }
 
 } // namespace
 
 void cmdBackUp_Click(frmSysAdmin& w) {
-    ChooseBackupTarget(w);
+    const std::optional<std::string> target = ChooseBackupTarget(w);
     startBusy(w);
-    if (w.DialogCancelled == 1) {
+    if (!target) {
         show(msg::BackupCancelled);
         setPointer(forms::vbDefault);
-        w.DialogCancelled = 0;
         stopBusy(w);
         return;
     }
 
-    const std::vector<CopyStep> steps = backupSteps(w.PersDbPath, w.BackupTargetFile);
+    const std::vector<CopyStep> steps = backupSteps(w.PersDbPath, *target);
     if (const auto source = targetThatIsASource(steps)) {
         setPointer(forms::vbDefault);
         stopBusy(w);
@@ -142,7 +103,6 @@ void cmdBackUp_Click(frmSysAdmin& w) {
 }
 
 void cmdRestore_Click(frmSysAdmin& w) {
-    w.DialogCancelled = 0;
     setPointer(forms::vbHourglass);
     const int answer = w.Ask(msg::restoreConfirmation(),
                              forms::vbYesNo + forms::vbQuestion + forms::vbDefaultButton2,
@@ -151,18 +111,16 @@ void cmdRestore_Click(frmSysAdmin& w) {
         setPointer(forms::vbDefault);
         return;
     }
-    ChooseRestoreSource(w);
+    const std::optional<std::string> source = ChooseRestoreSource(w);
     startBusy(w);
-    if (w.DialogCancelled == 1) {
+    if (!source) {
         show(msg::RestoreCancelled);
         setPointer(forms::vbDefault);
-        // Left at 1, the next backup would take its own chosen file for a cancel.
-        w.DialogCancelled = 0;
         stopBusy(w);
         return;
     }
 
-    const std::vector<CopyStep> steps = restoreSteps(w.RestoreSourceFile, w.PersDbPath);
+    const std::vector<CopyStep> steps = restoreSteps(*source, w.PersDbPath);
     auto refuse = [&](const std::string& text) {
         setPointer(forms::vbDefault);
         stopBusy(w);
@@ -179,10 +137,10 @@ void cmdRestore_Click(frmSysAdmin& w) {
         return;
     }
 
-    releaseWindowHandles(w);
-    std::vector<std::shared_ptr<engine::FileLock>> holds;
-    if (const std::string busy = holdTargets(steps, holds); !busy.empty()) {
-        refuse(msg::databaseInUse(busy, msg::NothingRestored));
+    app::releaseWindowHandles(w);
+    app::FileHolds holds;
+    if (const std::string busy = app::holdExclusively(targetsOf(steps), holds); !busy.empty()) {
+        refuse(app::databaseInUse(busy, msg::NothingRestored));
         return;
     }
     const RestoreOutcome outcome = restoreCopies(steps);

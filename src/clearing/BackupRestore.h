@@ -2,6 +2,7 @@
 
 // Backing up the four database files to a chosen folder and restoring them from there.
 
+#include <optional>
 #include <string>
 
 namespace app {
@@ -13,12 +14,11 @@ namespace clearing {
 void cmdBackUp_Click(app::frmSysAdmin& w);
 void cmdRestore_Click(app::frmSysAdmin& w);
 
-// The save dialog for the backup's first file: sets BackupTargetFile, or DialogCancelled
-// to 1 when the user cancels.
-void ChooseBackupTarget(app::frmSysAdmin& w);
-// The open dialog for the restore's first file: sets RestoreSourceFile, or
-// DialogCancelled to 1.
-void ChooseRestoreSource(app::frmSysAdmin& w);
+// The save dialog for the backup's first file: the chosen path, or nothing when the user
+// cancels.
+std::optional<std::string> ChooseBackupTarget(app::frmSysAdmin& w);
+// The open dialog for the restore's first file: the chosen path, or nothing.
+std::optional<std::string> ChooseRestoreSource(app::frmSysAdmin& w);
 
 // Where both dialogs start: the user's home folder.
 std::string dialogStartFolder();

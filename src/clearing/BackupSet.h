@@ -2,19 +2,15 @@
 
 // The four database files a backup copies, and where each copy comes from and goes to.
 
-#include <array>
+#include "app/FileNames.h"
+
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace clearing {
 
-// The backup set in copy order: individuals, trusts, companies, system database. Each
-// name is appended to a folder; existing files match it without regard to case.
-inline constexpr std::array<std::string_view, 4> kBackupSetNames{
-    "\\Qolb2018LAN.Mdb", "\\QolbTrust2018Lan.Mdb", "\\QolbCompany2018Lan.Mdb",
-    "\\SysAdmin2018.Mdb"};
+using app::kBackupSetNames;
 
 // One file to copy.
 struct CopyStep {

@@ -1,6 +1,6 @@
 #include "clearing/FileCopies.h"
 
-#include "clearing/ExclusiveDatabases.h"
+#include "app/FileNames.h"
 #include "engine/Dao.h"
 #include "engine/SnapshotCopy.h"
 #include "runtime/Error.h"
@@ -128,7 +128,7 @@ void dropOld(const Swap& s) {
 // set is the system database, which carries the password.
 void verifyCopy(const std::string& path, bool systemDb) {
     auto& ws = engine::DBEngine::instance().Workspaces(0);
-    auto db = ws.OpenDatabase(path, false, true, systemDb ? std::string(kSysDbConnect) : "");
+    auto db = ws.OpenDatabase(path, false, true, systemDb ? std::string(app::kSysDbConnect) : "");
     (void)db->TableDefs().Count();
     db->Close();
 }

@@ -7,7 +7,7 @@ namespace {
 std::string lines(std::initializer_list<std::string_view> parts) {
     std::string out;
     for (std::string_view p : parts) {
-        if (!out.empty()) out += CrLf;
+        if (!out.empty()) out += app::kCrLf;
         out += p;
     }
     return out;
@@ -64,17 +64,6 @@ std::string confirmClearAll() {
 std::string clearingFailed(int number, const std::string& text) {
     return lines({"The clearing could not be completed.", errorLine(number, text),
                   std::string(NothingChanged)});
-}
-
-std::string databaseInUse(const std::string& path, std::string_view consequence) {
-    return lines({"The database " + path + " is open on another workstation.",
-                  "Close Quolby on every workstation and try again.", consequence});
-}
-
-std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
-                              std::string_view consequence) {
-    return lines(
-        {"The database " + path + " could not be opened.", errorLine(number, text), consequence});
 }
 
 std::string backupMediaError() {
@@ -143,11 +132,11 @@ std::string restoreNotPutBack(const std::vector<std::pair<std::string, std::stri
                              "These databases could not be put back; each old file is kept "
                              "under the name shown:"});
     for (const auto& [target, keptAs] : kept) {
-        out += CrLf;
+        out += app::kCrLf;
         out += target + " is kept as " + keptAs;
     }
-    return out + std::string(CrLf) + "Restore them again before anybody works on them." +
-           std::string(CrLf) + "This file could not be put in place:";
+    return out + std::string(app::kCrLf) + "Restore them again before anybody works on them." +
+           std::string(app::kCrLf) + "This file could not be put in place:";
 }
 
 std::string restoreSourceMissing(const std::string& path) {

@@ -2,14 +2,14 @@
 
 // The texts, styles and titles of this area's message boxes.
 
+#include "app/FileNames.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace clearing::msg {
-
-inline constexpr std::string_view CrLf = "\r\n";
 
 // --- the user-name list ---
 inline constexpr std::string_view TitleUserList = "Quolby System Admin";
@@ -31,11 +31,8 @@ std::string confirmClearUser(const std::string& user);
 std::string confirmClearAll();
 std::string clearingFailed(int number, const std::string& text);
 
-// --- a database that cannot be opened for the operation ---
-// `consequence` ends the message ("Nothing has been changed.").
-std::string databaseInUse(const std::string& path, std::string_view consequence);
-std::string databaseNotOpened(const std::string& path, int number, const std::string& text,
-                              std::string_view consequence);
+// --- a database that cannot be opened for the operation: what follows the message of
+// app::openFailureMessage ---
 inline constexpr std::string_view NothingChanged = "Nothing has been changed.";
 inline constexpr std::string_view NothingRestored = "Nothing has been restored.";
 inline constexpr std::string_view UserListNotSaved = "The User Name list has not been saved.";

@@ -1,12 +1,12 @@
 #include "clearing/NetworkClearing.h"
 
 #include "app/DatabaseHandles.h"
+#include "app/ExclusiveDatabases.h"
+#include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/ClientLocks.h"
-#include "clearing/ExclusiveDatabases.h"
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
-#include "clearing/WindowHandles.h"
 #include "engine/Transaction.h"
 
 #include <array>
@@ -46,15 +46,15 @@ std::array<forms::ListBox*, 3> clientLists(frmSysAdmin& w) {
 // Opens all four or none; a failure is shown, naming the database.
 std::unique_ptr<ClearingFiles> openForClearing(frmSysAdmin& w) {
     auto files = std::make_unique<ClearingFiles>();
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        files->sys = openExclusive(app::SysAdminDbPath, kSysDbConnect);
+        files->sys = app::openSystemDbExclusive();
         const auto paths = clientPaths(w);
         for (std::size_t i = 0; i < paths.size(); ++i)
-            files->clients[i] = openExclusive(*paths[i]);
-    } catch (const DatabaseOpenError& e) {
+            files->clients[i] = app::openExclusive(*paths[i]);
+    } catch (const app::DatabaseOpenError& e) {
         files.reset();
-        w.Ask(openFailureMessage(e, msg::NothingChanged), forms::vbCritical,
+        w.Ask(app::openFailureMessage(e, msg::NothingChanged), forms::vbCritical,
               std::string(msg::TitleClearing));
     }
     return files;
@@ -193,17 +193,17 @@ void cmdClearUsers_Click(frmSysAdmin& w) {
 
 void fillNetworkLists(frmSysAdmin& w) {
     w.lstUsersLoggedOn.Clear();
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        auto db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
+        auto db = app::openSystemDbExclusive();
         const std::vector<UserRow> users = readUserNames(*db);
         db->Close();
         if (!users.empty()) {
             replaceEntries(w.lstUsersLoggedOn, loggedOnNames(users));
             w.cmdOk.setEnabled(true);
         }
-    } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
+    } catch (const app::DatabaseOpenError& e) {
+        w.Ask(app::openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
               std::string(msg::TitleUserList));
     }
 
@@ -213,15 +213,15 @@ void fillNetworkLists(frmSysAdmin& w) {
     for (std::size_t i = 0; i < tables.size(); ++i) {
         lists[i]->Clear();
         try {
-            auto db = openExclusive(*paths[i]);
+            auto db = app::openExclusive(*paths[i]);
             auto rows = heldRecordRows(*db, tables[i]);
             db->Close();
             if (rows) {
                 replaceEntries(*lists[i], *rows);
                 w.cmdOk.setEnabled(true);
             }
-        } catch (const DatabaseOpenError& e) {
-            w.Ask(openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
+        } catch (const app::DatabaseOpenError& e) {
+            w.Ask(app::openFailureMessage(e, msg::ListNotRefreshed), forms::vbCritical,
                   std::string(msg::TitleUserList));
         }
     }

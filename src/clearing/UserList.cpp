@@ -1,10 +1,10 @@
 #include "clearing/UserList.h"
 
+#include "app/ExclusiveDatabases.h"
+#include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
-#include "clearing/ExclusiveDatabases.h"
 #include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
-#include "clearing/WindowHandles.h"
 #include "runtime/Strings.h"
 
 namespace clearing {
@@ -87,10 +87,10 @@ void showUserRows(frmSysAdmin& w, const std::vector<UserRow>& rows) {
 // would be stored, unannounced, by the next save of the list. The table is read without
 // exclusive use, as a workstation may be holding it open.
 void refillAfterFailedSave(frmSysAdmin& w) {
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
         auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(
-            app::SysAdminDbPath, false, true, std::string(kSysDbConnect));
+            app::SysAdminDbPath, false, true, std::string(app::kSysDbConnect));
         const std::vector<UserRow> rows = readUserNames(*db);
         db->Close();
         showUserRows(w, rows);
@@ -112,11 +112,11 @@ void writeBack(frmSysAdmin& w) {
         names.push_back(w.List1.List(i));
 
     engine::DatabasePtr db;
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
-    } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
+        db = app::openSystemDbExclusive();
+    } catch (const app::DatabaseOpenError& e) {
+        w.Ask(app::openFailureMessage(e, msg::UserListNotSaved), forms::vbCritical,
               std::string(msg::TitleUserList));
         refillAfterFailedSave(w);
         return;
@@ -178,13 +178,13 @@ bool acceptName(frmSysAdmin& w, const std::string& name, bool editing) {
 
 bool fillUserList(frmSysAdmin& w) {
     std::vector<UserRow> rows;
-    closeWindowHandles(w);
+    app::closeWindowHandles(w);
     try {
-        auto db = openExclusive(app::SysAdminDbPath, kSysDbConnect);
+        auto db = app::openSystemDbExclusive();
         rows = readUserNames(*db);
         db->Close();
-    } catch (const DatabaseOpenError& e) {
-        w.Ask(openFailureMessage(e, msg::UserListNotRefreshed), forms::vbCritical,
+    } catch (const app::DatabaseOpenError& e) {
+        w.Ask(app::openFailureMessage(e, msg::UserListNotRefreshed), forms::vbCritical,
               std::string(msg::TitleUserList));
         return false;
     }

@@ -1,6 +1,6 @@
 #include "clearing/UserNamesTable.h"
 
-#include "clearing/ExclusiveDatabases.h"
+#include "app/ExclusiveDatabases.h"
 #include "engine/Transaction.h"
 #include "runtime/Strings.h"
 #include "runtime/VariantOps.h"

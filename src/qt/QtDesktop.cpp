@@ -13,10 +13,7 @@
 #include <QThread>
 #include <QWindow>
 #include <algorithm>
-
-#ifndef QUOLBY_VERSION_MAJOR
-#error "the build must define QUOLBY_VERSION_MAJOR, _MINOR and _PATCH"
-#endif
+#include <quolby/Version.h>
 
 namespace qtui {
 
@@ -186,7 +183,7 @@ std::string QtDesktop::programFolder() {
 }
 
 forms::Version QtDesktop::version() {
-    return {QUOLBY_VERSION_MAJOR, QUOLBY_VERSION_MINOR, QUOLBY_VERSION_PATCH};
+    return {quolby::kVersionMajor, quolby::kVersionMinor, quolby::kVersionPatch};
 }
 
 std::string QtDesktop::programTitle() {

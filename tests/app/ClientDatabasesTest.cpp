@@ -1,10 +1,10 @@
 #include "StartupFixture.h"
 #include "engine/EngineErrors.h"
-#include "engine/OtherProcess.h"
 #include "runtime/VariantOps.h"
 #include "schema/DefinitionRun.h"
 #include "schema/SchemaTables.h"
 #include "schema/StructureHelpers.h"
+#include "support/OtherProcess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -236,8 +236,8 @@ TEST_F(StartupTest, ADamagedFileHeldByAnotherWorkstationIsLeftAloneAndNamed) {
         std::ofstream damage(persDb(), std::ios::binary | std::ios::app);
         damage << "torn write";
     }
-    const std::string damaged = fileBytes(persDb());
-    OtherProcess workstation(persDb(), false);
+    const std::string damaged = support::readBytes(persDb());
+    support::OtherProcess workstation(support::OtherProcess::lockOnly(persDb(), false));
     ASSERT_TRUE(workstation.acquired());
 
     desk.expectMessage(std::string("The database file") + kCrLf + persDb() + kCrLf +
@@ -249,7 +249,7 @@ TEST_F(StartupTest, ADamagedFileHeldByAnotherWorkstationIsLeftAloneAndNamed) {
     app::frmSysAdmin& win = start();
     EXPECT_TRUE(desk.verify()) << desk.transcript();
 
-    EXPECT_TRUE(fileBytes(persDb()) == damaged);
+    EXPECT_TRUE(support::readBytes(persDb()) == damaged);
     EXPECT_EQ(win.txtQolbDB.Text(), persDb());
     EXPECT_EQ(win.ImportKind, "PI");
 }

@@ -31,11 +31,12 @@ TEST_F(StartupTest, FirstStartInAnEmptyFolderBuildsEverythingWithoutAWord) {
     EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "LoanThreshold")), 3000);
     EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "OffIntRate")), 8);
     EXPECT_FALSE(runtime::CBool(firstValue(persDb(), "DefInvOpt", "DisclaimerYesNo")));
-    EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "VerNum")), 140);
+    const double verNum = app::verNum(app::buildVersion());
+    EXPECT_EQ(runtime::CDbl(firstValue(persDb(), "DefInvOpt", "VerNum")), verNum);
 
     ASSERT_EQ(rowCount(sysDb(), "DefInvOpt", kSysPwd), 1);
     EXPECT_EQ(runtime::CInt(firstValue(sysDb(), "DefInvOpt", "UpDateDB", kSysPwd)), 1);
-    EXPECT_EQ(runtime::CDbl(firstValue(sysDb(), "DefInvOpt", "VerNum", kSysPwd)), 140);
+    EXPECT_EQ(runtime::CDbl(firstValue(sysDb(), "DefInvOpt", "VerNum", kSysPwd)), verNum);
 
     // The window shows the paths, the versions and the empty user list.
     EXPECT_TRUE(win.isLoaded());
@@ -73,13 +74,13 @@ TEST_F(StartupTest, ASecondStartChangesNoDatabase) {
     const std::string files[] = {sysDb(), persDb(), trustDb(), compDb()};
     std::vector<std::string> before;
     for (const auto& f : files)
-        before.push_back(fileBytes(f));
+        before.push_back(support::readBytes(f));
 
     app::frmSysAdmin& win = start();
     closeAll();
 
     for (std::size_t i = 0; i < std::size(files); ++i)
-        EXPECT_TRUE(fileBytes(files[i]) == before[i]) << files[i] << " changed";
+        EXPECT_TRUE(support::readBytes(files[i]) == before[i]) << files[i] << " changed";
     EXPECT_EQ(rowCount(persDb(), "DefInvOpt"), 1);
     EXPECT_EQ(rowCount(persDb(), "HeadFoot"), 1);
     EXPECT_EQ(win.txtQolbDBVersion.Text(), "3");

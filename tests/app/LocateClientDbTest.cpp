@@ -1,6 +1,6 @@
 #include "StartupFixture.h"
-#include "engine/OtherProcess.h"
 #include "runtime/VariantOps.h"
+#include "support/OtherProcess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -119,7 +119,7 @@ TEST_F(ClientLocationTest, ACancelAfterTheNotFoundQuestionUnloadsTheWindow) {
 
 TEST_F(StartupTest, AnIndividualsFileHeldByAnotherWorkstationIsNeitherAskedForNorRead) {
     prepareCompleteFiles();
-    OtherProcess workstation(persDb(), false);
+    support::OtherProcess workstation(persDb(), false);
     ASSERT_TRUE(workstation.acquired());
 
     app::frmSysAdmin& win = start();

@@ -2,9 +2,6 @@
 
 #include "forms/Desktop.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace apptest {
 
 engine::DatabasePtr openDb(const std::string& path, const std::string& connect) {
@@ -37,17 +34,6 @@ runtime::Variant firstValue(const std::string& path, const std::string& table,
     return values.empty() ? runtime::Variant() : values.front();
 }
 
-void addRow(const std::string& path, const std::string& table, const Row& row,
-            const std::string& connect) {
-    auto db = openDb(path, connect);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : row)
-        rs->Fields(field).setValue(value);
-    rs->Update();
-    db->Close();
-}
-
 void setFirstValue(const std::string& path, const std::string& table, const std::string& field,
                    const runtime::Variant& value, const std::string& connect) {
     auto db = openDb(path, connect);
@@ -77,13 +63,6 @@ void addField(const std::string& path, const std::string& table, const std::stri
     auto def = db->TableDefs().Item(table);
     def->Fields().Append(def->CreateField(field, type, size));
     db->Close();
-}
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 StartupTest::~StartupTest() {

@@ -6,6 +6,7 @@
 #include "app/MDIForm1.h"
 #include "app/frmSysAdmin.h"
 #include "engine/Dao.h"
+#include "support/DatabaseFile.h"
 #include "support/ProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,8 @@ std::vector<runtime::Variant> column(const std::string& path, const std::string&
                                      const std::string& field, const std::string& connect = "");
 runtime::Variant firstValue(const std::string& path, const std::string& table,
                             const std::string& field, const std::string& connect = "");
-using Row = std::vector<std::pair<std::string, runtime::Variant>>;
-void addRow(const std::string& path, const std::string& table, const Row& row,
-            const std::string& connect = "");
+using support::addRow;
+using support::Row;
 // Sets the field in the first row of the table.
 void setFirstValue(const std::string& path, const std::string& table, const std::string& field,
                    const runtime::Variant& value, const std::string& connect = "");
@@ -39,7 +39,6 @@ bool hasTable(const std::string& path, const std::string& table, const std::stri
 // Appends a field to an existing table.
 void addField(const std::string& path, const std::string& table, const std::string& field, int type,
               int size = 0);
-std::string fileBytes(const std::string& path);
 
 class StartupTest : public ::testing::Test {
 protected:

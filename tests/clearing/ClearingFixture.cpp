@@ -3,90 +3,49 @@
 #include "clearing/Attach.h"
 #include "runtime/VariantOps.h"
 
-#include <csignal>
-#include <fstream>
-#include <iterator>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace clearing_test {
 
 namespace {
-
-constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 engine::Workspace& ws() {
     return engine::DBEngine::instance().Workspaces(0);
 }
 
-// Text fields take the empty text, as in the files the structure definitions make.
-void addField(const engine::TableDefPtr& td, const std::string& name, int type, int size = 0) {
-    auto field = td->CreateField(name, type, size);
-    if (type == engine::dbText) field->setAllowZeroLength(true);
-    td->Fields().Append(field);
-}
-
-void addIndex(const engine::TableDefPtr& td, const std::string& name, const std::string& field) {
-    auto ix = td->CreateIndex(name);
-    ix->Fields().Append(ix->CreateField(field));
-    td->Indexes().Append(ix);
-}
-
 struct TableShape {
+    support::FileKind kind;
     const char* nameField1;
-    int size1;
     const char* nameField2;
 };
 
 TableShape shapeOf(const std::string& table) {
-    if (table == "Qolb2018") return {"PERS2", 20, "Surname"};
-    if (table == "TRUSTDetails") return {"TrustName", 75, nullptr};
-    return {"CompanyRegName", 60, nullptr};
+    if (table == "Qolb2018") return {support::FileKind::Individuals, "PERS2", "Surname"};
+    if (table == "TRUSTDetails") return {support::FileKind::Trust, "TrustName", nullptr};
+    return {support::FileKind::Company, "CompanyRegName", nullptr};
 }
 
 } // namespace
 
 void makeSystemDb(const std::string& path, const std::vector<User>& users) {
-    auto db = ws().CreateDatabase(path, std::string(kLocale) + ";pwd=tevo");
-    auto td = db->CreateTableDef("UserNames");
-    addField(td, "UserName", engine::dbText, 50);
-    addField(td, "LoggedOn", engine::dbBoolean);
-    addIndex(td, "UserNameIndex", "UserName");
-    db->TableDefs().Append(td);
-    auto rs = db->OpenRecordset("UserNames", engine::dbOpenTable);
-    for (const User& u : users) {
-        rs->AddNew();
-        rs->Fields("UserName").setValue(u.name);
-        rs->Fields("LoggedOn").setValue(Variant(u.loggedOn));
-        rs->Update();
-    }
-    rs->Close();
-    db->Close();
+    support::DatabaseFile file(path, support::FileKind::System);
+    for (const User& u : users)
+        file.row("UserNames", {{"UserName", u.name}, {"LoggedOn", u.loggedOn}});
+    file.make();
 }
 
+// Only the client table: the other tables of the file play no part here.
 void makeClientDb(const std::string& path, const std::string& table,
                   const std::vector<Client>& clients) {
     const TableShape shape = shapeOf(table);
-    auto db = ws().CreateDatabase(path, kLocale);
-    auto td = db->CreateTableDef(table);
-    addField(td, "UserName", engine::dbText, 50);
-    addField(td, "LastUserName", engine::dbText, 50);
-    addField(td, shape.nameField1, engine::dbText, shape.size1);
-    if (shape.nameField2) addField(td, shape.nameField2, engine::dbText, 50);
-    addIndex(td, "UserNameIndex", "UserName");
-    db->TableDefs().Append(td);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
+    support::DatabaseFile file(path, shape.kind);
+    file.only({table});
     for (const Client& c : clients) {
-        rs->AddNew();
-        rs->Fields("UserName").setValue(c.userName);
-        rs->Fields("LastUserName").setValue(c.lastUserName);
-        rs->Fields(shape.nameField1).setValue(c.name1);
-        if (shape.nameField2) rs->Fields(shape.nameField2).setValue(c.name2);
-        rs->Update();
+        support::Row row{{"UserName", c.userName},
+                         {"LastUserName", c.lastUserName},
+                         {shape.nameField1, c.name1}};
+        if (shape.nameField2) row.emplace_back(shape.nameField2, c.name2);
+        file.row(table, row);
     }
-    rs->Close();
-    db->Close();
+    file.make();
 }
 
 std::vector<User> readUsers(const std::string& path) {
@@ -115,23 +74,6 @@ std::vector<Client> readClients(const std::string& path, const std::string& tabl
     return clients;
 }
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void addRow(const std::string& path, const std::string& table,
-            const std::vector<std::pair<std::string, Variant>>& values,
-            const std::string& connect) {
-    auto db = ws().OpenDatabase(path, false, false, connect);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : values)
-        rs->Fields(field).setValue(value);
-    rs->Update();
-    db->Close();
-}
-
 void logOn(const std::string& sysPath, const std::string& user) {
     auto db = ws().OpenDatabase(sysPath, false, false, ";pwd=tevo");
     auto rs = db->OpenRecordset("UserNames", engine::dbOpenTable);
@@ -148,49 +90,6 @@ void closeAll() {
     try {
         ws().Close();
     } catch (const runtime::Error&) {
-    }
-}
-
-HeldElsewhere::HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect,
-                             Work work) {
-    closeAll();
-    int ready[2], release[2];
-    if (pipe(ready) != 0 || pipe(release) != 0) throw std::runtime_error("pipe");
-    child_ = fork();
-    if (child_ == 0) {
-        close(ready[0]);
-        close(release[1]);
-        char ok = 0;
-        try {
-            auto db = ws().OpenDatabase(path, exclusive, false, connect);
-            ok = 1;
-            (void)!write(ready[1], &ok, 1);
-            pollfd released{release[0], POLLIN, 0};
-            // The parent closing its end makes the pipe readable.
-            while (work && poll(&released, 1, 0) == 0)
-                work(*db);
-            char c;
-            (void)!read(release[0], &c, 1);
-            db->Close();
-        } catch (...) {
-            (void)!write(ready[1], &ok, 1);
-        }
-        _exit(0);
-    }
-    close(ready[1]);
-    close(release[0]);
-    release_ = release[1];
-    char ok = 0;
-    const bool told = read(ready[0], &ok, 1) == 1;
-    close(ready[0]);
-    if (!told || !ok) ADD_FAILURE() << "the second process could not open " << path;
-}
-
-HeldElsewhere::~HeldElsewhere() {
-    if (release_ >= 0) close(release_);
-    if (child_ > 0) {
-        int status = 0;
-        waitpid(child_, &status, 0);
     }
 }
 

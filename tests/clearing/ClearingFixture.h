@@ -1,18 +1,18 @@
 #pragma once
 
-// Small database files with only the tables and fields this area touches, a window with
-// this area's handlers attached, and a second process that holds a database open.
+// The database files of this area with a few rows, and a window with this area's handlers
+// attached.
 
 #include "app/frmSysAdmin.h"
 #include "engine/Dao.h"
+#include "support/DatabaseFile.h"
+#include "support/OtherProcess.h"
 #include "support/ProgramFolder.h"
 #include "support/ScriptedDesktop.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace clearing_test {
@@ -41,12 +41,7 @@ void makeClientDb(const std::string& path, const std::string& table,
 std::vector<User> readUsers(const std::string& path);
 std::vector<Client> readClients(const std::string& path, const std::string& table);
 
-std::string readBytes(const std::string& path);
-
-// Adds one row with these field values.
-void addRow(const std::string& path, const std::string& table,
-            const std::vector<std::pair<std::string, Variant>>& values,
-            const std::string& connect = "");
+using support::addRow;
 
 // A workstation marks the user as logged on.
 void logOn(const std::string& sysPath, const std::string& user);
@@ -54,21 +49,8 @@ void logOn(const std::string& sysPath, const std::string& user);
 // Closes every handle of this program on any database.
 void closeAll();
 
-// A second process that opens a database through the engine and keeps it open until
-// this object goes, doing `work` on it over and over meanwhile when given.
-class HeldElsewhere {
-public:
-    using Work = std::function<void(engine::Database&)>;
-    HeldElsewhere(const std::string& path, bool exclusive, const std::string& connect = "",
-                  Work work = {});
-    ~HeldElsewhere();
-    HeldElsewhere(const HeldElsewhere&) = delete;
-    HeldElsewhere& operator=(const HeldElsewhere&) = delete;
-
-private:
-    pid_t child_ = -1;
-    int release_ = -1; // closing it lets the child go
-};
+using support::OtherProcess;
+using support::readBytes;
 
 // The administration window with this area attached, over four files in a fresh folder:
 // the network folder holds the individuals, trust, company and system databases.

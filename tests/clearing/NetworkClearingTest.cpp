@@ -176,7 +176,8 @@ TEST_F(NetworkClearingTest, AFileHeldByAWorkstationStopsTheClearingBeforeAnyChan
                                 " is open on another workstation.\r\nClose Quolby on every "
                                 "workstation and try again.\r\nNothing has been changed.";
     {
-        HeldElsewhere other(trustPath(), false);
+        OtherProcess other(trustPath(), false);
+        ASSERT_TRUE(other.acquired());
         desk.expectMessage(kClearAll, forms::vbYesNo, kTitle, vbYes);
         desk.expectMessage(refusal, forms::vbCritical, kTitle, forms::vbOK);
         ASSERT_TRUE(w.click("cmdClearUsers"));

@@ -125,7 +125,8 @@ TEST_F(NothingHeldTest, NoOperationLeavesADatabaseOpen) {
          [&] {
              logOn(sysPath(), "bob");
              w.SSIndexTab1.setTab(1);
-             HeldElsewhere other(program.file("\\QolbTrust2018Lan.Mdb"), false);
+             OtherProcess other(program.file("\\QolbTrust2018Lan.Mdb"), false);
+             ASSERT_TRUE(other.acquired());
              desk.expectMessage("You are about Clear All Logged On users\r\nand Close Open "
                                 "Assessments! \r\nDo you want to Continue?",
                                 vbYes);
@@ -134,7 +135,8 @@ TEST_F(NothingHeldTest, NoOperationLeavesADatabaseOpen) {
          }},
         {"page 1 refused",
          [&] {
-             HeldElsewhere other(program.file("\\Qolb2018LAN.mdb"), true);
+             OtherProcess other(program.file("\\Qolb2018LAN.mdb"), true);
+             ASSERT_TRUE(other.acquired());
              desk.expectMessage(inUse("\\Qolb2018LAN.mdb", "Its list has not been refreshed."),
                                 vbOK);
              w.SSIndexTab1.setTab(2);

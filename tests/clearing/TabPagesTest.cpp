@@ -78,7 +78,8 @@ TEST_F(TabPagesTest, PageTwoShowsThePathsAndTheIndividualsVersionThreeTimes) {
 TEST_F(TabPagesTest, ADatabaseHeldElsewhereIsNamedAndTheOthersAreStillListed) {
     makeFiles({{"ann", true}}, {{"ann", "A.", "Adams"}}, {}, {{"ann", "Company One"}});
     {
-        HeldElsewhere other(persPath(), true);
+        OtherProcess other(persPath(), true);
+        ASSERT_TRUE(other.acquired());
         desk.expectMessage("The database " + persPath() +
                                " is open on another workstation.\r\nClose Quolby on every "
                                "workstation and try again.\r\nIts list has not been refreshed.",

@@ -261,7 +261,8 @@ TEST_F(UserListTest, ASaveRefusedBecauseAWorkstationHoldsTheFileShowsTheTableAga
                                 "workstation and try again.\r\nThe User Name list has not been "
                                 "saved.";
     {
-        HeldElsewhere other(sysPath(), false, ";pwd=tevo");
+        OtherProcess other(sysPath(), false, ";pwd=tevo");
+        ASSERT_TRUE(other.acquired());
         desk.expectMessage(refused, forms::vbCritical, "Quolby System Admin", forms::vbOK);
         add("Carl");
         ASSERT_TRUE(desk.verify());

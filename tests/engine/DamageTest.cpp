@@ -2,8 +2,6 @@
 
 #include "EngineFixture.h"
 
-#include <fstream>
-#include <iterator>
 #include <sqlite3.h>
 
 using namespace enginetest;
@@ -12,15 +10,6 @@ namespace err = engine::err;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string bytesOf(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 class Damage : public EngineTest {
 protected:
@@ -45,15 +34,15 @@ protected:
 };
 
 TEST_F(Damage, FilesThatAreNoSoundDatabaseGive3343) {
-    writeBytes(path("text.mdb"), "Standard Jet DB, or rather not\n");
-    writeBytes(path("empty.mdb"), "");
+    support::writeBytes(path("text.mdb"), "Standard Jet DB, or rather not\n");
+    support::writeBytes(path("empty.mdb"), "");
     makeSound("truncated.mdb");
     fs::resize_file(path("truncated.mdb"), fs::file_size(path("truncated.mdb")) / 2);
     makeSound("scrambled.mdb");
-    std::string bytes = bytesOf(path("scrambled.mdb"));
+    std::string bytes = support::readBytes(path("scrambled.mdb"));
     for (std::size_t i = 100; i < 4096; ++i)
         bytes[i] = static_cast<char>(i * 7);
-    writeBytes(path("scrambled.mdb"), bytes);
+    support::writeBytes(path("scrambled.mdb"), bytes);
     {
         sqlite3* foreign = nullptr;
         sqlite3_open(path("foreign.mdb").c_str(), &foreign);
@@ -72,7 +61,7 @@ TEST_F(Damage, RepairKeepsACopyAndMakesTheFileOpenable) {
     makeSound("Qolb2018LAN.Mdb");
     const auto size = fs::file_size(path("Qolb2018LAN.Mdb"));
     fs::resize_file(path("Qolb2018LAN.Mdb"), size * 3 / 4);
-    const std::string damaged = bytesOf(path("Qolb2018LAN.Mdb"));
+    const std::string damaged = support::readBytes(path("Qolb2018LAN.Mdb"));
     ASSERT_EQ(openError("Qolb2018LAN.Mdb"), err::UnrecognizedFormat);
 
     engine::DBEngine::instance().RepairDatabase(path("qolb2018lan.mdb"));
@@ -80,7 +69,7 @@ TEST_F(Damage, RepairKeepsACopyAndMakesTheFileOpenable) {
     bool copyKept = false;
     for (const auto& entry : fs::directory_iterator(dir()))
         if (entry.path().filename().string().rfind("Qolb2018LAN.Mdb.", 0) == 0)
-            copyKept = copyKept || bytesOf(entry.path().string()) == damaged;
+            copyKept = copyKept || support::readBytes(entry.path().string()) == damaged;
     EXPECT_TRUE(copyKept);
     auto db = ws().OpenDatabase(path("Qolb2018LAN.Mdb"));
     auto td = db->TableDefs().Item("T");
@@ -97,7 +86,7 @@ TEST_F(Damage, RepairLeavesWhatItNeedNotOrMustNotRepairAsItIs) {
         sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
         sqlite3_close(db);
     };
-    writeBytes(path("text.mdb"), "not a database");
+    support::writeBytes(path("text.mdb"), "not a database");
     sqliteFile("foreign.mdb", "CREATE TABLE T (V REAL); INSERT INTO T VALUES (1), (2);");
     sqliteFile("other.mdb", "CREATE TABLE __jet_meta (key TEXT PRIMARY KEY, value TEXT);"
                             "INSERT INTO __jet_meta VALUES ('format', 'someone else 1');");
@@ -111,10 +100,10 @@ TEST_F(Damage, RepairLeavesWhatItNeedNotOrMustNotRepairAsItIs) {
                  {"sound.mdb", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string before = bytesOf(path(c.name));
+        const std::string before = support::readBytes(path(c.name));
         EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path(c.name)); }),
                   c.expected);
-        EXPECT_TRUE(bytesOf(path(c.name)) == before);
+        EXPECT_TRUE(support::readBytes(path(c.name)) == before);
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir()), fs::directory_iterator()), 4);
     EXPECT_EQ(openError("sound.mdb"), 0);
@@ -132,12 +121,12 @@ TEST_F(Damage, RepairRefusesAFileThisProgramHolds) {
 TEST_F(Damage, BackupCopiesWhatIsCommittedWhileAnotherProcessWrites) {
     makeSound("live.mdb");
     const std::string file = path("live.mdb");
-    EngineChild writer([file] {
+    OtherProcess writer([file] {
         auto& ws = engine::DBEngine::instance().Workspaces(0);
         auto db = ws.OpenDatabase(file);
         ws.BeginTrans();
         db->Execute("DELETE *FROM T");
-        new engine::DatabasePtr(db);
+        return std::shared_ptr<void>(db);
     });
     ASSERT_EQ(writer.error(), 0);
     auto held = ws().OpenDatabase(file); // held here too
@@ -154,7 +143,7 @@ TEST_F(Damage, BackupCopiesWhatIsCommittedWhileAnotherProcessWrites) {
               runtime::err::PathNotFound);
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("backup/live.mdb"), file); }),
               runtime::err::PermissionDenied); // the file is open here: not replaced
-    writeBytes(path("text.mdb"), std::string(8192, 'x'));
+    support::writeBytes(path("text.mdb"), std::string(8192, 'x'));
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), path("backup/text.mdb")); }),
               err::UnrecognizedFormat);
     EXPECT_FALSE(fs::exists(path("backup/text.mdb")));
@@ -167,15 +156,15 @@ TEST_F(Damage, BackupReplacesATargetWholeOrNotAtAll) {
     const std::string target = path("backup/a.mdb");
     auto& engine = engine::DBEngine::instance();
     engine.backupFile(path("a.mdb"), target);
-    const std::string before = bytesOf(target);
+    const std::string before = support::readBytes(target);
     auto unchanged = [&] {
-        EXPECT_EQ(bytesOf(target), before);
+        EXPECT_EQ(support::readBytes(target), before);
         for (const auto& entry : fs::directory_iterator(path("backup"))) {
             EXPECT_EQ(entry.path(), target); // no temporary file left
         }
     };
 
-    writeBytes(path("text.mdb"), std::string(8192, 'x'));
+    support::writeBytes(path("text.mdb"), std::string(8192, 'x'));
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("text.mdb"), target); }),
               err::UnrecognizedFormat);
     unchanged();
@@ -191,9 +180,7 @@ TEST_F(Damage, BackupReplacesATargetWholeOrNotAtAll) {
         ws().Close();
     }
     unchanged();
-    EngineChild other([target] {
-        new engine::DatabasePtr(engine::DBEngine::instance().Workspaces(0).OpenDatabase(target));
-    });
+    OtherProcess other(target, false);
     ASSERT_EQ(other.error(), 0);
     EXPECT_EQ(errorOf([&] { engine.backupFile(path("a.mdb"), target); }),
               runtime::err::PermissionDenied);
@@ -218,7 +205,8 @@ TEST_F(Damage, BackupOfAFileACrashedWriterLeftHoldsItsLastCommit) {
         sqlite3_exec(w, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(w);
     }
-    ASSERT_NE(bytesOf(crashed), bytesOf(path("live.mdb"))); // the journal matters
+    ASSERT_NE(support::readBytes(crashed),
+              support::readBytes(path("live.mdb"))); // the journal matters
 
     engine::DBEngine::instance().backupFile(crashed, path("copy.mdb"));
     auto copy = ws().OpenDatabase(path("copy.mdb"));

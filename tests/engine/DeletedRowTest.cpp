@@ -29,10 +29,11 @@ protected:
     }
     // Another process deletes "c" and, with addAnother, stores "d" after it.
     void deleteInOtherProcess(bool addAnother) {
-        EngineChild other([&] {
+        OtherProcess other([&] {
             auto handle = ws().OpenDatabase(file);
             handle->Execute("DELETE FROM Clients WHERE Name = 'c'");
             if (addAnother) addRow(handle, "Clients", {{"Name", Variant("d")}});
+            return std::shared_ptr<void>();
         });
         ASSERT_EQ(other.error(), 0);
     }

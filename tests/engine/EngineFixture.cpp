@@ -1,50 +1,12 @@
 #include "EngineFixture.h"
 
-#include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace enginetest {
 
-EngineChild::EngineChild(const std::function<void()>& action) {
-    int status[2], go[2];
-    if (pipe(status) != 0 || pipe(go) != 0) throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ < 0) throw std::runtime_error("fork");
-    if (pid_ == 0) {
-        close(status[0]);
-        close(go[1]);
-        int number = errorOf(action);
-        (void)!write(status[1], &number, sizeof number);
-        char c;
-        (void)!read(go[0], &c, 1); // until the parent lets go
-        _exit(0);
-    }
-    close(status[1]);
-    close(go[0]);
-    goFd_ = go[1];
-    if (read(status[0], &error_, sizeof error_) != sizeof error_) error_ = -1;
-    close(status[0]);
-}
-
-void EngineChild::release() {
-    if (goFd_ >= 0) close(goFd_);
-    goFd_ = -1;
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-}
-
-EngineTest::EngineTest() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "engine-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    dir_ = pattern;
-}
+EngineTest::EngineTest() = default;
 
 EngineTest::~EngineTest() {
     ws().Close();
     engine::OpenFaults::clearAll();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
 }
 
 engine::TableDefPtr EngineTest::makeTable(const engine::DatabasePtr& db, const std::string& name,

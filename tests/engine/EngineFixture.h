@@ -5,9 +5,11 @@
 #include "engine/Dao.h"
 #include "engine/EngineErrors.h"
 #include "runtime/Error.h"
+#include "support/ErrorOf.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
@@ -17,15 +19,8 @@ namespace enginetest {
 
 using engine::Variant;
 
-// The number of the runtime::Error a statement raises, 0 when it raises none.
-template <typename Fn> int errorOf(Fn&& fn) {
-    try {
-        fn();
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using support::errorOf;
+using support::OtherProcess;
 
 struct FieldSpec {
     std::string name;
@@ -35,24 +30,6 @@ struct FieldSpec {
     bool required = false;
 };
 
-// Another process that runs `action` through its own engine (typically opening a file and
-// keeping it), reports the error number it met (0: none), and holds on until released.
-class EngineChild {
-public:
-    explicit EngineChild(const std::function<void()>& action);
-    ~EngineChild() { release(); }
-    EngineChild(const EngineChild&) = delete;
-    EngineChild& operator=(const EngineChild&) = delete;
-
-    int error() const { return error_; }
-    void release();
-
-private:
-    int pid_ = -1;
-    int goFd_ = -1;
-    int error_ = -1;
-};
-
 inline constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 class EngineTest : public ::testing::Test {
@@ -60,8 +37,8 @@ protected:
     EngineTest();
     ~EngineTest() override;
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    const std::filesystem::path& dir() const { return dir_; }
+    std::string path(const std::string& name) const { return dir_.file(name); }
+    const std::string& dir() const { return dir_.path(); }
     engine::Workspace& ws() { return engine::DBEngine::instance().Workspaces(0); }
 
     engine::DatabasePtr create(const std::string& name) {
@@ -80,7 +57,7 @@ protected:
                                 const std::string& field, const std::string& index = "");
 
 private:
-    std::filesystem::path dir_;
+    support::TempFolder dir_;
 };
 
 } // namespace enginetest

@@ -1,8 +1,8 @@
 #include "engine/FileLock.h"
 
-#include "OtherProcess.h"
-#include "ScratchDir.h"
 #include "runtime/Error.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -16,7 +16,24 @@ namespace {
 
 namespace fs = std::filesystem;
 using engine::FileLock;
+using support::kNobody;
+using support::TempFolder;
 using namespace std::chrono_literals;
+
+// Another process that holds the lock itself, without opening the database; with asUser
+// as a process of that user.
+class OtherProcess : public support::OtherProcess {
+public:
+    OtherProcess(const std::string& path, bool exclusive, std::chrono::milliseconds holdFor = {},
+                 uid_t asUser = static_cast<uid_t>(-1))
+        : support::OtherProcess(asUser == static_cast<uid_t>(-1)
+                                    ? lockOnly(path, exclusive)
+                                    : support::OtherProcess::asUser(asUser,
+                                                                    lockOnly(path, exclusive)),
+                                holdFor) {}
+    // 0 when the hold was taken, else the number it was refused with.
+    int refusal() const { return error(); }
+};
 
 int refusal(const std::string& path, bool exclusive) {
     try {
@@ -32,9 +49,9 @@ int refusal(const std::string& path, bool exclusive) {
 
 // A file in a folder where both this user and kNobody may read and write (or, with
 // fileMode 0644, where the other user may only read the file).
-std::string sharedFile(const ScratchDir& dir, const std::string& name, mode_t fileMode = 0666) {
+std::string sharedFile(const TempFolder& dir, const std::string& name, mode_t fileMode = 0666) {
     const std::string path = dir.file(name);
-    writeBytes(path, std::string(4096, '\0'));
+    support::writeBytes(path, std::string(4096, '\0'));
     chmod(dir.path().c_str(), 0777);
     chmod(path.c_str(), fileMode);
     return path;
@@ -52,7 +69,7 @@ TEST(FileLock, ModesConflictBetweenProcesses) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.otherExclusive << c.ownExclusive);
-        ScratchDir dir;
+        TempFolder dir;
         const std::string db = sharedFile(dir, "Qolb2018Lan.mdb");
         OtherProcess other(db, c.otherExclusive);
         ASSERT_TRUE(other.acquired());
@@ -65,7 +82,7 @@ TEST(FileLock, ModesConflictBetweenProcesses) {
 // Holds of processes of different users exclude each other whoever opened, quit or was
 // killed first.
 TEST(FileLock, HoldsBetweenUsersWhateverTheOrder) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "net.mdb");
     {
         // Both share; the first to open quits; the other still keeps exclusive holds out.
@@ -107,7 +124,7 @@ TEST(FileLock, HoldsBetweenUsersWhateverTheOrder) {
 
 // A hold that cannot be had is refused, never granted inside one process only.
 TEST(FileLock, AHoldThatCannotBeHadIsRefused) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "net.mdb", 0644); // the other user may only read
     OtherProcess reader(db, false, 0ms, kNobody);
     EXPECT_EQ(reader.refusal(), 0);
@@ -121,7 +138,7 @@ TEST(FileLock, AHoldThatCannotBeHadIsRefused) {
 }
 
 TEST(FileLock, WaitsForAHoldThatEndsSoon) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "a.mdb");
     OtherProcess other(db, true, 150ms);
     ASSERT_TRUE(other.acquired());
@@ -129,7 +146,7 @@ TEST(FileLock, WaitsForAHoldThatEndsSoon) {
 }
 
 TEST(FileLock, ThisProcessNeverLocksItselfOut) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "a.mdb");
     {
         auto shared = FileLock::acquire(db, false, 0ms);
@@ -150,7 +167,7 @@ TEST(FileLock, ThisProcessNeverLocksItselfOut) {
 }
 
 TEST(FileLock, SharedHereStaysSharedWhileAnotherProcessShares) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "a.mdb");
     auto shared = FileLock::acquire(db, false, 0ms);
     OtherProcess other(db, false);
@@ -162,7 +179,7 @@ TEST(FileLock, SharedHereStaysSharedWhileAnotherProcessShares) {
 // A pin keeps the descriptor (and so SQLite's locks) past the last hold; a hold taken again
 // then still works for other processes.
 TEST(FileLock, APinnedFileIsHeldAgainOnItsDescriptor) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = sharedFile(dir, "a.mdb");
     const FileLock::Pin pin = FileLock::pin(db);
     FileLock::acquire(db, true, 0ms).reset();
@@ -192,7 +209,7 @@ bool anotherWriterGetsIn(const std::string& path) {
 // Closing a descriptor of the file would drop SQLite's locks of this process on it: while a
 // pin lasts, holds come and go on one descriptor that stays open.
 TEST(FileLock, HoldsThatGoLeaveSQLitesLocksInPlace) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string db = dir.file("a.mdb");
     sqlite3* writer = nullptr;
     sqlite3_open(db.c_str(), &writer);

@@ -110,18 +110,10 @@ protected:
         makeTable(create("net.mdb"), "T", {{"V", engine::dbDouble}});
         ws().Close();
     }
-    std::function<void()> opener(bool exclusive) {
-        const std::string file = path("net.mdb");
-        return [file, exclusive] {
-            // Kept open until the child is released.
-            new engine::DatabasePtr(
-                engine::DBEngine::instance().Workspaces(0).OpenDatabase(file, exclusive));
-        };
-    }
 };
 
 TEST_F(Sharing, AnotherProcessHoldingTheFileRefusesAnExclusiveOpen) {
-    EngineChild other(opener(false));
+    OtherProcess other(path("net.mdb"), false);
     ASSERT_EQ(other.error(), 0);
     EXPECT_EQ(errorOf([&] { ws().OpenDatabase(path("net.mdb"), true); }), err::FileInUse);
     EXPECT_EQ(errorOf([&] { ws().OpenDatabase(path("net.mdb")); }), 0);
@@ -130,7 +122,7 @@ TEST_F(Sharing, AnotherProcessHoldingTheFileRefusesAnExclusiveOpen) {
 }
 
 TEST_F(Sharing, AnExclusiveHoldElsewhereRefusesEveryOpen) {
-    EngineChild other(opener(true));
+    OtherProcess other(path("net.mdb"), true);
     ASSERT_EQ(other.error(), 0);
     EXPECT_EQ(errorOf([&] { ws().OpenDatabase(path("net.mdb")); }), err::FileInUse);
     EXPECT_EQ(errorOf([&] { engine::DBEngine::instance().RepairDatabase(path("net.mdb")); }),
@@ -141,18 +133,18 @@ TEST_F(Sharing, ThisProgramNeverLocksItselfOut) {
     auto exclusive = ws().OpenDatabase(path("net.mdb"), true);
     auto shared = ws().OpenDatabase(path("net.mdb"));
     auto again = ws().OpenDatabase(path("net.mdb"), true);
-    EngineChild other(opener(false));
+    OtherProcess other(path("net.mdb"), false);
     EXPECT_EQ(other.error(), err::FileInUse);
 }
 
 TEST_F(Sharing, AWriteLockHeldElsewhereIsWaitedForThenReported) {
     const std::string file = path("net.mdb");
-    EngineChild writer([file] {
+    OtherProcess writer([file] {
         auto& ws = engine::DBEngine::instance().Workspaces(0);
         auto db = ws.OpenDatabase(file);
         ws.BeginTrans();
         db->Execute("INSERT INTO T (V) VALUES (1)");
-        new engine::DatabasePtr(db); // kept open, transaction pending, until released
+        return std::shared_ptr<void>(db); // kept open, transaction pending, until released
     });
     ASSERT_EQ(writer.error(), 0);
     auto db = ws().OpenDatabase(file);

@@ -1,8 +1,9 @@
 #include "engine/Repair.h"
 
-#include "OtherProcess.h"
-#include "ScratchDir.h"
 #include "runtime/Error.h"
+#include "support/ErrorOf.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,6 +12,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using support::OtherProcess;
+using support::readBytes;
+using support::TempFolder;
+using support::writeBytes;
 
 constexpr int kRows = 2000;
 constexpr int kPageSize = 4096;
@@ -82,12 +87,7 @@ std::vector<fs::path> copiesBeside(const std::string& path) {
 }
 
 int repairError(const std::string& path) {
-    try {
-        engine::repairFile(path);
-        return 0;
-    } catch (const runtime::Error& e) {
-        return e.number();
-    }
+    return support::errorOf([&] { engine::repairFile(path); });
 }
 
 void expectSound(const std::string& path) {
@@ -101,7 +101,7 @@ void expectSound(const std::string& path) {
 }
 
 TEST(Repair, DamagedPageCostsOnlyItsOwnRows) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string path = dir.file("Qolb2018Lan.mdb");
     makeDatabase(path);
     const long long page = clientLeafPage(path);
@@ -127,7 +127,7 @@ TEST(Repair, DamagedPageCostsOnlyItsOwnRows) {
 }
 
 TEST(Repair, TruncatedFileKeepsWhatItStillHolds) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string path = dir.file("a.mdb");
     makeDatabase(path);
     std::string bytes = readBytes(path);
@@ -146,7 +146,7 @@ TEST(Repair, TruncatedFileKeepsWhatItStillHolds) {
 }
 
 TEST(Repair, SoundFileKeepsEverything) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string path = dir.file("a.mdb");
     makeDatabase(path);
     const std::string before = readBytes(path);
@@ -161,7 +161,7 @@ TEST(Repair, SoundFileKeepsEverything) {
 }
 
 TEST(Repair, WhatIsNoDatabaseIsLeftAlone) {
-    ScratchDir dir;
+    TempFolder dir;
     const struct {
         const char* name;
         std::string content;
@@ -181,11 +181,11 @@ TEST(Repair, WhatIsNoDatabaseIsLeftAlone) {
 }
 
 TEST(Repair, FileAnotherProcessUsesIsNotTouched) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string path = dir.file("a.mdb");
     makeDatabase(path);
     const std::string before = readBytes(path);
-    OtherProcess other(path, false);
+    OtherProcess other(OtherProcess::lockOnly(path, false));
     ASSERT_TRUE(other.acquired());
     EXPECT_EQ(repairError(path), 3045);
     EXPECT_EQ(readBytes(path), before);
@@ -193,7 +193,7 @@ TEST(Repair, FileAnotherProcessUsesIsNotTouched) {
 }
 
 TEST(Repair, LeftoverJournalGoesWithTheCopy) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string path = dir.file("a.mdb");
     makeDatabase(path);
     // A journal that is not a hot one (zero header) still must not stay beside the new file.

@@ -150,18 +150,18 @@ TEST_F(SharedWriting, TwoWritersAndAReaderAllSucceed) {
 }
 
 // Another process that holds the write lock on the file until released.
-EngineChild holdWriteLock(const std::string& file) {
-    return EngineChild([file] {
+OtherProcess::Take holdingWriteLock(const std::string& file) {
+    return [file] {
         auto& ws = engine::DBEngine::instance().Workspaces(0);
         auto db = ws.OpenDatabase(file);
         ws.BeginTrans();
         db->Execute("INSERT INTO Rows (Writer, N) VALUES (9, 9)");
-        new engine::DatabasePtr(db); // kept until the process ends
-    });
+        return std::shared_ptr<void>(db); // kept until the process is let go
+    };
 }
 
 TEST_F(SharedWriting, ALockHeldForAboutASecondIsWaitedOut) {
-    EngineChild holder = holdWriteLock(file);
+    OtherProcess holder(holdingWriteLock(file));
     ASSERT_EQ(holder.error(), 0);
     std::thread letGo([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(1200));
@@ -174,7 +174,7 @@ TEST_F(SharedWriting, ALockHeldForAboutASecondIsWaitedOut) {
 }
 
 TEST_F(SharedWriting, ALockHeldLongerThanTheWaitGives3260) {
-    EngineChild holder = holdWriteLock(file);
+    OtherProcess holder(holdingWriteLock(file));
     ASSERT_EQ(holder.error(), 0);
     engine::setLockWait(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();

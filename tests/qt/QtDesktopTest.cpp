@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <quolby/Version.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -394,7 +395,7 @@ TEST_F(QtDesktopTest, ProgramFolderAndVersion) {
     const Version v = desk.version();
     EXPECT_EQ(std::to_string(v.Major) + "." + std::to_string(v.Minor) + "." +
                   std::to_string(v.Revision),
-              QUOLBY_TEST_PROJECT_VERSION);
+              quolby::kVersionText);
 }
 
 TEST_F(QtDesktopTest, InstallsItselfAsTheDesktopWhileItLives) {

@@ -3,13 +3,9 @@
 #include "runtime/Error.h"
 #include "runtime/Variant.h"
 #include "support/ErrorOf.h"
+#include "support/TempFolder.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
-#include <string>
 
 namespace runtime {
 // Readable values in failure messages.
@@ -39,42 +35,6 @@ inline void PrintTo(const Variant& v, std::ostream* os) {
 namespace runtime_test {
 
 using support::errorOf;
-
-// A fresh folder of its own for each test, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rt-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-    std::string write(const std::string& name, const std::string& content) const {
-        std::ofstream(file(name), std::ios::binary) << content;
-        return file(name);
-    }
-    std::string read(const std::string& name) const { return readAll(file(name)); }
-
-    static std::string readAll(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // Names in the folder, to show that nothing was left behind.
-    std::size_t entryCount() const {
-        auto it = std::filesystem::directory_iterator(path_);
-        return static_cast<std::size_t>(std::distance(it, std::filesystem::directory_iterator()));
-    }
-
-private:
-    std::string path_;
-};
+using support::TempFolder;
 
 } // namespace runtime_test

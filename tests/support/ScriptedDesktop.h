@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <optional>
+#include <quolby/Version.h>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,7 @@ private:
     int beeps_ = 0;
     bool anotherCopy_ = false;
     std::string folder_ = "/opt/sysadmin";
-    forms::Version version_{1, 4, 0};
+    forms::Version version_{quolby::kVersionMajor, quolby::kVersionMinor, quolby::kVersionPatch};
     std::string title_ = "SysAdmin";
 };
 

@@ -1,0 +1,94 @@
+#include "support/DatabaseFile.h"
+
+#include "engine/Dao.h"
+#include "schema/DefinitionRun.h"
+#include "schema/SchemaTables.h"
+#include "schema/StructureHelpers.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+namespace support {
+
+namespace {
+
+std::vector<schema::TableSpec> tablesOf(FileKind kind) {
+    using namespace schema;
+    switch (kind) {
+    case FileKind::System:
+        return systemDbTables();
+    case FileKind::Individuals: {
+        std::vector<TableSpec> all = individualsMainTables();
+        for (const auto* part : {&individualsDetailTables(), &individualsExtendedTables()})
+            all.insert(all.end(), part->begin(), part->end());
+        return all;
+    }
+    case FileKind::Trust:
+        return trustDbTables();
+    case FileKind::Company:
+        return companyDbTables();
+    case FileKind::TransferPersonal:
+        return transferPersonalTables();
+    case FileKind::TransferTrust:
+        return transferTrustTables();
+    case FileKind::TransferCompany:
+        return transferCompanyTables();
+    }
+    return {};
+}
+
+} // namespace
+
+DatabaseFile::DatabaseFile(std::string path, FileKind kind) : path_(std::move(path)), kind_(kind) {}
+
+DatabaseFile& DatabaseFile::only(std::initializer_list<std::string> tables) {
+    only_.assign(tables);
+    return *this;
+}
+
+DatabaseFile& DatabaseFile::row(std::string table, Row values) {
+    rows_.emplace_back(std::move(table), std::move(values));
+    return *this;
+}
+
+void DatabaseFile::make() const {
+    if (std::filesystem::exists(path_)) throw std::runtime_error(path_ + " exists already");
+    std::vector<schema::TableSpec> tables = tablesOf(kind_);
+    if (!only_.empty())
+        std::erase_if(tables, [&](const schema::TableSpec& t) {
+            return std::find(only_.begin(), only_.end(), t.name) == only_.end();
+        });
+    // What the structure definitions run, so the file is the one the program makes.
+    schema::MakeDatabase(path_, kind_ == FileKind::System);
+    const engine::DatabasePtr db = schema::CurDB();
+    if (!db) throw std::runtime_error("cannot make " + path_);
+    {
+        schema::detail::FileTransaction transaction;
+        transaction.begin();
+        schema::detail::runTables(tables);
+        transaction.commit();
+    }
+    for (const auto& [table, values] : rows_) {
+        auto rs = db->OpenRecordset(table, engine::dbOpenTable);
+        rs->AddNew();
+        for (const auto& [field, value] : values)
+            rs->Fields(field).setValue(value);
+        rs->Update();
+        rs->Close();
+    }
+    db->Close();
+}
+
+void addRow(const std::string& path, const std::string& table, const Row& values,
+            const std::string& connect) {
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path, false, false, connect);
+    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
+    rs->AddNew();
+    for (const auto& [field, value] : values)
+        rs->Fields(field).setValue(value);
+    rs->Update();
+    db->Close();
+}
+
+} // namespace support

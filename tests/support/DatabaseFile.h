@@ -1,0 +1,52 @@
+#pragma once
+
+#include "runtime/Variant.h"
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace support {
+
+// The kinds of database file the structure definitions make.
+enum class FileKind {
+    System,      // "SysAdmin2018.mdb", with the database password
+    Individuals, // "Qolb2018LAN.mdb"
+    Trust,       // "QolbTrust2018Lan.Mdb"
+    Company,     // "QolbCompany2018Lan.Mdb"
+    TransferPersonal,
+    TransferTrust,
+    TransferCompany,
+};
+
+using Row = std::vector<std::pair<std::string, runtime::Variant>>;
+
+// A database file with the real structure of its kind (the tables, fields and indexes of
+// the structure definitions) and a few rows, in a line or two:
+//
+//   DatabaseFile(path, FileKind::System).row("UserNames", {{"UserName", "ann"}}).make();
+//
+// only() keeps the file to the tables a test needs, which makes it faster to build.
+class DatabaseFile {
+public:
+    DatabaseFile(std::string path, FileKind kind);
+
+    DatabaseFile& only(std::initializer_list<std::string> tables);
+    DatabaseFile& row(std::string table, Row values);
+
+    // Creates the file (it must not exist), adds the rows and closes it again.
+    void make() const;
+
+private:
+    std::string path_;
+    FileKind kind_;
+    std::vector<std::string> only_;
+    std::vector<std::pair<std::string, Row>> rows_;
+};
+
+// Adds one row with these field values to a file there is.
+void addRow(const std::string& path, const std::string& table, const Row& values,
+            const std::string& connect = "");
+
+} // namespace support
