@@ -15,9 +15,23 @@ namespace runtime {
 namespace {
 
 std::mutex faultMutex;
-FileOpsHooks::CopyFault& faultFunction() {
-    static FileOpsHooks::CopyFault fault;
+
+// One slot per kind of fault function, swapped and read under the mutex.
+template <class Fault> Fault& faultSlot() {
+    static Fault fault;
     return fault;
+}
+
+template <class Fault> Fault swapFault(Fault fault) {
+    std::lock_guard lock(faultMutex);
+    auto previous = std::move(faultSlot<Fault>());
+    faultSlot<Fault>() = std::move(fault);
+    return previous;
+}
+
+template <class Fault> Fault currentFault() {
+    std::lock_guard lock(faultMutex);
+    return faultSlot<Fault>();
 }
 
 bool isFolder(const std::string& path) {
@@ -141,19 +155,21 @@ void renameFile(const std::string& src, const std::string& dst) {
 }
 
 FileOpsHooks::CopyFault FileOpsHooks::setCopyFault(CopyFault fault) {
-    std::lock_guard lock(faultMutex);
-    auto previous = std::move(faultFunction());
-    faultFunction() = std::move(fault);
-    return previous;
+    return swapFault(std::move(fault));
 }
 
 int FileOpsHooks::copyFault(const std::string& src, const std::string& dst) {
-    CopyFault fault;
-    {
-        std::lock_guard lock(faultMutex);
-        fault = faultFunction();
-    }
+    const CopyFault fault = currentFault<CopyFault>();
     return fault ? fault(src, dst) : 0;
+}
+
+FileOpsHooks::CopyStepFault FileOpsHooks::setCopyStepFault(CopyStepFault fault) {
+    return swapFault(std::move(fault));
+}
+
+int FileOpsHooks::copyStepFault(CopyStep step, const std::string& path) {
+    const CopyStepFault fault = currentFault<CopyStepFault>();
+    return fault ? fault(step, path) : 0;
 }
 
 ScopedCopyFault::ScopedCopyFault(FileOpsHooks::CopyFault fault)
@@ -164,6 +180,13 @@ ScopedCopyFault::ScopedCopyFault(int number)
 
 ScopedCopyFault::~ScopedCopyFault() {
     FileOpsHooks::setCopyFault(std::move(previous_));
+}
+
+ScopedCopyStepFault::ScopedCopyStepFault(FileOpsHooks::CopyStepFault fault)
+    : previous_(FileOpsHooks::setCopyStepFault(std::move(fault))) {}
+
+ScopedCopyStepFault::~ScopedCopyStepFault() {
+    FileOpsHooks::setCopyStepFault(std::move(previous_));
 }
 
 } // namespace runtime

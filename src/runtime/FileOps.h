@@ -39,6 +39,15 @@ public:
     static CopyFault setCopyFault(CopyFault fault);
     static void clearCopyFault() { setCopyFault(nullptr); }
     static int copyFault(const std::string& src, const std::string& dst);
+
+    // A second fault function, consulted before each write and each flush of a new copy
+    // (FileCopy, and the database copies of a backup) with the path being written. A
+    // non-zero result fails that write or flush with that error number, as the medium
+    // would; the target stays as it was.
+    enum class CopyStep { Write, Sync };
+    using CopyStepFault = std::function<int(CopyStep step, const std::string& path)>;
+    static CopyStepFault setCopyStepFault(CopyStepFault fault);
+    static int copyStepFault(CopyStep step, const std::string& path);
 };
 
 // Sets a copy fault for the lifetime of the object and restores the previous one.
@@ -53,6 +62,18 @@ public:
 
 private:
     FileOpsHooks::CopyFault previous_;
+};
+
+// Sets a copy-step fault for the lifetime of the object and restores the previous one.
+class ScopedCopyStepFault {
+public:
+    explicit ScopedCopyStepFault(FileOpsHooks::CopyStepFault fault);
+    ~ScopedCopyStepFault();
+    ScopedCopyStepFault(const ScopedCopyStepFault&) = delete;
+    ScopedCopyStepFault& operator=(const ScopedCopyStepFault&) = delete;
+
+private:
+    FileOpsHooks::CopyStepFault previous_;
 };
 
 } // namespace runtime
