@@ -671,7 +671,10 @@ bool Access::createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tabl
                 createTableExtras(s, t);
             }
         });
-    } catch (const runtime::Error&) {
+    } catch (const runtime::Error& e) {
+        // A failing disk is no refusal of these tables: trying them one at a time would
+        // write on after the failure.
+        if (e.number() == err::DiskOrNetworkError || e.number() == err::DiskFull) throw;
         return false;
     }
     for (std::size_t i = 0; i < planned.size(); ++i) {

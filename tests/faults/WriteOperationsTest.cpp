@@ -280,7 +280,7 @@ std::vector<Case> cases() {
 
 class WriteFaultTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(WriteFaultTest, EveryFileIsSoundAndOldOrNewAndTheMessageTellsTheTruth) {
+TEST_P(WriteFaultTest, EachPointLeavesSoundFilesOldOrNewAndATrueMessage) {
     const Case& c = GetParam();
     // Engine work under way; each line goes when its work lands.
     if (c.op.spansFiles) // until multi-file commit lands
