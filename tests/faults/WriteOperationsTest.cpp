@@ -15,9 +15,6 @@
 namespace faults {
 namespace {
 
-using clearing_test::Client;
-using clearing_test::User;
-
 const std::string kSys = "SysAdmin2018.mdb";
 const std::string kPers = "Qolb2018LAN.mdb";
 const std::string kTrust = "QolbTrust2018Lan.Mdb";
@@ -67,10 +64,6 @@ struct Window {
         app::SysAdminDbPath = p.net.file(kSys);
     }
 };
-
-Claim claimOfError(const std::function<void()>& f) {
-    return support::errorOf(f) == 0 ? Claim::Success : Claim::Failure;
-}
 
 // --- structure definitions: each over no file and over an older file -------------------
 
@@ -123,7 +116,7 @@ std::vector<Operation> structureOperations() {
     std::vector<Operation> ops;
     for (const Definition& d : definitions()) {
         auto run = [make = d.make, files = d.files](Place& p) {
-            Claim claim = claimOfError([&] { make(p); });
+            Claim claim = support::errorOf([&] { make(p); }) == 0 ? Claim::Success : Claim::Failure;
             for (const WrittenFile& f : files)
                 if (!std::filesystem::exists(f.path(p))) claim = Claim::Failure;
             return claim;
