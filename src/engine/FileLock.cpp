@@ -27,9 +27,11 @@ struct FileLock::Entry {
 namespace {
 
 std::mutex gMutex;
+// Never destroyed: a handle kept in another static object may release its lock while
+// the program exits, after statics made later than it are gone.
 std::map<std::string, std::shared_ptr<FileLock::Entry>>& registry() {
-    static std::map<std::string, std::shared_ptr<FileLock::Entry>> entries;
-    return entries;
+    static auto* entries = new std::map<std::string, std::shared_ptr<FileLock::Entry>>;
+    return *entries;
 }
 
 // A forked child holds none of its parent's files: it starts with an empty registry and
