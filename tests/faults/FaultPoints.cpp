@@ -65,4 +65,9 @@ void installFaultPoints() {
     (void)installed;
 }
 
+namespace {
+// At start-up, so that the engine's own file layer, made on its first use, wraps the shim.
+const bool installedAtStart = (installFaultPoints(), true);
+} // namespace
+
 } // namespace faults

@@ -29,8 +29,8 @@ public:
 };
 
 // The SQLite shim and the copy-step seam report to FaultPoints from the first call on;
-// the shim is made SQLite's default file system, wrapping the one it replaces. Called
-// once, before the engine opens any file.
+// the shim is made SQLite's default file system, wrapping the one it replaces. Done when
+// the test program starts, before the engine opens any file; calling it again does nothing.
 void installFaultPoints();
 
 } // namespace faults

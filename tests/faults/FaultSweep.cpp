@@ -31,7 +31,7 @@ Digests digests(const Operation& op, const Place& p) {
 }
 
 // Files as the next user of them finds them: opened through the engine, which plays
-// back or discards what a killed writer left.
+// back or discards what a failed or killed writer left.
 std::string reopen(const Operation& op, const Place& p) {
     std::string problems;
     for (const WrittenFile& f : op.files) {
@@ -163,6 +163,7 @@ void sweep(const Operation& op, Blow how) {
             FaultPoints::countOnly();
             closeEngine();
             if (!fired) problems += "the fault never struck\n";
+            problems += reopen(op, p);
             problems += problemsAfter(op, p, before, unfinished, after, claim);
         }
         if (problems.empty()) continue;

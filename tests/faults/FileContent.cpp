@@ -14,7 +14,8 @@ struct Plain {
     sqlite3* db = nullptr;
     std::string error;
     explicit Plain(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        // The stock file layer, not the engine's: the file as any other program sees it.
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, "unix") != SQLITE_OK)
             error = sqlite3_errmsg(db);
         else
             sqlite3_busy_timeout(db, 2000);

@@ -1,7 +1,7 @@
 #pragma once
 
-// What a database file holds, read through a plain SQLite connection (not the engine), so
-// that the check sees the bytes as any reader of the file would.
+// What a database file holds, read through a plain SQLite connection on SQLite's stock
+// file layer (not the engine), so that the check sees the file as any other program would.
 
 #include <string>
 
