@@ -98,7 +98,7 @@ bool killedAt(const Operation& op, Place& p, long n) {
 } // namespace
 
 std::vector<long> pointsToTry(long last) {
-    constexpr long kEnds = 15, kBetween = 20;
+    constexpr long kEnds = 25, kBetween = 30;
     std::vector<long> points;
     for (long n = 1; n <= last; ++n) {
         const bool nearEnd = n <= kEnds || n > last - kEnds;
