@@ -1,9 +1,10 @@
 # Fails when a source outside src/engine and tests/engine includes SQLite's header.
-# (The benchmarks measure against plain SQLite and link it themselves.)
+# (The benchmarks measure against plain SQLite and link it themselves; the fault suite
+# fails SQLite's own writes and reads the files it leaves.)
 file(GLOB_RECURSE sources ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp)
 set(offenders "")
 foreach(source IN LISTS sources)
-  if(source MATCHES "^${ROOT}/(src|tests)/engine/")
+  if(source MATCHES "^${ROOT}/(src|tests)/engine/" OR source MATCHES "^${ROOT}/tests/faults/")
     continue()
   endif()
   file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]sqlite3")

@@ -29,14 +29,16 @@ struct JFile {
 };
 
 // Open main database files by path, and the paths held, with their deferred deletions.
+// Never destroyed: a handle kept in another static object may close its file while the
+// program exits, after statics made later than it are gone.
 std::mutex gMutex;
 std::multimap<std::string, JFile*>& openFiles() {
-    static std::multimap<std::string, JFile*> files;
-    return files;
+    static auto* files = new std::multimap<std::string, JFile*>;
+    return *files;
 }
 std::map<std::string, std::vector<std::string>>& holds() {
-    static std::map<std::string, std::vector<std::string>> held;
-    return held;
+    static auto* held = new std::map<std::string, std::vector<std::string>>;
+    return *held;
 }
 std::atomic<int> gHoldCount{0}; // spares the lookup when nothing is held
 

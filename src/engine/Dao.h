@@ -244,6 +244,7 @@ public:
     void Append(const TableDefPtr& table);
     // Stores the tables as Append of each in turn would, in one step: all of them, or
     // none (false) when any of them cannot be stored; Append of each then tells which.
+    // A failure of the disk (3043, 3026) is raised.
     bool appendTogether(const std::vector<TableDefPtr>& tables);
     void Refresh() {}
 

@@ -39,9 +39,11 @@ namespace {
 constexpr off_t kLockByte = 0x40000400;
 
 std::mutex gMutex;
+// Never destroyed: a handle kept in another static object may release its lock while
+// the program exits, after statics made later than it are gone.
 std::map<std::string, std::shared_ptr<FileLock::Entry>>& registry() {
-    static std::map<std::string, std::shared_ptr<FileLock::Entry>> entries;
-    return entries;
+    static auto* entries = new std::map<std::string, std::shared_ptr<FileLock::Entry>>;
+    return *entries;
 }
 
 void closeDescriptors(FileLock::Entry& entry) {

@@ -64,7 +64,17 @@ void guardTable(Store& s, const std::string& table) {
            ", OLD.rowid); END");
 }
 
+constexpr const char* kCreateMarks =
+    "CREATE TABLE IF NOT EXISTS __jet_rowids (tbl TEXT PRIMARY KEY COLLATE NOCASE, high INTEGER "
+    "NOT NULL)";
+
 } // namespace
+
+void guardNewTable(Store& s, const std::string& table) {
+    s.exec(kCreateMarks);
+    s.addSchemaName("__jet_rowids");
+    guardTable(s, table);
+}
 
 std::string freshRowid(const std::string& table) {
     return "(SELECT high + 1 FROM __jet_rowids WHERE tbl = " + literal(table) +
@@ -80,8 +90,7 @@ void guardRowids(Store& s) {
         if (!tables.empty()) {
             s.exec("BEGIN IMMEDIATE");
             try {
-                s.exec("CREATE TABLE IF NOT EXISTS __jet_rowids (tbl TEXT PRIMARY KEY COLLATE "
-                       "NOCASE, high INTEGER NOT NULL)");
+                s.exec(kCreateMarks);
                 // Another process may have added them while this one waited.
                 for (const std::string& table : unguarded(s))
                     guardTable(s, table);

@@ -23,6 +23,9 @@ struct Store;
 // locked (the next call tries again).
 void guardRowids(Store& store);
 
+// Guards a table just made (or made again), inside the step that makes it.
+void guardNewTable(Store& store, const std::string& table);
+
 // The row id for a new row of the table as an SQL expression: Null (SQLite's choice) unless
 // that choice would be the id of a deleted row. Only where the file has __jet_rowids.
 std::string freshRowid(const std::string& table);

@@ -53,6 +53,9 @@ struct TempFile {
 }
 
 void writeAll(int fd, const char* data, std::size_t size, const std::string& path) {
+    using runtime::FileOpsHooks;
+    if (int fault = FileOpsHooks::copyStepFault(FileOpsHooks::CopyStep::Write, path))
+        throw runtime::Error(fault);
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
@@ -66,6 +69,9 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& pat
 
 // A file's data and size reach the medium before the call returns.
 void flushFile(int fd, const std::string& path) {
+    using runtime::FileOpsHooks;
+    if (int fault = FileOpsHooks::copyStepFault(FileOpsHooks::CopyStep::Sync, path))
+        throw runtime::Error(fault);
     while (::fsync(fd) != 0)
         if (errno != EINTR) throw runtime::errnoToError(errno, path);
 }

@@ -3,6 +3,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/FoldedKeys.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
@@ -512,6 +513,7 @@ void rebuildEmpty(Store& s, const TableInfo& info, const std::vector<FieldInfo>&
         if (!ix.folded) createIndexSql(s, info.name, ix);
     // Dropping the table took the triggers that keep its folded keys.
     if (!keyTableShape(rebuilt).empty()) rebuildKeys(s, rebuilt);
+    guardNewTable(s, info.name);
 }
 
 // An index to be made on a table: checked against the table's fields, with its SQLite
@@ -637,6 +639,7 @@ void createTableExtras(Store& s, const NewTable& t, const TableInfo& made) {
     for (const NewIndex& ix : t.indexes)
         if (!ix.sql.folded) createIndexSql(s, t.name, ix.sql);
     if (!keyTableShape(made).empty()) rebuildKeys(s, made);
+    guardNewTable(s, t.name);
 }
 
 // The new table's objects become read-only, as stored ones are.
@@ -712,7 +715,10 @@ bool Access::createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tabl
                 createTableExtras(s, planned[i], *made[i]);
             }
         });
-    } catch (const runtime::Error&) {
+    } catch (const runtime::Error& e) {
+        // A failing disk is no refusal of these tables: trying them one at a time would
+        // write on after the failure.
+        if (e.number() == err::DiskOrNetworkError || e.number() == err::DiskFull) throw;
         return false;
     }
     for (std::size_t i = 0; i < planned.size(); ++i) {

@@ -119,7 +119,8 @@ void initialiseFile(const std::string& path, const std::string& locale, const st
         "NOCASE, ord INTEGER NOT NULL, sql_name TEXT NOT NULL, is_primary INTEGER NOT NULL, "
         "is_unique INTEGER NOT NULL, PRIMARY KEY (tbl, name));"
         "CREATE TABLE __jet_index_fields (tbl TEXT NOT NULL COLLATE NOCASE, idx TEXT NOT NULL "
-        "COLLATE NOCASE, pos INTEGER NOT NULL, field TEXT NOT NULL, PRIMARY KEY (tbl, idx, pos));";
+        "COLLATE NOCASE, pos INTEGER NOT NULL, field TEXT NOT NULL, PRIMARY KEY (tbl, idx, pos));"
+        "CREATE TABLE __jet_rowids (tbl TEXT PRIMARY KEY COLLATE NOCASE, high INTEGER NOT NULL);";
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, schema, nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_stmt* s = nullptr;

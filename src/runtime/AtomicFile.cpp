@@ -84,6 +84,8 @@ void AtomicFile::discard() noexcept {
 }
 
 void AtomicFile::write(const char* data, std::size_t size) {
+    if (int fault = FileOpsHooks::copyStepFault(FileOpsHooks::CopyStep::Write, target_))
+        throw Error(fault);
     while (size > 0) {
         ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
@@ -96,6 +98,8 @@ void AtomicFile::write(const char* data, std::size_t size) {
 }
 
 void AtomicFile::commit() {
+    if (int fault = FileOpsHooks::copyStepFault(FileOpsHooks::CopyStep::Sync, target_))
+        throw Error(fault);
     if (fsync(fd_) != 0) throw errnoToError(errno, target_);
     int fd = fd_;
     fd_ = -1;

@@ -15,29 +15,27 @@ namespace runtime {
 namespace {
 
 std::mutex faultMutex;
-FileOpsHooks::CopyFault& faultFunction() {
-    static FileOpsHooks::CopyFault fault;
-    return fault;
-}
-FileOpsHooks::RenameFault& renameFaultFunction() {
-    static FileOpsHooks::RenameFault fault;
-    return fault;
-}
 
-FileOpsHooks::CopyFault swapFault(FileOpsHooks::CopyFault& slot, FileOpsHooks::CopyFault fault) {
+// The fault functions, each in its own slot, swapped and read under the mutex. Made on
+// first use: a test may set one while the program's statics are still being made.
+template <int Kind, class Fault> Fault& slot() {
+    static Fault fault;
+    return fault;
+}
+auto& copyFaultSlot = slot<0, FileOpsHooks::CopyFault>;
+auto& renameFaultSlot = slot<1, FileOpsHooks::RenameFault>;
+auto& copyStepFaultSlot = slot<2, FileOpsHooks::CopyStepFault>;
+
+template <class Fault> Fault swapFault(Fault& slot, Fault fault) {
     std::lock_guard lock(faultMutex);
     auto previous = std::move(slot);
     slot = std::move(fault);
     return previous;
 }
 
-int askFault(const FileOpsHooks::CopyFault& slot, const std::string& src, const std::string& dst) {
-    FileOpsHooks::CopyFault fault;
-    {
-        std::lock_guard lock(faultMutex);
-        fault = slot;
-    }
-    return fault ? fault(src, dst) : 0;
+template <class Fault> Fault currentFault(const Fault& slot) {
+    std::lock_guard lock(faultMutex);
+    return slot;
 }
 
 bool isFolder(const std::string& path) {
@@ -162,19 +160,30 @@ void renameFile(const std::string& src, const std::string& dst) {
 }
 
 FileOpsHooks::CopyFault FileOpsHooks::setCopyFault(CopyFault fault) {
-    return swapFault(faultFunction(), std::move(fault));
+    return swapFault(copyFaultSlot(), std::move(fault));
 }
 
 int FileOpsHooks::copyFault(const std::string& src, const std::string& dst) {
-    return askFault(faultFunction(), src, dst);
+    const CopyFault fault = currentFault(copyFaultSlot());
+    return fault ? fault(src, dst) : 0;
 }
 
 FileOpsHooks::RenameFault FileOpsHooks::setRenameFault(RenameFault fault) {
-    return swapFault(renameFaultFunction(), std::move(fault));
+    return swapFault(renameFaultSlot(), std::move(fault));
 }
 
 int FileOpsHooks::renameFault(const std::string& src, const std::string& dst) {
-    return askFault(renameFaultFunction(), src, dst);
+    const RenameFault fault = currentFault(renameFaultSlot());
+    return fault ? fault(src, dst) : 0;
+}
+
+FileOpsHooks::CopyStepFault FileOpsHooks::setCopyStepFault(CopyStepFault fault) {
+    return swapFault(copyStepFaultSlot(), std::move(fault));
+}
+
+int FileOpsHooks::copyStepFault(CopyStep step, const std::string& path) {
+    const CopyStepFault fault = currentFault(copyStepFaultSlot());
+    return fault ? fault(step, path) : 0;
 }
 
 ScopedCopyFault::ScopedCopyFault(FileOpsHooks::CopyFault fault)
@@ -192,6 +201,13 @@ ScopedRenameFault::ScopedRenameFault(FileOpsHooks::RenameFault fault)
 
 ScopedRenameFault::~ScopedRenameFault() {
     FileOpsHooks::setRenameFault(std::move(previous_));
+}
+
+ScopedCopyStepFault::ScopedCopyStepFault(FileOpsHooks::CopyStepFault fault)
+    : previous_(FileOpsHooks::setCopyStepFault(std::move(fault))) {}
+
+ScopedCopyStepFault::~ScopedCopyStepFault() {
+    FileOpsHooks::setCopyStepFault(std::move(previous_));
 }
 
 } // namespace runtime

@@ -45,6 +45,15 @@ public:
     using RenameFault = CopyFault;
     static RenameFault setRenameFault(RenameFault fault);
     static int renameFault(const std::string& src, const std::string& dst);
+
+    // Another fault function, consulted before each write and each flush of a new copy
+    // (FileCopy, and the database copies of a backup) with the path being written. A
+    // non-zero result fails that write or flush with that error number, as the medium
+    // would; the target stays as it was.
+    enum class CopyStep { Write, Sync };
+    using CopyStepFault = std::function<int(CopyStep step, const std::string& path)>;
+    static CopyStepFault setCopyStepFault(CopyStepFault fault);
+    static int copyStepFault(CopyStep step, const std::string& path);
 };
 
 // Sets a copy fault for the lifetime of the object and restores the previous one.
@@ -71,6 +80,18 @@ public:
 
 private:
     FileOpsHooks::RenameFault previous_;
+};
+
+// Sets a copy-step fault for the lifetime of the object and restores the previous one.
+class ScopedCopyStepFault {
+public:
+    explicit ScopedCopyStepFault(FileOpsHooks::CopyStepFault fault);
+    ~ScopedCopyStepFault();
+    ScopedCopyStepFault(const ScopedCopyStepFault&) = delete;
+    ScopedCopyStepFault& operator=(const ScopedCopyStepFault&) = delete;
+
+private:
+    FileOpsHooks::CopyStepFault previous_;
 };
 
 } // namespace runtime

@@ -3,8 +3,9 @@
 // The structure definitions of every database file of the system. Each creates its file
 // when there is none and brings an existing one up to the current structure; the work
 // on each file is one transaction. An error in getting the engine or in opening an
-// existing file (a wrong password, a damaged file, a file another program holds) ends
-// the run there and leaves as runtime::Error; files finished before it stay finished.
+// existing file (a wrong password, a damaged file, a file another program holds), or a
+// failure of the disk, ends the run there and leaves as runtime::Error; files finished
+// before it stay finished.
 
 #include <string>
 

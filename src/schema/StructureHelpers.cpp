@@ -30,6 +30,14 @@ State& state() {
 
 // The engine's "nothing current" (error 91), raised where the original object would be
 // missing, so that the handlers below see the same numbers as they would there.
+// A failure of the disk ends the run with its error: the engine may have given up the
+// file's transaction with it, and whatever a definition went on to write would then be
+// stored piece by piece, outside the transaction that was to make it all or nothing.
+void endRunOnDiskFailure(const runtime::Error& e) {
+    if (e.number() == engine::err::DiskOrNetworkError || e.number() == engine::err::DiskFull)
+        throw e;
+}
+
 engine::Database& currentDb() {
     if (!state().db) throw runtime::Error(runtime::err::ObjectVariableNotSet);
     return *state().db;
@@ -107,6 +115,7 @@ void takeTable(const std::string& name, bool deferStore) {
         db.TableDefs().Append(table);
         s.table = table;
     } catch (const runtime::Error& e) {
+        endRunOnDiskFailure(e);
         // Made meanwhile by another user of the file: take that one.
         if (e.number() == engine::err::TableAlreadyExists) {
             try {
@@ -192,7 +201,8 @@ void MakeField(const std::string& name, int type, std::int16_t size, std::int16_
         } else if (!table.isStored() || !table.Fields().contains(name)) {
             table.Fields().Append(field);
         }
-    } catch (const runtime::Error&) {
+    } catch (const runtime::Error& e) {
+        endRunOnDiskFailure(e);
         // A field that exists keeps its definition; a field to drop that is not there,
         // or no current table: nothing to do.
     }
@@ -214,7 +224,8 @@ void MakeIndex(const std::string& name, const std::string& fields, std::int16_t 
         engine::IndexPtr index = newIndex(table, name, keys, primary != 0, unique != 0);
         checkKeyFields(table, *index);
         table.Indexes().Append(index);
-    } catch (const runtime::Error&) {
+    } catch (const runtime::Error& e) {
+        endRunOnDiskFailure(e);
         // Already there, a key field missing, or no current table: the index is not made.
     }
 }
@@ -258,11 +269,13 @@ void finishTable() {
             for (const engine::TableDefPtr& table : tables) {
                 try {
                     defs.Append(table);
-                } catch (const runtime::Error&) {
+                } catch (const runtime::Error& e) {
+                    endRunOnDiskFailure(e);
                 }
             }
         }
-    } catch (const runtime::Error&) {
+    } catch (const runtime::Error& e) {
+        endRunOnDiskFailure(e);
     }
     // A current table that could not be stored is no table.
     if (s.table && !s.table->isStored()) s.table.reset();

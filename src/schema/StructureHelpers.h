@@ -3,6 +3,7 @@
 // The four operations that give every database file its structure. Each reuses what
 // already exists and passes over, without a message, the engine's refusal to make
 // something twice, so one definition both creates a new file and upgrades an old one.
+// A failure of the disk (3043, 3026) is not passed over: it leaves as runtime::Error.
 
 #include "engine/Dao.h"
 #include "runtime/Error.h"

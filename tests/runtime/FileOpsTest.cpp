@@ -99,6 +99,26 @@ TEST(FileCopy, AFaultLeavesTheTargetAsItWas) {
     EXPECT_EQ(dir.read("dst.mdb"), "new content");
 }
 
+TEST(FileCopy, AFailedWriteOrFlushLeavesTheTargetAsItWas) {
+    TempFolder dir;
+    dir.write("src.mdb", "new content");
+    dir.write("dst.mdb", "old");
+    for (auto failing : {FileOpsHooks::CopyStep::Write, FileOpsHooks::CopyStep::Sync}) {
+        std::vector<FileOpsHooks::CopyStep> steps;
+        ScopedCopyStepFault fault([&](FileOpsHooks::CopyStep step, const std::string& path) {
+            steps.push_back(step);
+            EXPECT_EQ(path, dir.file("dst.mdb"));
+            return step == failing ? 57 : 0;
+        });
+        EXPECT_EQ(errorOf([&] { FileCopy(dir.file("src.mdb"), dir.file("dst.mdb")); }), 57);
+        EXPECT_EQ(dir.read("dst.mdb"), "old");
+        EXPECT_EQ(dir.entryCount(), 2u) << "the partial copy is removed";
+        EXPECT_EQ(steps.back(), failing);
+    }
+    FileCopy(dir.file("src.mdb"), dir.file("dst.mdb"));
+    EXPECT_EQ(dir.read("dst.mdb"), "new content");
+}
+
 TEST(FileCopy, AFaultFunctionMaySpareSomeCopies) {
     TempFolder dir;
     dir.write("a.mdb", "a");

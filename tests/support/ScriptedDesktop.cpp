@@ -152,6 +152,13 @@ int ScriptedDesktop::MsgBox(const std::string& text, int style, const std::strin
         }
     }
     s.answer = forms::msgBoxDefaultAnswer(style);
+    if (anyMessageAnswer_) {
+        const auto buttons = forms::msgBoxButtons(style);
+        if (std::find(buttons.begin(), buttons.end(), *anyMessageAnswer_) != buttons.end())
+            s.answer = *anyMessageAnswer_;
+        shown_.push_back(s);
+        return s.answer;
+    }
     s.expected = false;
     shown_.push_back(s);
     unexpected(s);

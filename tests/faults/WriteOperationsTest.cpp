@@ -1,0 +1,292 @@
+// Every write operation, with a fault at each of its writes and syncs in turn.
+#include "ClearingFixture.h"
+#include "FaultSweep.h"
+#include "app/frmSysAdmin.h"
+#include "clearing/Attach.h"
+#include "clearing/Messages.h"
+#include "clearing/UserList.h"
+#include "engine/Dao.h"
+#include "schema/StructureDefinitions.h"
+#include "support/DatabaseFile.h"
+#include "support/ErrorOf.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace faults {
+namespace {
+
+const std::string kSys = "SysAdmin2018.mdb";
+const std::string kPers = "Qolb2018LAN.mdb";
+const std::string kTrust = "QolbTrust2018Lan.Mdb";
+const std::string kComp = "QolbCompany2018Lan.Mdb";
+const std::string kPassword = ";pwd=tevo";
+constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+// The names a backup gives its copies.
+const std::vector<std::string> kBackupNames{"Qolb2018LAN.Mdb", "QolbTrust2018Lan.Mdb",
+                                            "QolbCompany2018Lan.Mdb", "SysAdmin2018.Mdb"};
+
+// The four files of a network folder (or of a backup set), with `who` logged on and
+// holding records in each.
+void makeFourFiles(const support::TempFolder& folder, const std::vector<std::string>& names,
+                   const std::string& who) {
+    clearing_test::makeSystemDb(folder.file(names[3]), {{who, true}, {"bob", true}, {"cy"}});
+    clearing_test::makeClientDb(
+        folder.file(names[0]), "Qolb2018",
+        {{who, "A.", "Adams"}, {"bob", "B.", "Brown"}, {"", "C.", "Clark"}});
+    clearing_test::makeClientDb(folder.file(names[1]), "TRUSTDetails",
+                                {{who, "Trust One"}, {"bob", "Trust Two"}});
+    clearing_test::makeClientDb(folder.file(names[2]), "CompanyDetails",
+                                {{"bob", "Company One"}, {who, "Company Two"}});
+}
+
+const std::vector<std::string> kNetworkNames{kPers, kTrust, kComp, kSys};
+
+void makeNetwork(Place& p) {
+    makeFourFiles(p.net, kNetworkNames, "ann");
+}
+
+std::vector<WrittenFile> fourFiles(bool inOther) {
+    const auto& names = inOther ? kBackupNames : kNetworkNames;
+    return {{inOther, names[0], ""},
+            {inOther, names[1], ""},
+            {inOther, names[2], ""},
+            {inOther, names[3], kPassword}};
+}
+
+// The administration window over the network folder, with this area's handlers.
+struct Window {
+    app::frmSysAdmin w;
+    explicit Window(const Place& p) {
+        clearing::attach(w);
+        w.PersDbPath = p.net.file(kPers);
+        w.TrustDbPath = p.net.file(kTrust);
+        w.CompDbPath = p.net.file(kComp);
+        app::SysAdminDbPath = p.net.file(kSys);
+    }
+};
+
+// --- structure definitions: each over no file and over an older file -------------------
+
+struct Definition {
+    std::string name;
+    std::vector<WrittenFile> files; // the system file's connect gives its password
+    std::function<void(const Place&)> make;
+    std::function<void(const Place&)> older; // an older edition of the files
+};
+
+std::vector<Definition> definitions() {
+    auto transfer = [](std::string name, std::string file, std::string oldTable,
+                       void (*make)(const std::string&)) {
+        return Definition{
+            name,
+            {{false, file, ""}},
+            [=](const Place& p) { make(p.net.file(file)); },
+            [=](const Place& p) {
+                clearing_test::makeClientDb(p.net.file(file), oldTable, {{"ann", "Old"}});
+            }};
+    };
+    return {
+        {"System",
+         {{false, kSys, kPassword}},
+         [](const Place& p) { schema::MakeNewSysDb(p.net.file(kSys)); },
+         [](const Place& p) {
+             support::DatabaseFile(p.net.file(kSys), support::FileKind::System)
+                 .only({"UserNames"})
+                 .row("UserNames", {{"UserName", "ann"}, {"LoggedOn", true}})
+                 .row("UserNames", {{"UserName", "bob"}})
+                 .make();
+         }},
+        {"Network",
+         {{false, kPers, ""}, {false, kTrust, ""}, {false, kComp, ""}},
+         [](const Place& p) {
+             schema::MakeNewDb(p.net.file(kPers), p.net.file(kTrust), p.net.file(kComp));
+         },
+         [](const Place& p) {
+             clearing_test::makeClientDb(p.net.file(kPers), "Qolb2018", {{"ann", "A.", "Adams"}});
+             clearing_test::makeClientDb(p.net.file(kTrust), "TRUSTDetails", {{"ann", "T."}});
+             clearing_test::makeClientDb(p.net.file(kComp), "CompanyDetails", {{"ann", "C."}});
+         }},
+        transfer("TransferPersonal", "TransDB.mdb", "Qolb2018", schema::MakeTemp_Personal_DB),
+        transfer("TransferTrust", "TransTrustDB.mdb", "TRUSTDetails", schema::MakeTemp_Trust_DB),
+        transfer("TransferCompany", "TransCompanyDB.mdb", "CompanyDetails",
+                 schema::MakeTemp_Company_DB),
+    };
+}
+
+// A definition reports a failure by its error; it shows no box of its own. A file it
+// could not make at all is left absent without an error, as in a folder that does not
+// exist: the caller's next open of it tells the user.
+std::vector<Operation> structureOperations() {
+    std::vector<Operation> ops;
+    for (const Definition& d : definitions()) {
+        auto run = [make = d.make, files = d.files](Place& p) {
+            Claim claim = support::errorOf([&] { make(p); }) == 0 ? Claim::Success : Claim::Failure;
+            for (const WrittenFile& f : files)
+                if (!std::filesystem::exists(f.path(p))) claim = Claim::Failure;
+            return claim;
+        };
+        // A file the engine made but the definition's transaction never filled: the
+        // next run of the definition completes it.
+        auto bare = [files = d.files](Place& p) {
+            for (const WrittenFile& f : files)
+                engine::DBEngine::instance()
+                    .Workspaces(0)
+                    .CreateDatabase(f.path(p), std::string(kLocale) + f.connect)
+                    ->Close();
+        };
+        ops.push_back({.name = d.name + "New",
+                       .files = d.files,
+                       .prepare = [](Place&) {},
+                       .run = run,
+                       .unfinished = bare});
+        ops.push_back(
+            {.name = d.name + "Upgrade", .files = d.files, .prepare = d.older, .run = run});
+    }
+    return ops;
+}
+
+// --- users, clearing, backup and restore, through the window ------------------------
+
+Claim saveUserList(Place& p) {
+    Window win(p);
+    if (!clearing::fillUserList(win.w)) return Claim::Failure;
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size();
+    win.w.click("cmdAddNew");
+    win.w.txtUserName.userSetText("Carl");
+    win.w.click("cmdUpdate");
+    return claimOf(p.desk, before, std::nullopt);
+}
+
+Claim clearOneUser(Place& p) {
+    Window win(p);
+    win.w.SSIndexTab1.setTab(1);
+    const auto& users = win.w.lstUsersLoggedOn.items();
+    const auto ann = std::find(users.begin(), users.end(), "ann");
+    if (ann == users.end()) return Claim::Failure;
+    win.w.lstUsersLoggedOn.userSelect(static_cast<int>(ann - users.begin()));
+    p.desk.expectMessage(clearing::msg::confirmClearUser("ann"), forms::vbYes);
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size() + 1;
+    win.w.click("cmdClearSelectedUser");
+    return claimOf(p.desk, before, std::nullopt);
+}
+
+Claim clearAllUsers(Place& p) {
+    Window win(p);
+    win.w.SSIndexTab1.setTab(1);
+    p.desk.expectMessage(clearing::msg::confirmClearAll(), forms::vbYes);
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size() + 1;
+    win.w.click("cmdClearUsers");
+    return claimOf(p.desk, before, std::nullopt);
+}
+
+Claim backUp(Place& p) {
+    Window win(p);
+    p.desk.expectSaveDialog(p.other.file(kBackupNames[0]));
+    // A medium that failed is not tried again.
+    p.desk.answerAnyMessage(forms::vbCancel);
+    const std::size_t before = p.desk.messages().size();
+    win.w.click("cmdBackUp");
+    return claimOf(p.desk, before, std::string(clearing::msg::BackupDone));
+}
+
+Claim restore(Place& p) {
+    Window win(p);
+    p.desk.expectMessage(clearing::msg::restoreConfirmation(), forms::vbYes);
+    p.desk.expectOpenDialog(p.other.file(kBackupNames[0]));
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size() + 1;
+    win.w.click("cmdRestore");
+    return claimOf(p.desk, before, clearing::msg::restoreDone());
+}
+
+std::vector<Operation> windowOperations() {
+    auto withOldBackup = [](Place& p) {
+        makeNetwork(p);
+        makeFourFiles(p.other, kBackupNames, "old"); // the backup taken before
+    };
+    return {
+        {.name = "UserListSave",
+         .files = {{false, kSys, kPassword}},
+         .prepare =
+             [](Place& p) {
+                 clearing_test::makeSystemDb(p.net.file(kSys), {{"Anna"}, {"bob"}});
+             },
+         .run = saveUserList,
+         .allOrNothing = true},
+        {.name = "ClearOneUser",
+         .files = fourFiles(false),
+         .prepare = makeNetwork,
+         .run = clearOneUser,
+         .allOrNothing = true,
+         .spansFiles = true},
+        {.name = "ClearAllUsers",
+         .files = fourFiles(false),
+         .prepare = makeNetwork,
+         .run = clearAllUsers,
+         .allOrNothing = true,
+         .spansFiles = true},
+        // Each copy of a backup stands alone.
+        {.name = "BackUp", .files = fourFiles(true), .prepare = withOldBackup, .run = backUp},
+        {.name = "Restore",
+         .files = fourFiles(false),
+         .prepare = withOldBackup,
+         .run = restore,
+         .allOrNothing = true},
+    };
+}
+
+std::vector<Operation> allOperations() {
+    std::vector<Operation> ops = structureOperations();
+    for (Operation& op : windowOperations())
+        ops.push_back(std::move(op));
+    return ops;
+}
+
+struct Case {
+    Operation op;
+    Blow how;
+};
+
+std::string blowName(Blow how) {
+    switch (how) {
+    case Blow::FailOnce:
+        return "FailOnce";
+    case Blow::FailLater:
+        return "DiskStaysBroken";
+    case Blow::Kill:
+        return "Kill";
+    default:
+        return "None";
+    }
+}
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.op.name << " " << blowName(c.how);
+}
+
+std::vector<Case> cases() {
+    std::vector<Case> out;
+    for (const Operation& op : allOperations())
+        for (Blow how : {Blow::FailOnce, Blow::FailLater, Blow::Kill})
+            out.push_back({op, how});
+    return out;
+}
+
+class WriteFaultTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(WriteFaultTest, EachPointLeavesSoundFilesOldOrNewAndATrueMessage) {
+    const Case& c = GetParam();
+    sweep(c.op, c.how);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, WriteFaultTest, ::testing::ValuesIn(cases()),
+                         [](const auto& info) {
+                             return info.param.op.name + "_" + blowName(info.param.how);
+                         });
+
+} // namespace
+} // namespace faults
