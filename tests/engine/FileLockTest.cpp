@@ -26,11 +26,11 @@ class OtherProcess : public support::OtherProcess {
 public:
     OtherProcess(const std::string& path, bool exclusive, std::chrono::milliseconds holdFor = {},
                  uid_t asUser = static_cast<uid_t>(-1))
-        : support::OtherProcess(asUser == static_cast<uid_t>(-1)
-                                    ? lockOnly(path, exclusive)
-                                    : support::OtherProcess::asUser(asUser,
-                                                                    lockOnly(path, exclusive)),
-                                holdFor) {}
+        : support::OtherProcess(
+              asUser == static_cast<uid_t>(-1)
+                  ? lockOnly(path, exclusive)
+                  : support::OtherProcess::asUser(asUser, lockOnly(path, exclusive)),
+              holdFor) {}
     // 0 when the hold was taken, else the number it was refused with.
     int refusal() const { return error(); }
 };
