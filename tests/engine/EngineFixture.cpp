@@ -1,5 +1,7 @@
 #include "EngineFixture.h"
 
+#include "support/DatabaseFile.h"
+
 namespace enginetest {
 
 EngineTest::EngineTest() = default;
@@ -39,12 +41,7 @@ engine::TableDefPtr EngineTest::makeTable(const engine::DatabasePtr& db, const s
 
 void EngineTest::addRow(const engine::DatabasePtr& db, const std::string& table,
                         const std::vector<std::pair<std::string, Variant>>& values) {
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : values)
-        rs->Fields(field).setValue(value);
-    rs->Update();
-    rs->Close();
+    support::addRow(*db, table, values);
 }
 
 std::vector<Variant> EngineTest::column(const engine::DatabasePtr& db, const std::string& table,

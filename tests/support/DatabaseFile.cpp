@@ -69,25 +69,24 @@ void DatabaseFile::make() const {
         schema::detail::runTables(tables);
         transaction.commit();
     }
-    for (const auto& [table, values] : rows_) {
-        auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-        rs->AddNew();
-        for (const auto& [field, value] : values)
-            rs->Fields(field).setValue(value);
-        rs->Update();
-        rs->Close();
-    }
+    for (const auto& [table, values] : rows_)
+        addRow(*db, table, values);
     db->Close();
+}
+
+void addRow(engine::Database& db, const std::string& table, const Row& values) {
+    auto rs = db.OpenRecordset(table, engine::dbOpenTable);
+    rs->AddNew();
+    for (const auto& [field, value] : values)
+        rs->Fields(field).setValue(value);
+    rs->Update();
+    rs->Close();
 }
 
 void addRow(const std::string& path, const std::string& table, const Row& values,
             const std::string& connect) {
     auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path, false, false, connect);
-    auto rs = db->OpenRecordset(table, engine::dbOpenTable);
-    rs->AddNew();
-    for (const auto& [field, value] : values)
-        rs->Fields(field).setValue(value);
-    rs->Update();
+    addRow(*db, table, values);
     db->Close();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Dao.h"
 #include "runtime/Variant.h"
 
 #include <initializer_list>
@@ -45,7 +46,9 @@ private:
     std::vector<std::pair<std::string, Row>> rows_;
 };
 
-// Adds one row with these field values to a file there is.
+// Adds one row with these field values through a table-type recordset.
+void addRow(engine::Database& db, const std::string& table, const Row& values);
+// The same to a file there is.
 void addRow(const std::string& path, const std::string& table, const Row& values,
             const std::string& connect = "");
 
