@@ -235,6 +235,8 @@ bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& i
 // Makes an index of the table's description in SQLite (on the table of folded keys when
 // folded), replacing one of that name.
 void createIndexOf(Store& s, const TableInfo& info, const IndexInfo& index);
+// Makes the triggers that number the table's auto-increment fields anew.
+void remakeAutoNumbers(Store& s, const TableInfo& info);
 // Removes the description rows of one index of the table.
 void deleteIndexRows(Store& s, const std::string& table, const std::string& index);
 // Moves the Text-keyed indexes of a file made before keys were folded onto folded keys;

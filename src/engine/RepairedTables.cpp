@@ -111,8 +111,11 @@ void settle(Store& s, const std::vector<std::string>& unreadable) {
     dropUnreadable(s, unreadable);
     forgetMissingTables(s);
     s.invalidateSchema();
-    for (const auto& [name, info] : s.tables())
+    // Numbering first, then the folded keys: their triggers read the number given.
+    for (const auto& [name, info] : s.tables()) {
+        remakeAutoNumbers(s, *info);
         remakeKeys(s, keptIndexes(s, *info));
+    }
 }
 
 } // namespace

@@ -732,6 +732,14 @@ void createIndexOf(Store& s, const TableInfo& info, const IndexInfo& index) {
     createIndexSql(s, info.name, sqlForm(info, index));
 }
 
+void remakeAutoNumbers(Store& s, const TableInfo& info) {
+    for (const FieldInfo& f : info.fields)
+        if (f.attributes & dbAutoIncrField) {
+            s.exec("DROP TRIGGER IF EXISTS " + autoNumberTrigger(info.name, f.name));
+            createAutoNumber(s, info.name, f.name);
+        }
+}
+
 void deleteIndexRows(Store& s, const std::string& table, const std::string& index) {
     for (const char* sql : {"DELETE FROM __jet_indexes WHERE tbl = ? AND name = ?",
                             "DELETE FROM __jet_index_fields WHERE tbl = ? AND idx = ?"}) {

@@ -101,6 +101,19 @@ protected:
     void repair(const std::string& name) {
         engine::DBEngine::instance().RepairDatabase(path(name));
     }
+    // The rebuild a repair makes, whether or not the engine would find the file sound.
+    void rebuild(const std::string& name) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path(name).c_str(), &db);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT value FROM __jet_meta WHERE key = 'format'", -1, &st,
+                           nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        const std::string marker = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        engine::repairFile(path(name), marker);
+    }
 };
 
 TEST_F(RepairedStructure, TableLostWholeLeavesNothingBehindAndCanBeMadeAgain) {
@@ -193,21 +206,47 @@ TEST_F(RepairedStructure, RepairThatLosesNoRowChangesNoContent) {
             overwritePage(name, rootPage(name, object));
             repair(name);
         } else {
-            // A sound file is left alone by the engine: rebuilt here all the same.
-            sqlite3* db = nullptr;
-            sqlite3_open(path(name).c_str(), &db);
-            sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(db, "SELECT value FROM __jet_meta WHERE key = 'format'", -1, &st,
-                               nullptr);
-            ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-            const std::string marker = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            sqlite3_finalize(st);
-            sqlite3_close(db);
-            engine::repairFile(path(name), marker);
+            rebuild(name); // the engine leaves a sound file alone
         }
         EXPECT_EQ(faults::integrityCheck(path(name)), "ok");
         EXPECT_EQ(faults::contentDigest(path(name)), before);
     }
+}
+
+// A damaged page of the file's list of tables takes the entries after it: here the
+// triggers and folded keys of a table whose own entry is kept.
+TEST_F(RepairedStructure, KeptTableGetsItsTriggersAndKeysBack) {
+    makeFile("a.mdb");
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(path("a.mdb").c_str(), &db);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "PRAGMA writable_schema = ON; DELETE FROM sqlite_schema WHERE "
+                               "(type = 'trigger' AND tbl_name = 'Payments') OR tbl_name = "
+                               "'Payments!keys'",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    rebuild("a.mdb");
+
+    EXPECT_EQ(faults::integrityCheck(path("a.mdb")), "ok");
+    EXPECT_EQ(number("a.mdb", "SELECT count(*) FROM \"Payments!keys\""), kPayments - 1);
+    EXPECT_EQ(number("a.mdb", "SELECT count(*) FROM sqlite_schema WHERE name = "
+                              "'Payments.rowid.delete'"),
+              1);
+    auto db = ws().OpenDatabase(path("a.mdb"));
+    addRow(db, "Payments", {{"Ref", Variant("new")}});
+    EXPECT_EQ(errorOf([&] {
+                  addRow(db, "Payments", {{"Ref", Variant("REF-7")}});
+              }),
+              err::DuplicateValue);
+    auto rs = db->OpenRecordset("Payments", engine::dbOpenTable);
+    rs->setIndex("RefIndex");
+    rs->Seek("=", {Variant("NEW")});
+    ASSERT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->Fields("ID").Value(), Variant(kPayments)); // numbered after the last kept
 }
 
 } // namespace
