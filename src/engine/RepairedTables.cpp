@@ -73,8 +73,9 @@ TableInfo keptIndexes(Store& s, const TableInfo& info) {
         bool described = !ix.fields.empty();
         for (const std::string& f : ix.fields)
             described = described && info.ordinalOf(f) >= 0;
-        if (described && (ix.folded || hasIndex(s, ix.sqlName) || needsFolding(info, ix.fields))) {
-            ix.folded = ix.folded || !hasIndex(s, ix.sqlName);
+        const bool inSqlite = ix.folded || hasIndex(s, ix.sqlName);
+        if (!inSqlite) ix.folded = needsFolding(info, ix.fields);
+        if (described && (inSqlite || ix.folded)) {
             kept.indexes.push_back(std::move(ix));
             continue;
         }
