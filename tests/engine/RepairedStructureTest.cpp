@@ -7,6 +7,7 @@
 #include "engine/Repair.h"
 
 #include <algorithm>
+#include <cctype>
 #include <sqlite3.h>
 
 using namespace enginetest;
