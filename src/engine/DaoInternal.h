@@ -232,6 +232,13 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
 // in SQLite, builds it again from the rows and moves it last, as one structure change;
 // the file then reads as after dropIndex and addIndex. False, with nothing done, otherwise.
 bool rebuildSameIndex(DatabaseImpl& db, const std::string& table, const Index& index);
+// Makes an index of the table's description in SQLite (on the table of folded keys when
+// folded), replacing one of that name.
+void createIndexOf(Store& s, const TableInfo& info, const IndexInfo& index);
+// Makes the triggers that number the table's auto-increment fields anew.
+void remakeAutoNumbers(Store& s, const TableInfo& info);
+// Removes the description rows of one index of the table.
+void deleteIndexRows(Store& s, const std::string& table, const std::string& index);
 // Moves the Text-keyed indexes of a file made before keys were folded onto folded keys;
 // where the file cannot be written now, they go on working as they are.
 void upgradeFoldedKeys(Store& s);

@@ -2,6 +2,7 @@
 
 #include "engine/EngineErrors.h"
 #include "engine/FileLock.h"
+#include "engine/RepairedTables.h"
 
 #include <cctype>
 #include <cstdint>
@@ -105,15 +106,16 @@ std::int64_t pragmaValue(sqlite3* db, const char* pragma) {
 
 // Copies the rows of one table that can be read. Rows sit in b-tree pages by rowid: when
 // a page cannot be read, the scan goes on from the first rowid beyond it that can be
-// reached, so one damaged page costs only its own rows.
-void copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
+// reached, so one damaged page costs only its own rows. False when no part of the table
+// could be read at all (an empty table reads).
+bool copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
     const std::string quoted = quoteIdent(table);
     Statement probe(src, "SELECT rowid FROM " + quoted + " LIMIT 0");
     const bool hasRowid = static_cast<bool>(probe);
     Statement read(src, hasRowid
                             ? "SELECT rowid, * FROM " + quoted + " WHERE rowid >= ?1 ORDER BY rowid"
                             : "SELECT * FROM " + quoted);
-    if (!read) return;
+    if (!read) return false;
     const int columns = sqlite3_column_count(read.get());
     std::string insert = "INSERT OR IGNORE INTO " + quoted + " (";
     std::string marks;
@@ -124,9 +126,9 @@ void copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
         marks += c ? ", ?" : "?";
     }
     Statement write(dst, insert + ") VALUES (" + marks + ")");
-    if (!write) return;
+    if (!write) return false;
 
-    bool done = false;
+    bool done = false, reached = false;
     auto restart = [&](std::int64_t start) {
         sqlite3_reset(read.get());
         if (hasRowid) sqlite3_bind_int64(read.get(), 1, start);
@@ -145,6 +147,7 @@ void copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
         for (;;) {
             const int rc = sqlite3_step(read.get());
             if (rc == SQLITE_DONE) done = true;
+            reached = reached || rc == SQLITE_ROW || rc == SQLITE_DONE;
             if (rc != SQLITE_ROW) return next;
             sqlite3_reset(write.get());
             for (int c = 0; c < columns; ++c)
@@ -166,23 +169,24 @@ void copyRows(sqlite3* src, sqlite3* dst, const std::string& table) {
         // The scan broke at `from`: find a start beyond it that reads again by growing
         // steps, then narrow down to the first such start.
         std::int64_t failed = from, found = 0, step = 1;
-        bool reached = false;
-        while (!reached && failed <= INT64_MAX - step) {
+        bool again = false;
+        while (!again && failed <= INT64_MAX - step) {
             if (readable(failed + step)) {
-                reached = true;
+                again = true;
                 found = failed + step;
             } else {
                 failed += step;
                 step = step > INT64_MAX / 2 ? 1 : step * 2; // start growing again
             }
         }
-        if (!reached) return;
+        if (!again) return reached;
         while (found - failed > 1) {
             const std::int64_t mid = failed + (found - failed) / 2;
             (readable(mid) ? found : failed) = mid;
         }
         from = scan(found);
     }
+    return reached;
 }
 
 // Whether a connection's file carries the engine's format marker.
@@ -225,7 +229,8 @@ bool markedAsForeign(const std::string& path, std::string_view marker) {
     return src.get() && marking(src.get(), marker) == Marking::Unmarked;
 }
 
-void rebuild(const std::string& path, const std::string& target) {
+// Returns the tables none of whose rows could be read: they stay, empty.
+std::vector<std::string> rebuild(const std::string& path, const std::string& target) {
     Connection src(path, SQLITE_OPEN_READWRITE);
     if (!src.get()) raiseEngine(err::CouldNotOpenFile, path);
     // Lets the schema be read even when an entry in it points past a truncated end;
@@ -269,10 +274,11 @@ void rebuild(const std::string& path, const std::string& target) {
     if (!dst.exec("BEGIN")) raiseEngine(err::DiskOrNetworkError);
 
     auto internal = [](const SchemaRow& r) { return r.name.rfind("sqlite_", 0) == 0; };
+    std::vector<std::string> unreadable;
     for (const SchemaRow& r : schema) {
         if (r.type != "table" || internal(r) || r.sql.empty()) continue;
         if (!dst.exec(r.sql)) continue; // a definition that no longer parses is lost
-        copyRows(src.get(), dst.get(), r.name);
+        if (!copyRows(src.get(), dst.get(), r.name)) unreadable.push_back(r.name);
     }
     for (const SchemaRow& r : schema)
         if (r.type == "table" && r.name == "sqlite_sequence") {
@@ -289,6 +295,7 @@ void rebuild(const std::string& path, const std::string& target) {
         if (v > 0) dst.exec(std::string("PRAGMA ") + pragma + " = " + std::to_string(v));
     }
     if (!dst.exec("COMMIT")) raiseEngine(err::DiskOrNetworkError);
+    return unreadable;
 }
 
 } // namespace
@@ -310,12 +317,15 @@ std::string repairFile(const std::string& path, std::string_view formatMarker) {
 
     const std::string target = path + ".repairing";
     try {
-        rebuild(path, target);
+        const std::vector<std::string> unreadable = rebuild(path, target);
         // What the marker of a damaged file no longer shows is not put in place either.
         if (!formatMarker.empty()) {
-            Connection rebuilt(target, SQLITE_OPEN_READONLY);
-            if (!rebuilt.get() || marking(rebuilt.get(), formatMarker) != Marking::Marked)
-                raiseEngine(err::UnrecognizedFormat, path);
+            {
+                Connection rebuilt(target, SQLITE_OPEN_READONLY);
+                if (!rebuilt.get() || marking(rebuilt.get(), formatMarker) != Marking::Marked)
+                    raiseEngine(err::UnrecognizedFormat, path);
+            }
+            detail::settleRepairedTables(target, unreadable);
         }
     } catch (...) {
         fs::remove(target, ec);

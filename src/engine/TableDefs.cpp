@@ -485,8 +485,7 @@ IndexInfo sqlForm(const TableInfo& info, IndexInfo ix) {
 
 // The table of folded keys made anew for the table as `info` describes it.
 void rebuildKeys(Store& s, const TableInfo& info) {
-    rebuildKeyTable(s, info,
-                    [&](const IndexInfo& ix) { createIndexSql(s, info.name, sqlForm(info, ix)); });
+    rebuildKeyTable(s, info, [&](const IndexInfo& ix) { createIndexOf(s, info, ix); });
 }
 
 // After `changed` gained or lost the folded index `ix`: the index made or dropped on the
@@ -729,6 +728,29 @@ bool Access::createTables(DatabaseImpl& db, const std::vector<TableDefPtr>& tabl
     return true;
 }
 
+void createIndexOf(Store& s, const TableInfo& info, const IndexInfo& index) {
+    createIndexSql(s, info.name, sqlForm(info, index));
+}
+
+void remakeAutoNumbers(Store& s, const TableInfo& info) {
+    for (const FieldInfo& f : info.fields)
+        if (f.attributes & dbAutoIncrField) {
+            s.exec("DROP TRIGGER IF EXISTS " + autoNumberTrigger(info.name, f.name));
+            createAutoNumber(s, info.name, f.name);
+        }
+}
+
+void deleteIndexRows(Store& s, const std::string& table, const std::string& index) {
+    for (const char* sql : {"DELETE FROM __jet_indexes WHERE tbl = ? AND name = ?",
+                            "DELETE FROM __jet_index_fields WHERE tbl = ? AND idx = ?"}) {
+        StmtUse del(s.prepare(sql));
+        bindText(del, 1, table);
+        bindText(del, 2, index);
+        const int rc = sqlite3_step(del);
+        if (rc != SQLITE_DONE) s.raise(rc, del);
+    }
+}
+
 void addField(DatabaseImpl& db, const std::string& table, Field& field) {
     Store& s = db.writableStore();
     const auto info = s.table(table);
@@ -813,14 +835,7 @@ void dropIndex(DatabaseImpl& db, const std::string& table, std::string_view inde
     if (!ix) raiseEngine(err::ItemNotFound);
     structureChange(s, [&] {
         s.exec("DROP INDEX IF EXISTS " + quoteIdent(ix->sqlName));
-        for (const char* sql : {"DELETE FROM __jet_indexes WHERE tbl = ? AND name = ?",
-                                "DELETE FROM __jet_index_fields WHERE tbl = ? AND idx = ?"}) {
-            StmtUse del(s.prepare(sql));
-            bindText(del, 1, info->name);
-            bindText(del, 2, ix->name);
-            const int rc = sqlite3_step(del);
-            if (rc != SQLITE_DONE) s.raise(rc, del);
-        }
+        deleteIndexRows(s, info->name, ix->name);
         auto changed = std::make_shared<TableInfo>(*info);
         changed->indexes.erase(changed->indexes.begin() + (ix - info->indexes.data()));
         if (ix->folded) changeFoldedIndex(s, *info, *changed, nullptr);
