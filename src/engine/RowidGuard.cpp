@@ -82,7 +82,8 @@ std::string freshRowid(const std::string& table) {
 }
 
 void guardRowids(Store& s) {
-    if (s.readOnlyConnection || !sqlite3_get_autocommit(s.db)) return;
+    // A file in a transaction SQLite ended reads in autocommit but must not be written.
+    if (s.readOnlyConnection || s.inTransaction || !sqlite3_get_autocommit(s.db)) return;
     try {
         std::int64_t version = schemaVersion(s);
         if (version == s.guardedSchemaVersion) return;

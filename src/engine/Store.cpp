@@ -250,7 +250,11 @@ Store::~Store() {
 
 void Store::beforeWrite() {
     EngineState& state = EngineState::get();
-    if (state.transactionLevel == 0 || inTransaction) return;
+    if (state.transactionLevel == 0) return;
+    if (inTransaction) {
+        if (transactionLost()) raiseEngine(err::DiskOrNetworkError, path);
+        return;
+    }
     // Taken as a write at once: a read lock upgraded later could be refused without
     // waiting, when another process wants the file too.
     exec("BEGIN IMMEDIATE");
@@ -259,8 +263,17 @@ void Store::beforeWrite() {
     state.participants.push_back(shared_from_this());
 }
 
+bool Store::transactionLost() {
+    if (inTransaction && !transactionLost_ && sqlite3_get_autocommit(db)) {
+        transactionLost_ = true;
+        touch(); // its rows are back as they were: cursors read them again
+    }
+    return transactionLost_;
+}
+
 void Store::leaveTransaction(bool rolledBack) {
     inTransaction = false;
+    transactionLost_ = false;
     joinLevel = 0;
     transactionLock.reset();
     if (rolledBack) {
