@@ -425,16 +425,22 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
 }
 
 // Runs `change` as one step: all of it is stored, or none; then the error leaves and the
-// descriptions are read from the file again when next needed.
+// descriptions are read from the file again when next needed. Outside a transaction the
+// step takes the write lock before it reads: a read lock upgraded half way could be
+// refused without waiting when another process wants the file too.
 template <typename Fn> void asOneStep(Store& s, Fn&& change) {
     s.beforeWrite();
-    s.run("SAVEPOINT jet_structure");
+    const bool own = sqlite3_get_autocommit(s.db) != 0;
+    s.run(own ? "BEGIN IMMEDIATE" : "SAVEPOINT jet_structure");
     try {
         change();
-        s.run("RELEASE jet_structure");
+        s.run(own ? "COMMIT" : "RELEASE jet_structure");
     } catch (...) {
-        sqlite3_exec(s.db, "ROLLBACK TO jet_structure; RELEASE jet_structure", nullptr, nullptr,
-                     nullptr);
+        if (!own)
+            sqlite3_exec(s.db, "ROLLBACK TO jet_structure; RELEASE jet_structure", nullptr, nullptr,
+                         nullptr);
+        else if (!sqlite3_get_autocommit(s.db))
+            sqlite3_exec(s.db, "ROLLBACK", nullptr, nullptr, nullptr);
         s.invalidateSchema();
         s.clearStatements();
         s.touch();
