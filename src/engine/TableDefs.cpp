@@ -5,6 +5,7 @@
 #include "engine/FoldedKeys.h"
 #include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
+#include "engine/WriteStep.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
@@ -424,23 +425,15 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
     if (rc != SQLITE_DONE) s.raise(rc, ins);
 }
 
-// Runs `change` as one step: all of it is stored, or none; then the error leaves and the
-// descriptions are read from the file again when next needed. Outside a transaction the
-// step takes the write lock before it reads: a read lock upgraded half way could be
-// refused without waiting when another process wants the file too.
+// Runs `change` as one step (WriteStep.h): all of it is stored, or none; then the error
+// leaves and the descriptions are read from the file again when next needed.
 template <typename Fn> void asOneStep(Store& s, Fn&& change) {
-    s.beforeWrite();
-    const bool own = sqlite3_get_autocommit(s.db) != 0;
-    s.run(own ? "BEGIN IMMEDIATE" : "SAVEPOINT jet_structure");
+    WriteStep step(s);
     try {
         change();
-        s.run(own ? "COMMIT" : "RELEASE jet_structure");
+        step.done();
     } catch (...) {
-        if (!own)
-            sqlite3_exec(s.db, "ROLLBACK TO jet_structure; RELEASE jet_structure", nullptr, nullptr,
-                         nullptr);
-        else if (!sqlite3_get_autocommit(s.db))
-            sqlite3_exec(s.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        step.undo();
         s.invalidateSchema();
         s.clearStatements();
         s.touch();
