@@ -116,5 +116,34 @@ TEST(TransactionLoss, NothingOfTheTransactionLandsAndTheNextOneWorks) {
     }
 }
 
+// A file that joined at a nested level loses only that level's work: the inner commit
+// fails, the outer level's work in the other file still commits.
+TEST(TransactionLoss, AFileJoinedAtANestedLevelDoomsOnlyThatLevel) {
+    support::TempFolder dir;
+    const std::string outer = dir.file("outer.mdb"), inner = dir.file("inner.mdb");
+    makeFile(outer);
+    makeFile(inner);
+    const std::string innerBefore = contentDigest(inner);
+    auto outerDb = ws().OpenDatabase(outer), innerDb = ws().OpenDatabase(inner);
+
+    ws().BeginTrans();
+    outerDb->Execute("UPDATE A SET V = 2");
+    ws().BeginTrans();
+    innerDb->Execute("UPDATE A SET V = 2");
+    FaultPoints::arm(1, Blow::FailOnce);
+    EXPECT_EQ(errorOf([&] { innerDb->Execute("UPDATE B SET V = 2"); }), kDiskError);
+    ASSERT_TRUE(FaultPoints::fired());
+    FaultPoints::countOnly();
+    EXPECT_EQ(errorOf([] { ws().CommitTrans(); }), kDiskError);
+    EXPECT_TRUE(ws().inTransaction());
+    ws().CommitTrans();
+
+    EXPECT_EQ(valueOf(outerDb, "A"), 2);
+    outerDb.reset();
+    innerDb.reset();
+    ws().Close();
+    EXPECT_EQ(contentDigest(inner), innerBefore);
+}
+
 } // namespace
 } // namespace faults
