@@ -123,7 +123,7 @@ struct Store : std::enable_shared_from_this<Store> {
     int joinLevel = 0; // the nesting level at which the file joined the transaction
     std::shared_ptr<FileLock> transactionLock; // holds an `IN` target until the end
     // Called before every write: joins the workspace transaction when one is pending, and
-    // refuses the write (3043) once the file's part of it is lost.
+    // refuses the write (3043) once a file's part of it is lost.
     void beforeWrite();
     // Whether SQLite ended the file's transaction on its own (after an I/O error or a full
     // disk) while the workspace transaction goes on: the rest of that transaction would be
@@ -213,6 +213,9 @@ struct EngineState {
     int transactionLevel = 0; // nested BeginTrans calls pending, at most kMaxNesting
     std::vector<std::shared_ptr<Store>> participants;
     static constexpr int kMaxNesting = 5;
+    // A file whose part of the transaction SQLite undid (Store::transactionLost), if any:
+    // the transaction takes no more writes and cannot commit.
+    Store* lostParticipant() const;
 
     static EngineState& get();
     std::shared_ptr<Store> findStore(const std::string& canonicalPath);

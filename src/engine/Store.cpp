@@ -251,10 +251,9 @@ Store::~Store() {
 void Store::beforeWrite() {
     EngineState& state = EngineState::get();
     if (state.transactionLevel == 0) return;
-    if (inTransaction) {
-        if (transactionLost()) raiseEngine(err::DiskOrNetworkError, path);
-        return;
-    }
+    if (const Store* lost = state.lostParticipant())
+        raiseEngine(err::DiskOrNetworkError, lost->path);
+    if (inTransaction) return;
     // Taken as a write at once: a read lock upgraded later could be refused without
     // waiting, when another process wants the file too.
     exec("BEGIN IMMEDIATE");
@@ -533,6 +532,12 @@ EngineState& EngineState::get() {
         }) == 0;
     (void)forkHandled;
     return state;
+}
+
+Store* EngineState::lostParticipant() const {
+    for (const auto& s : participants)
+        if (s->transactionLost()) return s.get();
+    return nullptr;
 }
 
 std::shared_ptr<Store> EngineState::findStore(const std::string& canonicalPath) {

@@ -9,7 +9,6 @@
 #include "engine/SqliteValues.h"
 #include "runtime/Error.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sqlite3.h>
@@ -293,9 +292,7 @@ void Workspace::CommitTrans() {
     if (level > 1) {
         // A file lost part of the work: this level is undone, as a failed commit is, and
         // the outer levels stay doomed with the file.
-        const auto& all = state.participants;
-        if (std::any_of(all.begin(), all.end(),
-                        [](const auto& s) { return s->transactionLost(); })) {
+        if (state.lostParticipant()) {
             Rollback();
             raiseEngine(err::DiskOrNetworkError);
         }
