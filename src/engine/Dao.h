@@ -372,6 +372,9 @@ private:
 // `IN 'path'`, and files opened and closed meanwhile; Rollback leaves every file as it
 // was. The files commit all together or not at all, also when the process is killed
 // during the commit: if one cannot commit, every file is put back and the error raised.
+// A failure of the disk that undid a file's part of the transaction dooms the whole of it:
+// every later write of the transaction is refused (3043), and so is the commit, which puts
+// every file back (an inner level's commit undoes that level).
 // Code above the engine runs a transaction through engine::Transaction (Transaction.h).
 class Workspace {
 public:

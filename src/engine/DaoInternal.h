@@ -122,8 +122,13 @@ struct Store : std::enable_shared_from_this<Store> {
     bool inTransaction = false;
     int joinLevel = 0; // the nesting level at which the file joined the transaction
     std::shared_ptr<FileLock> transactionLock; // holds an `IN` target until the end
-    // Called before every write: joins the workspace transaction when one is pending.
+    // Called before every write: joins the workspace transaction when one is pending, and
+    // refuses the write (3043) once a file's part of it is lost.
     void beforeWrite();
+    // Whether SQLite ended the file's transaction on its own (after an I/O error or a full
+    // disk) while the workspace transaction goes on: the rest of that transaction would be
+    // written on its own, so it must fail as a whole. Stays true until the file leaves.
+    bool transactionLost();
     // Ends this file's part in the workspace transaction; after a rollback, what was
     // read from the file is read again.
     void leaveTransaction(bool rolledBack);
@@ -168,6 +173,7 @@ private:
     std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess> tables_;
     std::set<std::string, NoCaseLess> schemaNames_;
     bool tablesLoaded_ = false;
+    bool transactionLost_ = false;
     void loadTables();
     void finishOpening();
     void readTables();
@@ -207,6 +213,9 @@ struct EngineState {
     int transactionLevel = 0; // nested BeginTrans calls pending, at most kMaxNesting
     std::vector<std::shared_ptr<Store>> participants;
     static constexpr int kMaxNesting = 5;
+    // A file whose part of the transaction SQLite undid (Store::transactionLost), if any:
+    // the transaction takes no more writes and cannot commit.
+    Store* lostParticipant() const;
 
     static EngineState& get();
     std::shared_ptr<Store> findStore(const std::string& canonicalPath);

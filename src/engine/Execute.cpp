@@ -6,9 +6,11 @@
 #include "engine/FoldedKeys.h"
 #include "engine/JetSql.h"
 #include "engine/RowSource.h"
+#include "engine/RowidGuard.h"
 #include "engine/SqlFunctions.h"
 #include "engine/SqliteValues.h"
 
+#include <functional>
 #include <optional>
 #include <sqlite3.h>
 
@@ -196,6 +198,15 @@ long runStatement(Store& s, const std::string& text) {
     return static_cast<long>(sqlite3_changes64(s.db));
 }
 
+// Runs a statement that writes the file, joining the workspace transaction; the rows an
+// INSERT adds take ids past the table's mark (RowidGuard.h).
+long runWrite(Store& s, const TranslatedStatement& st, const TableInfo* table,
+              const std::function<long()>& run) {
+    s.beforeWrite();
+    if (st.kind != StatementKind::Insert || !table) return run();
+    return insertPastMark(s, *table, run);
+}
+
 // The SELECT (or VALUES) part of an INSERT ... IN statement, as a query of its own.
 std::string sourceQuery(const TranslatedStatement& st,
                         const TranslatedStatement::ValueWrapper& wrap) {
@@ -249,16 +260,17 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
     }
     insert += ")" + select + " FROM __jet_rows(?1)";
 
-    target.beforeWrite();
-    StmtUse ins(target.prepare(insert));
-    sqlite3_bind_int64(ins, 1, rows.token());
-    const int rc = sqlite3_step(ins);
-    target.touch();
-    if (rc != SQLITE_DONE) {
-        rows.raiseIfFailed();
-        target.raise(rc, insert);
-    }
-    return static_cast<long>(sqlite3_changes64(target.db));
+    return runWrite(target, st, &table, [&] {
+        StmtUse ins(target.prepare(insert));
+        sqlite3_bind_int64(ins, 1, rows.token());
+        const int rc = sqlite3_step(ins);
+        target.touch();
+        if (rc != SQLITE_DONE) {
+            rows.raiseIfFailed();
+            target.raise(rc, insert);
+        }
+        return static_cast<long>(sqlite3_changes64(target.db));
+    });
 }
 
 long executeIn(Store& source, const TranslatedStatement& st) {
@@ -280,9 +292,10 @@ long executeIn(Store& source, const TranslatedStatement& st) {
     if (!table) raiseEngine(err::InputTableNotFound, st.targetTable);
 
     if (target.get() == &source) {
-        source.beforeWrite();
-        const long changed = runStatement(
-            source, st.render("main", converter(table.get(), source, st.targetColumns)));
+        const std::string text =
+            st.render("main", converter(table.get(), source, st.targetColumns));
+        const long changed =
+            runWrite(source, st, table.get(), [&] { return runStatement(source, text); });
         source.touch();
         return changed;
     }
@@ -308,9 +321,8 @@ void executeJet(DatabaseImpl& db, std::string_view sql) {
     }
     const auto table = s.table(st->targetTable);
     const std::string text = st->render({}, converter(table.get(), s, st->targetColumns));
-    s.beforeWrite();
     try {
-        db.recordsAffected = runStatement(s, text);
+        db.recordsAffected = runWrite(s, *st, table.get(), [&] { return runStatement(s, text); });
     } catch (...) {
         s.touch();
         throw;

@@ -129,6 +129,13 @@ bool playBack(Store& s) {
 
 void commitAll(const std::vector<std::shared_ptr<Store>>& stores) {
     if (stores.empty()) return;
+    // Part of the work is gone with a transaction SQLite ended: the rest must not land.
+    for (const auto& lost : stores)
+        if (lost->transactionLost()) {
+            for (const auto& s : stores)
+                rollBackOpen(*s);
+            raiseEngine(err::DiskOrNetworkError, lost->path);
+        }
     if (stores.size() == 1) {
         try {
             commitOne(*stores.front());

@@ -3,9 +3,12 @@
 #include "engine/RowidGuard.h"
 
 #include "engine/DaoInternal.h"
+#include "engine/FoldedKeys.h"
 #include "engine/JetValues.h"
 #include "engine/SqliteValues.h"
+#include "engine/WriteStep.h"
 
+#include <algorithm>
 #include <set>
 #include <sqlite3.h>
 #include <vector>
@@ -81,8 +84,58 @@ std::string freshRowid(const std::string& table) {
            " AND high >= ifnull((SELECT max(rowid) FROM " + quoteIdent(table) + "), 0))";
 }
 
+namespace {
+
+std::int64_t lastRowid(Store& s, const std::string& table) {
+    StmtUse q(s.prepare("SELECT ifnull(max(rowid), 0) FROM " + quoteIdent(table)));
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW) s.raise(rc, q);
+    return sqlite3_column_int64(q, 0);
+}
+
+// The table's mark, 0 without one.
+std::int64_t markOf(Store& s, const std::string& table) {
+    StmtUse q(s.prepare("SELECT high FROM __jet_rowids WHERE tbl = ?1"));
+    sqlite3_bind_text(q, 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) s.raise(rc, q);
+    return rc == SQLITE_ROW ? sqlite3_column_int64(q, 0) : 0;
+}
+
+void moveRows(Store& s, const std::string& table, const char* idColumn, std::int64_t after,
+              std::int64_t by) {
+    StmtUse q(s.prepare("UPDATE " + quoteIdent(table) + " SET " + idColumn + " = " + idColumn +
+                        " + ?1 WHERE " + idColumn + " > ?2"));
+    sqlite3_bind_int64(q, 1, by);
+    sqlite3_bind_int64(q, 2, after);
+    const int rc = sqlite3_step(q);
+    if (rc != SQLITE_DONE) s.raise(rc, q);
+}
+
+} // namespace
+
+long insertPastMark(Store& s, const TableInfo& info, const std::function<long()>& insert) {
+    if (!s.nameInSchema("__jet_rowids")) return insert();
+    const std::string& table = info.name;
+    WriteStep step(s);
+    const std::int64_t last = lastRowid(s, table), mark = markOf(s, table);
+    const long added = insert();
+    // SQLite numbered the new rows from last + 1: those at or below the mark move to
+    // beyond both the mark and the new rows, so that no move meets another row.
+    if (mark > last && added > 0) {
+        const std::int64_t by = std::max(mark, lastRowid(s, table)) - last;
+        moveRows(s, table, "rowid", last, by);
+        const auto& ixs = info.indexes;
+        if (std::any_of(ixs.begin(), ixs.end(), [](const IndexInfo& ix) { return ix.folded; }))
+            moveRows(s, keyTableName(table), kKeyRowid, last, by);
+    }
+    step.done();
+    return added;
+}
+
 void guardRowids(Store& s) {
-    if (s.readOnlyConnection || !sqlite3_get_autocommit(s.db)) return;
+    // A file in a transaction SQLite ended reads in autocommit but must not be written.
+    if (s.readOnlyConnection || s.inTransaction || !sqlite3_get_autocommit(s.db)) return;
     try {
         std::int64_t version = schemaVersion(s);
         if (version == s.guardedSchemaVersion) return;

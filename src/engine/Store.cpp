@@ -250,7 +250,10 @@ Store::~Store() {
 
 void Store::beforeWrite() {
     EngineState& state = EngineState::get();
-    if (state.transactionLevel == 0 || inTransaction) return;
+    if (state.transactionLevel == 0) return;
+    if (const Store* lost = state.lostParticipant())
+        raiseEngine(err::DiskOrNetworkError, lost->path);
+    if (inTransaction) return;
     // Taken as a write at once: a read lock upgraded later could be refused without
     // waiting, when another process wants the file too.
     exec("BEGIN IMMEDIATE");
@@ -259,8 +262,17 @@ void Store::beforeWrite() {
     state.participants.push_back(shared_from_this());
 }
 
+bool Store::transactionLost() {
+    if (inTransaction && !transactionLost_ && sqlite3_get_autocommit(db)) {
+        transactionLost_ = true;
+        touch(); // its rows are back as they were: cursors read them again
+    }
+    return transactionLost_;
+}
+
 void Store::leaveTransaction(bool rolledBack) {
     inTransaction = false;
+    transactionLost_ = false;
     joinLevel = 0;
     transactionLock.reset();
     if (rolledBack) {
@@ -520,6 +532,12 @@ EngineState& EngineState::get() {
         }) == 0;
     (void)forkHandled;
     return state;
+}
+
+Store* EngineState::lostParticipant() const {
+    for (const auto& s : participants)
+        if (s->transactionLost()) return s.get();
+    return nullptr;
 }
 
 std::shared_ptr<Store> EngineState::findStore(const std::string& canonicalPath) {

@@ -5,6 +5,7 @@
 #include "engine/FoldedKeys.h"
 #include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
+#include "engine/WriteStep.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
@@ -424,17 +425,15 @@ void insertFieldRow(Store& s, const std::string& table, const FieldInfo& f, int 
     if (rc != SQLITE_DONE) s.raise(rc, ins);
 }
 
-// Runs `change` as one step: all of it is stored, or none; then the error leaves and the
-// descriptions are read from the file again when next needed.
+// Runs `change` as one step (WriteStep.h): all of it is stored, or none; then the error
+// leaves and the descriptions are read from the file again when next needed.
 template <typename Fn> void asOneStep(Store& s, Fn&& change) {
-    s.beforeWrite();
-    s.run("SAVEPOINT jet_structure");
+    WriteStep step(s);
     try {
         change();
-        s.run("RELEASE jet_structure");
+        step.done();
     } catch (...) {
-        sqlite3_exec(s.db, "ROLLBACK TO jet_structure; RELEASE jet_structure", nullptr, nullptr,
-                     nullptr);
+        step.undo();
         s.invalidateSchema();
         s.clearStatements();
         s.touch();

@@ -273,13 +273,15 @@ std::string savepointName(int level) {
 } // namespace
 
 // A nested level is a savepoint in every file already in the transaction; a file that
-// joins later starts its own transaction at the level it joins.
+// joins later starts its own transaction at the level it joins. A file whose transaction
+// SQLite ended gets none: the savepoint would begin a new transaction, and the rest of
+// the lost one would commit in it.
 void Workspace::BeginTrans() {
     EngineState& state = EngineState::get();
     if (state.transactionLevel >= EngineState::kMaxNesting) raiseEngine(err::TooManyTransactions);
     const int level = state.transactionLevel + 1;
     for (const auto& s : state.participants)
-        s->exec("SAVEPOINT " + savepointName(level));
+        if (!s->transactionLost()) s->exec("SAVEPOINT " + savepointName(level));
     state.transactionLevel = level;
 }
 
@@ -288,6 +290,12 @@ void Workspace::CommitTrans() {
     const int level = state.transactionLevel;
     if (level == 0) raiseEngine(err::NoTransaction);
     if (level > 1) {
+        // A file lost part of the work: this level is undone, as a failed commit is, and
+        // the outer levels stay doomed with the file.
+        if (state.lostParticipant()) {
+            Rollback();
+            raiseEngine(err::DiskOrNetworkError);
+        }
         // The inner level's work becomes the outer level's.
         for (const auto& s : state.participants) {
             if (s->joinLevel < level)

@@ -80,6 +80,48 @@ TEST_F(DeletedRow, EditUpdateOrDeleteOfARowAnotherProcessDeletedRaises3167) {
     EXPECT_EQ(names(), (std::vector<Variant>{Variant("a"), Variant("b")}));
 }
 
+// Rows that Execute adds right after the last row was deleted take ids of their own as
+// well, whichever way they come, and their keys stay with them.
+TEST_F(DeletedRow, RowsExecuteAddsAfterTheLastWasDeletedDoNotReachTheCursor) {
+    auto td = db->TableDefs().Item("Clients");
+    auto byName = td->CreateIndex("ByName");
+    byName->Fields().Append(byName->CreateField("Name"));
+    td->Indexes().Append(byName);
+    auto other = create("other.mdb");
+    makeTable(other, "Src", {{"Name", engine::dbText, 20}});
+    for (const char* name : {"y", "z"})
+        addRow(other, "Src", {{"Name", Variant(name)}});
+    const std::string in = "INSERT INTO Clients (Name) IN '" + file + "' ";
+    struct Case {
+        engine::DatabasePtr by;
+        std::string insert;
+        std::vector<const char*> names; // in index order afterwards
+    };
+    const Case cases[] = {
+        {db, "INSERT INTO Clients (Name) VALUES ('d')", {"a", "b", "d"}},
+        {db, "INSERT INTO Clients (Name) SELECT Name + 'x' FROM Clients", {"a", "ax", "b", "bx"}},
+        {db, in + "VALUES ('e')", {"a", "ax", "b", "e"}},
+        {other, in + "SELECT Name FROM Src", {"a", "ax", "b", "y", "z"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.insert);
+        auto rs = db->OpenRecordset("Clients", engine::dbOpenTable);
+        rs->MoveLast();
+        const Variant last = rs->Fields("Name").Value();
+        db->Execute("DELETE FROM Clients WHERE Name = '" + last.rawString() + "'");
+        c.by->Execute(c.insert);
+        EXPECT_EQ(errorOf([&] { rs->Fields("Name").Value(); }), err::RecordDeleted);
+        std::vector<Variant> expected;
+        for (const char* name : c.names)
+            expected.emplace_back(name);
+        EXPECT_EQ(column(db, "Clients", "Name", "ByName"), expected);
+        auto seek = db->OpenRecordset("Clients", engine::dbOpenTable);
+        seek->setIndex("ByName");
+        seek->Seek("=", {Variant(c.names.back())});
+        EXPECT_FALSE(seek->NoMatch());
+    }
+}
+
 // The row that follows a deleted last row gets a row id of its own, and still its number.
 TEST_F(DeletedRow, ARowAddedAfterTheLastWasDeletedKeepsItsAutoNumber) {
     auto td = db->CreateTableDef("Numbered");

@@ -173,6 +173,23 @@ TEST_F(SharedWriting, ALockHeldForAboutASecondIsWaitedOut) {
     EXPECT_EQ(rowsOf(9), 0);
 }
 
+// A structure change reads the file before it writes: it must wait for the write lock
+// before reading, as a read lock cannot wait to become a write lock.
+TEST_F(SharedWriting, AStructureChangeWaitsOutALockHeldBriefly) {
+    auto db = ws().OpenDatabase(file);
+    auto td = db->TableDefs().Item("Rows");
+    OtherProcess holder(holdingWriteLock(file));
+    ASSERT_EQ(holder.error(), 0);
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        holder.release();
+    });
+    EXPECT_EQ(errorOf([&] { td->Fields().Append(td->CreateField("Extra", engine::dbLong)); }), 0);
+    letGo.join();
+    ws().Close();
+    EXPECT_TRUE(ws().OpenDatabase(file)->TableDefs().Item("Rows")->Fields().contains("Extra"));
+}
+
 TEST_F(SharedWriting, ALockHeldLongerThanTheWaitGives3260) {
     OtherProcess holder(holdingWriteLock(file));
     ASSERT_EQ(holder.error(), 0);
