@@ -364,6 +364,8 @@ void insertIn() {
                 sqlite3_bind_text(att, 1, file("target.mdb").c_str(), -1, SQLITE_TRANSIENT);
                 check(sqlite3_step(att), db);
                 sqlite3_finalize(att);
+                // A pragma without a schema sets the main file only: the target is set alike.
+                exec(db, "PRAGMA t.journal_mode=DELETE; PRAGMA t.cache_size=-16000");
                 if (inTransaction) exec(db, "BEGIN IMMEDIATE");
                 exec(db, "INSERT INTO t.CGTDetails (" + columns + ") SELECT " + select + from);
                 if (inTransaction) exec(db, "COMMIT");
