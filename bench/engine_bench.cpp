@@ -16,6 +16,8 @@
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -377,6 +379,138 @@ void insertIn() {
     }
 }
 
+// 4. Two processes storing rows in one file at once, as two users of a shared file do: each
+// adds its rows with AddNew/Update, a few to a transaction or one at a time, and waits out
+// the other's brief locks. Reported as rows a second of both together against one alone;
+// afterwards the file must hold every row of every writer.
+void makeSharedFile() {
+    removeFile("shared.mdb");
+    auto db = ws().CreateDatabase(file("shared.mdb"), kLocale);
+    auto td = db->CreateTableDef("Entries");
+    td->Fields().Append(td->CreateField("Writer", engine::dbInteger));
+    td->Fields().Append(td->CreateField("N", engine::dbLong));
+    td->Fields().Append(td->CreateField("Name", engine::dbText, 50));
+    td->Fields().Append(td->CreateField("Amount", engine::dbDouble));
+    auto ix = td->CreateIndex("NameIndex");
+    ix->Fields().Append(ix->CreateField("Name"));
+    td->Indexes().Append(ix);
+    db->TableDefs().Append(td);
+    ws().Close();
+}
+
+// One writer's rows (run in a child process): 0 when all were stored.
+int storeRows(int writer, int rows, int perTransaction) {
+    try {
+        auto db = ws().OpenDatabase(file("shared.mdb"));
+        auto rs = db->OpenRecordset("Entries", engine::dbOpenTable);
+        for (int r = 0; r < rows; ++r) {
+            if (perTransaction > 1 && r % perTransaction == 0) ws().BeginTrans();
+            rs->AddNew();
+            rs->Fields(0).setValue(Variant(std::int16_t(writer)));
+            rs->Fields(1).setValue(Variant(std::int32_t(r)));
+            rs->Fields(2).setValue(Variant("Émile " + std::to_string(writer * rows + r)));
+            rs->Fields(3).setValue(Variant(r * 0.5));
+            rs->Update();
+            if (perTransaction > 1 && (r % perTransaction == perTransaction - 1 || r == rows - 1))
+                ws().CommitTrans();
+        }
+        ws().Close();
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "writer %d failed: %s\n", writer, e.what());
+        return 1;
+    }
+}
+
+// Rows the file holds from each writer.
+std::vector<long> rowsByWriter(int writers) {
+    std::vector<long> counts;
+    auto db = ws().OpenDatabase(file("shared.mdb"));
+    for (int w = 1; w <= writers; ++w) {
+        auto rs = db->OpenRecordset("SELECT N FROM Entries WHERE Writer = " + std::to_string(w),
+                                    engine::dbOpenDynaset);
+        long n = 0;
+        for (; !rs->Eof(); rs->MoveNext())
+            ++n;
+        counts.push_back(n);
+    }
+    ws().Close();
+    return counts;
+}
+
+// Seconds for `writers` processes to store `rows` rows each into a fresh file; false in
+// `complete` (and a loud message) when a writer failed or rows are missing.
+double concurrentRun(int writers, int rows, int perTransaction, bool& complete) {
+    makeSharedFile(); // closed again: a child must inherit no open file
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<pid_t> children;
+    for (int w = 1; w <= writers; ++w) {
+        const pid_t pid = fork();
+        if (pid < 0) throw std::runtime_error("fork failed");
+        if (pid == 0) _exit(storeRows(w, rows, perTransaction));
+        children.push_back(pid);
+    }
+    bool failed = false;
+    for (const pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        failed = failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    }
+    const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
+    const std::vector<long> counts = rowsByWriter(writers);
+    for (int w = 0; w < writers; ++w)
+        failed = failed || counts[static_cast<std::size_t>(w)] != rows;
+    if (failed) {
+        std::printf("  *** FAILED: %d writer(s) of %d rows each left", writers, rows);
+        for (const long n : counts)
+            std::printf(" %ld", n);
+        std::printf(" rows ***\n");
+        complete = false;
+    }
+    return d.count();
+}
+
+void twoWriters() {
+    struct Mode {
+        const char* name;
+        int rows, perTransaction;
+    };
+    const Mode modes[] = {
+        {"Two processes writing one file, 2,000 rows each, 10 to a transaction", 2000, 10},
+        {"Two processes writing one file, 300 rows each, one at a time", 300, 1},
+    };
+    for (const Mode& m : modes) {
+        if (gOnly && !std::strstr(m.name, gOnly)) continue;
+        const int runs = getenv("RUNS") ? std::max(1, atoi(getenv("RUNS"))) : 7;
+        const int rows = m.rows * gScale;
+        std::vector<double> alone, both, ratios;
+        bool complete = true;
+        for (int run = 0; run < runs; ++run) {
+            double one = 0, two = 0;
+            if (run % 2 == 0) {
+                one = concurrentRun(1, rows, m.perTransaction, complete);
+                two = concurrentRun(2, rows, m.perTransaction, complete);
+            } else {
+                two = concurrentRun(2, rows, m.perTransaction, complete);
+                one = concurrentRun(1, rows, m.perTransaction, complete);
+            }
+            alone.push_back(rows / one);
+            both.push_back(2 * rows / two);
+            ratios.push_back(both.back() / alone.back());
+        }
+        std::printf(
+            "%s\n  one alone %.0f rows/s (%.0f-%.0f)  both together %.0f rows/s (%.0f-%.0f)  "
+            "together/alone %.2f (%.2f-%.2f) %s\n",
+            m.name, median(alone), *std::min_element(alone.begin(), alone.end()),
+            *std::max_element(alone.begin(), alone.end()), median(both),
+            *std::min_element(both.begin(), both.end()),
+            *std::max_element(both.begin(), both.end()), median(ratios),
+            *std::min_element(ratios.begin(), ratios.end()),
+            *std::max_element(ratios.begin(), ratios.end()),
+            complete ? "all rows stored" : "*** ROWS LOST OR WRITERS FAILED ***");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -391,6 +525,7 @@ int main(int argc, char** argv) {
         textKeyedRows();
         editWalk();
         insertIn();
+        twoWriters();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         status = 1;
