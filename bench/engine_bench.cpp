@@ -1,5 +1,6 @@
 // The engine against plain SQLite doing the same work, as ratios (engine time / SQLite
-// time). The two sides run alternately on fresh files, RUNS times each (7 unless set).
+// time), and two processes writing one file against one alone. The two sides run
+// alternately on fresh files, RUNS times each (7 unless set).
 //
 //   engine_bench [rows-scale [name-part]]   (1 = the sizes below; only the cases named so)
 
