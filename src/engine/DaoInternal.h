@@ -160,6 +160,9 @@ struct Store : std::enable_shared_from_this<Store> {
     // can clash with a table name.
     bool nameInSchema(std::string_view name);
     void addSchemaName(const std::string& name);
+    // nameInSchema("__jet_rowids") (RowidGuard.h), asked by every new row: kept until the
+    // names change.
+    bool guardsRowids();
 
 private:
     struct TextHash {
@@ -172,6 +175,7 @@ private:
     std::unordered_map<std::string, sqlite3_stmt*, TextHash, std::equal_to<>> statements_;
     std::map<std::string, std::shared_ptr<const TableInfo>, NoCaseLess> tables_;
     std::set<std::string, NoCaseLess> schemaNames_;
+    int guardsRowids_ = -1; // unknown until asked
     bool tablesLoaded_ = false;
     bool transactionLost_ = false;
     void loadTables();

@@ -537,7 +537,7 @@ void Recordset::Update() {
                 if ((c.fields[i].attributes & dbAutoIncrField) && c.buffer[i].isNull())
                     mask[i] = '0';
         // A file this program could not yet guard (RowidGuard.h) gets SQLite's row id.
-        const bool guarded = s.nameInSchema("__jet_rowids");
+        const bool guarded = s.guardsRowids();
         const std::string id = std::string(guarded ? "insert" : "insert-unguarded") + mask;
         sqlite3_stmt* ins = c.statement(id, [&] {
             std::string cols = guarded ? "rowid" : "";

@@ -103,21 +103,12 @@ int xEof(sqlite3_vtab_cursor* base) {
     return static_cast<Cursor*>(base)->eof;
 }
 
+// A copy of the whole row passes through here value by value: each value is taken from
+// the query in one call each way.
 int xColumn(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int column) {
-    sqlite3_stmt* q = static_cast<Cursor*>(base)->source->query;
-    switch (sqlite3_column_type(q, column)) {
-    case SQLITE_FLOAT:
-        sqlite3_result_double(ctx, sqlite3_column_double(q, column));
-        break;
-    case SQLITE_INTEGER:
-        sqlite3_result_int64(ctx, sqlite3_column_int64(q, column));
-        break;
-    case SQLITE_NULL:
-        break; // also past the query's last column
-    default:
-        sqlite3_result_value(ctx, sqlite3_column_value(q, column));
-        break;
-    }
+    const RowSource& source = *static_cast<Cursor*>(base)->source;
+    if (column < source.columnCount) // past the query's last column: Null
+        sqlite3_result_value(ctx, sqlite3_column_value(source.query, column));
     return SQLITE_OK;
 }
 
@@ -149,7 +140,8 @@ void registerRowSource(sqlite3* db) {
     sqlite3_create_module_v2(db, "__jet_rows", &gModule, nullptr, nullptr);
 }
 
-RowSource::RowSource(Store& s, sqlite3_stmt* q) : source(s), query(q), token_(gNextToken++) {
+RowSource::RowSource(Store& s, sqlite3_stmt* q)
+    : source(s), query(q), columnCount(sqlite3_column_count(q)), token_(gNextToken++) {
     sources()[token_] = this;
 }
 

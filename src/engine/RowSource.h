@@ -37,6 +37,7 @@ public:
 
     Store& source;
     sqlite3_stmt* query;
+    const int columnCount;
     int failure = 0; // the source's SQLite result code when reading it failed
 
 private:

@@ -342,6 +342,7 @@ void Store::invalidateSchema() {
     tablesLoaded_ = false;
     tables_.clear();
     schemaNames_.clear();
+    guardsRowids_ = -1;
 }
 
 bool Store::nameInSchema(std::string_view name) {
@@ -351,11 +352,19 @@ bool Store::nameInSchema(std::string_view name) {
 
 void Store::addSchemaName(const std::string& name) {
     if (tablesLoaded_ && name.find('.') == std::string::npos) schemaNames_.insert(name);
+    guardsRowids_ = -1;
+}
+
+bool Store::guardsRowids() {
+    tables();
+    if (guardsRowids_ < 0) guardsRowids_ = schemaNames_.count("__jet_rowids") != 0;
+    return guardsRowids_ == 1;
 }
 
 void Store::loadTables() {
     tables_.clear();
     schemaNames_.clear();
+    guardsRowids_ = -1;
     readTables();
     tablesLoaded_ = true;
 }
