@@ -1,5 +1,6 @@
 #include "engine/Repair.h"
 
+#include "RawFile.h"
 #include "runtime/Error.h"
 #include "support/ErrorOf.h"
 #include "support/OtherProcess.h"
@@ -7,7 +8,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 
@@ -20,39 +20,7 @@ using support::writeBytes;
 constexpr int kRows = 2000;
 constexpr int kPageSize = 4096;
 
-class Db {
-public:
-    explicit Db(const std::string& path) { sqlite3_open(path.c_str(), &db_); }
-    ~Db() { sqlite3_close(db_); }
-    void exec(const std::string& sql) {
-        char* msg = nullptr;
-        const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
-        const std::string text = msg ? msg : "";
-        sqlite3_free(msg);
-        ASSERT_EQ(rc, SQLITE_OK) << text << "\n" << sql;
-    }
-    long long number(const std::string& sql) {
-        sqlite3_stmt* st = nullptr;
-        long long v = -1;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            v = sqlite3_column_int64(st, 0);
-        sqlite3_finalize(st);
-        return v;
-    }
-    std::string text(const std::string& sql) {
-        sqlite3_stmt* st = nullptr;
-        std::string v;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-            v = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-        return v;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
+using Db = enginetest::RawFile;
 
 // A file like the engine's: a small description table made first, then a client table
 // big enough to span many pages, its index, a view and a version stamp.

@@ -4,11 +4,11 @@
 
 #include "EngineFixture.h"
 #include "FileContent.h"
+#include "RawFile.h"
 #include "engine/Repair.h"
 
 #include <algorithm>
 #include <cctype>
-#include <sqlite3.h>
 
 using namespace enginetest;
 using engine::Variant;
@@ -77,16 +77,7 @@ protected:
     }
 
     long long number(const std::string& name, const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path(name).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* st = nullptr;
-        long long v = -1;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            v = sqlite3_column_int64(st, 0);
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-        return v;
+        return RawFile(path(name)).number(sql);
     }
     long long rootPage(const std::string& name, const std::string& object) {
         return number(name, "SELECT rootpage FROM sqlite_schema WHERE name = '" + object + "'");
@@ -104,15 +95,9 @@ protected:
     }
     // The rebuild a repair makes, whether or not the engine would find the file sound.
     void rebuild(const std::string& name) {
-        sqlite3* db = nullptr;
-        sqlite3_open(path(name).c_str(), &db);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT value FROM __jet_meta WHERE key = 'format'", -1, &st,
-                           nullptr);
-        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-        const std::string marker = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-        sqlite3_close(db);
+        const std::string marker =
+            RawFile(path(name)).text("SELECT value FROM __jet_meta WHERE key = 'format'");
+        ASSERT_FALSE(marker.empty());
         engine::repairFile(path(name), marker);
     }
 };
@@ -218,17 +203,9 @@ TEST_F(RepairedStructure, RepairThatLosesNoRowChangesNoContent) {
 // triggers and folded keys of a table whose own entry is kept.
 TEST_F(RepairedStructure, KeptTableGetsItsTriggersAndKeysBack) {
     makeFile("a.mdb");
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(path("a.mdb").c_str(), &db);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "PRAGMA writable_schema = ON; DELETE FROM sqlite_schema WHERE "
-                               "(type = 'trigger' AND tbl_name = 'Payments') OR tbl_name = "
-                               "'Payments!keys'",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    RawFile(path("a.mdb"))
+        .exec("PRAGMA writable_schema = ON; DELETE FROM sqlite_schema WHERE "
+              "(type = 'trigger' AND tbl_name = 'Payments') OR tbl_name = 'Payments!keys'");
 
     rebuild("a.mdb");
 
