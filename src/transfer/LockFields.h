@@ -1,0 +1,29 @@
+#pragma once
+
+// The lock fields of a main client table (UserName, DateLastSaved, LastUserName): an
+// import writes its clients without them, and every import ends by giving each Null its
+// empty value, so that the client program reads the record as free.
+
+#include <string>
+#include <string_view>
+
+namespace transfer {
+
+enum class LockFieldsOutcome {
+    Tidied, // every row of the table holds a value in all three fields
+    InUse,  // another workstation holds the file: nothing was changed
+};
+
+struct LockFieldsResult {
+    LockFieldsOutcome outcome = LockFieldsOutcome::Tidied;
+    long rows = 0; // rows of the table, when tidied
+};
+
+// Holds the database at `path` for exclusive use and, in one transaction, sets every Null
+// UserName and LastUserName of `table` to "" and every Null DateLastSaved to day 0,
+// leaving every other value as it is. Run it once the import's own writes are committed
+// and its handles on the file closed. A failure other than a file in use is raised with
+// the file as it was.
+LockFieldsResult tidyLockFields(const std::string& path, std::string_view table);
+
+} // namespace transfer

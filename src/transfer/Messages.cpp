@@ -1,0 +1,13 @@
+#include "transfer/Messages.h"
+
+#include "app/FileNames.h"
+
+namespace transfer::msg {
+
+std::string lockFieldsNotTidied(int number, const std::string& text) {
+    return "The clients have been written to this year's database, but their record locks "
+           "could not be tidied." +
+           std::string(app::kCrLf) + "Error " + std::to_string(number) + ": " + text;
+}
+
+} // namespace transfer::msg
