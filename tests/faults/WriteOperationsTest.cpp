@@ -9,6 +9,8 @@
 #include "schema/StructureDefinitions.h"
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
+#include "transfer/ImportEnd.h"
+#include "transfer/Messages.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -239,9 +241,50 @@ std::vector<Operation> windowOperations() {
     };
 }
 
+// --- the end of every import: the lock fields of this year's main table --------------
+
+std::vector<Operation> importEndOperations() {
+    struct Table {
+        std::string file, table, nameField;
+        support::FileKind kind;
+    };
+    const std::vector<Table> tables{
+        {kPers, "Qolb2018", "PERS2", support::FileKind::Individuals},
+        {kTrust, "TRUSTDetails", "TrustName", support::FileKind::Trust},
+        {kComp, "CompanyDetails", "CompanyRegName", support::FileKind::Company},
+    };
+    std::vector<Operation> ops;
+    for (const Table& t : tables) {
+        const runtime::Variant null = runtime::Variant::null();
+        auto prepare = [=](Place& p) {
+            support::DatabaseFile(p.net.file(t.file), t.kind)
+                .only({t.table})
+                .row(t.table, {{t.nameField, "New"}, {"UserName", null}})
+                .row(t.table, {{t.nameField, "Open"}, {"UserName", "ann"}, {"LastUserName", null}})
+                .row(t.table, {{t.nameField, "Free"}, {"UserName", ""}, {"LastUserName", "bob"}})
+                .make();
+        };
+        auto run = [=](Place& p) {
+            Window win(p);
+            p.desk.answerAnyMessage(forms::vbOK);
+            const std::size_t before = p.desk.messages().size();
+            transfer::finishImport(win.w, p.net.file(t.file), t.table);
+            return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
+        };
+        ops.push_back({.name = "LockFields" + t.table,
+                       .files = {{false, t.file, ""}},
+                       .prepare = prepare,
+                       .run = run,
+                       .allOrNothing = true});
+    }
+    return ops;
+}
+
 std::vector<Operation> allOperations() {
     std::vector<Operation> ops = structureOperations();
     for (Operation& op : windowOperations())
+        ops.push_back(std::move(op));
+    for (Operation& op : importEndOperations())
         ops.push_back(std::move(op));
     return ops;
 }
