@@ -3,6 +3,7 @@
 #include "app/FileNames.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/Paths.h"
+#include "runtime/VariantOps.h"
 
 #include <algorithm>
 
@@ -25,27 +26,23 @@ void stopBusy(frmSysAdmin& w) {
 }
 
 namespace {
-// The bar's values are 16-bit: a longer run is shown to scale.
-constexpr int kBarMax = 32767;
+// The bar's full scale: each run is shown over the whole of it.
+constexpr double kBarFull = 32767;
 } // namespace
 
-ProgressDisplay::ProgressDisplay(frmSysAdmin& w, int steps) : w_(w), steps_(std::max(steps, 1)) {
-    w_.HScroll2.setMin(0);
-    w_.HScroll2.setValue(0);
-    w_.HScroll2.setMax(std::min(steps_, kBarMax));
+ProgressDisplay::ProgressDisplay(frmSysAdmin& w, long records)
+    : w_(w), step_(records > 0 ? kBarFull / (2.0 * static_cast<double>(records)) : 0) {
     w_.fraProgressBar.setVisible(true);
+    w_.fraProgressBar.ZOrder();
     forms::desktop().DoEvents();
 }
 
-ProgressDisplay::~ProgressDisplay() {
-    w_.HScroll2.setValue(0);
-    w_.fraProgressBar.setVisible(false);
-}
-
-void ProgressDisplay::show(int done) {
-    const long long part = std::clamp(done, 0, steps_);
-    w_.HScroll2.setValue(static_cast<int>(part * w_.HScroll2.Max() / steps_));
-    forms::desktop().DoEvents();
+void ProgressDisplay::step() {
+    if (step_ == 0) return; // a run of no records leaves the bar as it stands
+    position_ += step_;
+    // A run that steps more often than it said it would stays at the end of the bar.
+    const double shown = std::min(position_, static_cast<double>(w_.HScroll2.Max()));
+    w_.HScroll2.setValue(runtime::CInt(runtime::Variant(shown)));
 }
 
 } // namespace app

@@ -14,21 +14,23 @@ void setPointer(int pointer);
 void startBusy(frmSysAdmin& w);
 void stopBusy(frmSysAdmin& w);
 
-// The progress bar (fraProgressBar, HScroll2): shown from 0 of `steps` while the object
-// lives, hidden again however the run ends.
+// The progress bar of the previous-year imports (fraProgressBar, HScroll2). A run reads
+// each of its `records` records once and writes each once; every one of those 2 x records
+// steps moves the bar by 32767 / (2 x records), shown rounded with halves to the even
+// neighbour, so the bar is full when the last record is written and never goes past its
+// maximum. The frame is shown when the run starts and stays shown after it; the bar keeps
+// what the last run left until this run's first step.
 class ProgressDisplay {
 public:
-    ProgressDisplay(frmSysAdmin& w, int steps);
-    ~ProgressDisplay();
-    ProgressDisplay(const ProgressDisplay&) = delete;
-    ProgressDisplay& operator=(const ProgressDisplay&) = delete;
+    ProgressDisplay(frmSysAdmin& w, long records);
 
-    // `done` of the steps are done; lets the window paint the bar.
-    void show(int done);
+    // One record read or written.
+    void step();
 
 private:
     frmSysAdmin& w_;
-    int steps_;
+    double step_;
+    double position_ = 0;
 };
 
 } // namespace app

@@ -11,7 +11,7 @@ void CommandButton::click() {
 }
 
 bool CommandButton::userClick() {
-    if (!isReachable()) return false;
+    if (!acceptsUser()) return false;
     raise(onClick, true);
     return true;
 }

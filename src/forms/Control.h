@@ -94,6 +94,13 @@ public:
     // reach. (The form's own visibility and the current tab page are not considered.)
     bool isReachable() const;
 
+    // A running operation refuses the user's actions on the control: they are ignored as
+    // if it were out of reach, though it still looks live.
+    bool userRefused() const { return userRefused_; }
+    void setUserRefused(bool refused) { userRefused_ = refused; }
+    // What every user action needs: the control is reachable and not refused.
+    bool acceptsUser() const { return !userRefused_ && isReachable(); }
+
     Container& parent() const { return *parent_; }
     // The control that contains this one (frame, picture box, tab strip), or nullptr when
     // it lies directly on the form.
@@ -130,6 +137,7 @@ private:
     int index_;
     bool enabled_ = true;
     bool visible_ = true;
+    bool userRefused_ = false;
     long zOrderStamp_ = 0;
     int nextObserverId_ = 1;
     std::map<int, ChangeObserver> observers_;

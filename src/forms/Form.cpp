@@ -127,6 +127,7 @@ bool Form::unloadWith(int unloadMode) {
     std::vector<Form*> children;
     for (Form* c : mdiChildren_)
         if (c->loaded_) children.push_back(c);
+    if (unloadRefused_ || std::ranges::any_of(children, &Form::unloadRefused)) return false;
 
     // Everybody is asked QueryUnload first; one refusal keeps all of them.
     if (!queryUnload(unloadMode)) return false;

@@ -59,6 +59,11 @@ public:
     // The user closed the window (its close box): Unload with UnloadMode 0.
     bool userClose();
 
+    // A running operation keeps the form loaded: while refused, closing it or its frame
+    // and Unload in code return false at once and fire no event.
+    bool unloadRefused() const { return unloadRefused_; }
+    void setUnloadRefused(bool refused) { unloadRefused_ = refused; }
+
     // Makes this form a child window of `frame`.
     void setMdiParent(Form& frame);
     Form* mdiParent() const { return mdiParent_; }
@@ -128,6 +133,7 @@ private:
     std::string caption_;
     bool visible_ = false;
     bool loaded_ = false;
+    bool unloadRefused_ = false;
     Form* mdiParent_ = nullptr;
     std::vector<Form*> mdiChildren_;
     std::unordered_map<std::string, Control*> byName_;

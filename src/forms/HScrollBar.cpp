@@ -49,7 +49,7 @@ void HScrollBar::setValue(int value) {
 }
 
 bool HScrollBar::userSetValue(int value) {
-    if (!isReachable()) return false;
+    if (!acceptsUser()) return false;
     value = std::clamp(value, std::min(min_, max_), std::max(min_, max_));
     if (value_ == value) return true;
     value_ = value;

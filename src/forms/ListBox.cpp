@@ -84,7 +84,7 @@ void ListBox::setItemData(int index, long data) {
 }
 
 bool ListBox::userSelect(int index) {
-    if (!isReachable() || index < 0 || index >= ListCount()) return false;
+    if (!acceptsUser() || index < 0 || index >= ListCount()) return false;
     if (listIndex_ != index) {
         listIndex_ = index;
         changed(prop::ListIndex);

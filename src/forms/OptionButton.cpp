@@ -27,7 +27,7 @@ void OptionButton::setValue(bool value) {
 }
 
 bool OptionButton::userClick() {
-    if (!isReachable()) return false;
+    if (!acceptsUser()) return false;
     switchOn();
     const int index = Index();
     raise(onClick ? std::function<void()>([this, index] { onClick(index); }) : nullptr, true);

@@ -51,7 +51,7 @@ void SSIndexTab::setTabEnabled(int index, bool enabled) {
 }
 
 bool SSIndexTab::userSelectTab(int index) {
-    if (!isReachable() || index < 0 || index >= Tabs() || !pages_[index]->enabled_) return false;
+    if (!acceptsUser() || index < 0 || index >= Tabs() || !pages_[index]->enabled_) return false;
     if (tab_ == index) return true;
     const int previous = tab_;
     tab_ = index;

@@ -16,7 +16,7 @@ void TextBox::setLocked(bool locked) {
 }
 
 bool TextBox::userSetText(std::string text) {
-    if (locked_ || !isReachable()) return false;
+    if (locked_ || !acceptsUser()) return false;
     if (text_ == text) return true;
     text_ = std::move(text);
     changed(prop::Text);

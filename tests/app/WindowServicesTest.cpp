@@ -42,23 +42,43 @@ TEST_F(WindowServicesTest, AChosenFileIsGivenAndACancelLeavesNothingBehind) {
     EXPECT_TRUE(desk.verify()) << desk.transcript();
 }
 
-TEST_F(WindowServicesTest, TheProgressBarShowsARunToScaleAndGoesWithIt) {
-    {
-        app::ProgressDisplay progress(w, 200000); // more steps than the bar has values
+TEST_F(WindowServicesTest, TheProgressBarClimbsHalfWayPerPassAndStopsAtItsEnd) {
+    struct Case {
+        long records;
+        int afterRead; // 0: either neighbour of the half, as the sum of the steps falls
+    };
+    const Case cases[] = {{1, 16384},    {2, 16384}, {7, 16384}, {100, 16383},
+                          {1000, 16383}, {30001, 0}, {250000, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.records);
+        w.HScroll2.setValue(12345); // what the run before left
+        app::ProgressDisplay progress(w, c.records);
         EXPECT_TRUE(w.fraProgressBar.Visible());
-        EXPECT_EQ(w.HScroll2.Value(), 0);
-        progress.show(100000);
-        EXPECT_EQ(w.HScroll2.Value(), w.HScroll2.Max() / 2);
-        progress.show(300000);
-        EXPECT_EQ(w.HScroll2.Value(), w.HScroll2.Max());
+        EXPECT_GT(w.fraProgressBar.zOrderStamp(), 0); // in front of what it overlaps
+        EXPECT_EQ(w.HScroll2.Value(), 12345);         // until the first record is read
+        int last = 0;
+        bool climbs = true;
+        for (long i = 0; i < 2 * c.records; ++i) {
+            if (i == c.records) {
+                if (c.afterRead)
+                    EXPECT_EQ(last, c.afterRead);
+                else
+                    EXPECT_TRUE(last == 16383 || last == 16384) << last;
+            }
+            progress.step();
+            climbs = climbs && w.HScroll2.Value() >= last;
+            last = w.HScroll2.Value();
+        }
+        EXPECT_TRUE(climbs);
+        EXPECT_EQ(last, 32767);
+        progress.step(); // a step too many stays at the end of the bar
+        EXPECT_EQ(w.HScroll2.Value(), 32767);
     }
-    EXPECT_FALSE(w.fraProgressBar.Visible());
-    EXPECT_EQ(w.HScroll2.Value(), 0);
-    {
-        app::ProgressDisplay progress(w, 0); // an empty run
-        progress.show(0);
-        EXPECT_EQ(w.HScroll2.Value(), 0);
-    }
+    EXPECT_TRUE(w.fraProgressBar.Visible()); // a run never hides the frame
+
+    app::ProgressDisplay empty(w, 0);
+    empty.step();
+    EXPECT_EQ(w.HScroll2.Value(), 32767);
 }
 
 TEST_F(WindowServicesTest, FilesHeldElsewhereAreNamedAndNothingIsHeld) {

@@ -157,6 +157,49 @@ TEST_F(ControlsTest, TabStripClickReportsThePreviousPage) {
     EXPECT_EQ(tabs.TabCaption(1), "Page &2");
 }
 
+TEST_F(ControlsTest, ARefusedControlIgnoresTheUserButNotTheCode) {
+    auto& button = win.add<CommandButton>("cmdLocateDB");
+    auto& option = win.add<OptionButton>("optWhichDBImport", 1);
+    auto& tabs = win.add<SSIndexTab>("SSIndexTab1");
+    tabs.addTab("One");
+    tabs.addTab("Two");
+    auto& list = win.add<ListBox>("lstPrevYear");
+    list.AddItem("a");
+    auto& box = win.add<TextBox>("Text1");
+    auto& bar = win.add<HScrollBar>("HScroll2");
+    int events = 0;
+    button.onClick = [&] { ++events; };
+    option.onClick = [&](int) { ++events; };
+    tabs.onClick = [&](int) { ++events; };
+    list.onClick = [&] { ++events; };
+    box.onChange = [&] { ++events; };
+    bar.onChange = [&] { ++events; };
+    const std::vector<Control*> all{&button, &option, &tabs, &list, &box, &bar};
+    const auto userActs = [&] {
+        return std::vector<bool>{button.userClick(), option.userClick(),   tabs.userSelectTab(1),
+                                 list.userSelect(0), box.userSetText("x"), bar.userSetValue(5)};
+    };
+
+    for (Control* c : all)
+        c->setUserRefused(true);
+    EXPECT_EQ(userActs(), std::vector<bool>(6, false));
+    EXPECT_EQ(events, 0);
+    EXPECT_FALSE(option.Value());
+    EXPECT_EQ(tabs.Tab(), 0);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(box.Text(), "");
+    EXPECT_EQ(bar.Value(), 0);
+    EXPECT_TRUE(button.isReachable()); // still looks live
+    button.click();                    // code is not refused
+    EXPECT_EQ(events, 1);
+
+    for (Control* c : all)
+        c->setUserRefused(false);
+    EXPECT_EQ(userActs(), std::vector<bool>(6, true));
+    EXPECT_EQ(events, 7);
+    EXPECT_EQ(tabs.Tab(), 1);
+}
+
 class CommonDialogTest : public ControlsTest {
 protected:
     CommonDialog& dlg = win.add<CommonDialog>("CommonDialog1");

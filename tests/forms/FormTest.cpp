@@ -231,6 +231,32 @@ TEST(FormLifecycle, ClosingTheFrameAsksItsChildFirst) {
                                                 "frame Unload"}));
 }
 
+TEST(FormLifecycle, ARefusedUnloadAsksNothingAndKeepsFrameAndChild) {
+    support::ScriptedDesktop desk;
+    Form frame("MDIForm1");
+    Form child("frmSysAdmin");
+    child.setMdiParent(frame);
+    int asked = 0;
+    child.onQueryUnload = [&](int&, int) { ++asked; };
+    child.onUnload = [&](int&) { ++asked; };
+    frame.onQueryUnload = [&](int&, int) { ++asked; };
+    frame.onLoad = [&] { child.Show(); };
+    frame.Show();
+
+    child.setUnloadRefused(true);
+    EXPECT_FALSE(child.userClose());
+    EXPECT_FALSE(child.Unload());
+    EXPECT_FALSE(frame.userClose());
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(child.isLoaded());
+    EXPECT_TRUE(frame.isLoaded());
+
+    child.setUnloadRefused(false);
+    EXPECT_TRUE(frame.userClose());
+    EXPECT_FALSE(child.isLoaded());
+    EXPECT_EQ(asked, 3);
+}
+
 TEST(FormLifecycle, AChildUnloadedOnItsOwnLeavesTheFrameOpen) {
     support::ScriptedDesktop desk;
     Form frame("MDIForm1");

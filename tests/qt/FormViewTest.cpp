@@ -365,6 +365,34 @@ TEST_F(FormViewTest, OptionsAndTabsFollowTheModelsRules) {
     EXPECT_EQ(bar->currentIndex(), 1);
 }
 
+TEST_F(FormViewTest, RefusedControlsStayAsTheyWereOnScreen) {
+    showView();
+    int events = 0;
+    cmdOk.onClick = [&] { ++events; };
+    opt[0]->setValue(true);
+    opt[1]->onClick = [&](int) { ++events; };
+    tabs.onClick = [&](int) { ++events; };
+    for (Control* c : std::initializer_list<Control*>{&cmdOk, opt[1], &tabs})
+        c->setUserRefused(true);
+
+    QTest::mouseClick(child(view, "cmdOk"), Qt::LeftButton);
+    QTest::mouseClick(child(view, "optWhichDBImport(1)"), Qt::LeftButton);
+    EXPECT_FALSE(child<QRadioButton>(view, "optWhichDBImport(1)")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(view, "optWhichDBImport(0)")->isChecked());
+    auto* bar = child<QTabWidget>(view, "SSIndexTab1")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    EXPECT_EQ(bar->currentIndex(), 0);
+    EXPECT_EQ(tabs.Tab(), 0);
+    EXPECT_EQ(events, 0);
+
+    for (Control* c : std::initializer_list<Control*>{&cmdOk, opt[1], &tabs})
+        c->setUserRefused(false);
+    QTest::mouseClick(child(view, "cmdOk"), Qt::LeftButton);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    EXPECT_EQ(tabs.Tab(), 1);
+    EXPECT_EQ(events, 2);
+}
+
 TEST_F(FormViewTest, OverlappingFramesShowTheOneInFront) {
     showView();
     tabs.setTab(1);

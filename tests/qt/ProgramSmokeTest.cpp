@@ -227,6 +227,17 @@ TEST_F(ProgramSmokeTest, ClosingAsksAndNoKeepsBothWindows) {
     EXPECT_EQ(ended.count(), 1);
 }
 
+TEST_F(ProgramSmokeTest, AWindowThatRefusesToCloseAsksNothingAndStays) {
+    start();
+    program.frmSysAdmin().setUnloadRefused(true); // as while an import runs
+    frame().close();
+    windows.admin().close();
+    EXPECT_TRUE(frame().isVisible());
+    EXPECT_TRUE(windows.admin().isVisible());
+    EXPECT_TRUE(program.running());
+    program.frmSysAdmin().setUnloadRefused(false);
+}
+
 TEST_F(ProgramSmokeTest, ASecondCopyShowsItsMessageAndNoWindow) {
     qtui::QtDesktop first({folderPath(), lockPath(), ""});
     ASSERT_FALSE(first.anotherCopyRunning());

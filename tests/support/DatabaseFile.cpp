@@ -4,6 +4,7 @@
 #include "schema/DefinitionRun.h"
 #include "schema/SchemaTables.h"
 #include "schema/StructureHelpers.h"
+#include "support/LastYearTables.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -34,6 +35,12 @@ std::vector<schema::TableSpec> tablesOf(FileKind kind) {
         return transferTrustTables();
     case FileKind::TransferCompany:
         return transferCompanyTables();
+    case FileKind::LastYearIndividuals:
+        return support::lastYearIndividualsTables();
+    case FileKind::LastYearTrust:
+        return support::lastYearTrustTables();
+    case FileKind::LastYearCompany:
+        return support::lastYearCompanyTables();
     }
     return {};
 }

@@ -19,6 +19,10 @@ enum class FileKind {
     TransferPersonal,
     TransferTrust,
     TransferCompany,
+    // Last year's files, which the previous-year imports read (support/LastYearTables.h).
+    LastYearIndividuals, // "Qolb2017LAN.mdb"
+    LastYearTrust,       // "QolbTrust2017Lan.Mdb"
+    LastYearCompany,     // "QolbCompany2017Lan.Mdb"
 };
 
 using Row = std::vector<std::pair<std::string, runtime::Variant>>;
