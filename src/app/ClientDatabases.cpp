@@ -47,6 +47,12 @@ void frmSysAdmin::openClientDatabases() {
     for (const std::string* path : {&PersDbPath, &TrustDbPath, &CompDbPath}) {
         try {
             SysDB = defaultWorkspace().OpenDatabase(*path);
+            // A start killed after the engine made the file but before its structure run
+            // committed leaves a file without tables: built like a missing one.
+            if (SysDB->TableDefs().Count() == 0 && !created) {
+                created = true;
+                createNetworkDatabases();
+            }
         } catch (const runtime::Error& e) {
             if (e.number() == engine::err::FileNotFound && !created) {
                 created = true;

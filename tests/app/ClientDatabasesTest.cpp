@@ -150,6 +150,24 @@ TEST_F(StartupTest, AnEmptyFileLeftByAKilledCreationIsBuiltAgain) {
     EXPECT_TRUE(hasTable(compDb(), "CompanyDetails"));
 }
 
+// A file the engine made whose structure run a kill cut short holds no table: the next
+// start builds it, silently.
+TEST_F(StartupTest, AFileWithoutTablesLeftByAKilledStartIsBuilt) {
+    prepareCompleteFiles();
+    for (const std::string& file : {compDb(), persDb()}) {
+        fs::remove(file);
+        engine::DBEngine::instance()
+            .Workspaces(0)
+            .CreateDatabase(file, ";LANGID=0x0409;CP=1252;COUNTRY=0")
+            ->Close();
+    }
+    start();
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    closeAll();
+    EXPECT_TRUE(hasTable(persDb(), "DefInvOpt"));
+    EXPECT_TRUE(hasTable(compDb(), "CompanyDetails"));
+}
+
 // First starts killed at spread-out moments while they build the files: the next start
 // builds what is missing, silently, and repairs nothing.
 TEST_F(StartupTest, AStartAfterAFirstStartWasKilledCompletesTheFiles) {
