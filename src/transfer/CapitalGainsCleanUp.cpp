@@ -55,13 +55,25 @@ Plans readPlans(engine::Database& db, const CapitalGainsTables& t,
     auto client = rs->Fields(t.client);
     auto number = rs->Fields(t.assetNumber);
     auto saleDate = rs->Fields(t.saleDate);
-    for (double c : clients) {
+    // The clients come in index order: one seek, then a walk that seeks again only past
+    // rows of clients not named (an import's new numbers lie together at the end).
+    std::size_t next = 0;
+    if (!clients.empty()) rs->Seek(">=", {Variant(clients.front())});
+    while (next < clients.size() && !rs->NoMatch() && !rs->Eof()) {
+        const double c = runtime::CDbl(client.Value());
+        while (next < clients.size() && clients[next] < c)
+            ++next; // a client without assets
+        if (next == clients.size()) break;
+        if (clients[next] != c) {
+            rs->Seek(">=", {Variant(clients[next])});
+            continue;
+        }
         std::vector<AssetRow> rows;
-        for (rs->Seek("=", {Variant(c)});
-             !rs->NoMatch() && !rs->Eof() && runtime::CDbl(client.Value()) == c; rs->MoveNext())
+        for (; !rs->Eof() && runtime::CDbl(client.Value()) == c; rs->MoveNext())
             rows.push_back({numberOf(number.Value()), isSold(saleDate.Value())});
         if (rows.size() > 32767) throw runtime::Error(runtime::err::Overflow);
-        if (!rows.empty()) plans.emplace(c, planClient(rows));
+        plans.emplace(c, planClient(rows));
+        ++next;
     }
     rs->Close();
     return plans;
