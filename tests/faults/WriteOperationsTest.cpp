@@ -6,9 +6,12 @@
 #include "clearing/Messages.h"
 #include "clearing/UserList.h"
 #include "engine/Dao.h"
+#include "engine/Transaction.h"
+#include "runtime/Constants.h"
 #include "schema/StructureDefinitions.h"
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
+#include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/Messages.h"
 
@@ -280,12 +283,58 @@ std::vector<Operation> importEndOperations() {
     return ops;
 }
 
+// --- the imports' shared clean-ups, run as an import runs them ---------------------
+
+// Two imported clients, one losing its second asset and one its only asset, and a client
+// of this year's that the clean-up must leave alone.
+void makeCapitalGains(Place& p) {
+    support::DatabaseFile file(p.net.file(kPers), support::FileKind::Individuals);
+    file.only({"CGTDetails", "CGTAcqCost", "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore",
+               "Qolb2018"});
+    auto asset = [&](double client, std::int16_t number, std::int16_t count, double sale) {
+        file.row(
+            "CGTDetails",
+            {{"DCLNO", client}, {"CGTAssetNum", number}, {"CGTMaxNum", count}, {"DateSale", sale}});
+        for (const char* table : {"CGTAcqCost", "CGTSaleCost"})
+            file.row(table, {{"DCLNO", client}, {"CGTAsset Number", double(number)}});
+    };
+    constexpr double blank = runtime::BlankDateSerial, sold = 43000;
+    asset(5, 1, 1, sold);
+    for (double client : {17.0, 18.0}) {
+        asset(client, 1, 3, client == 18 ? sold : blank);
+        asset(client, 2, 3, client == 17 ? sold : blank);
+        asset(client, 3, 3, blank);
+        file.row("Qolb2018", {{"DCLNO", client}, {"ICGT", std::int16_t{1}}});
+    }
+    file.make();
+}
+
+Claim cleanUpCapitalGains(Place& p) {
+    return support::errorOf([&] {
+               auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kPers));
+               engine::Transaction tx;
+               transfer::RenumberCGT_Personal(*db, {17, 18});
+               tx.commit();
+           }) == 0
+               ? Claim::Success
+               : Claim::Failure;
+}
+
+std::vector<Operation> transferOperations() {
+    return {
+        {.name = "CapitalGainsCleanUp",
+         .files = {{false, kPers, ""}},
+         .prepare = makeCapitalGains,
+         .run = cleanUpCapitalGains,
+         .allOrNothing = true},
+    };
+}
+
 std::vector<Operation> allOperations() {
     std::vector<Operation> ops = structureOperations();
-    for (Operation& op : windowOperations())
-        ops.push_back(std::move(op));
-    for (Operation& op : importEndOperations())
-        ops.push_back(std::move(op));
+    for (auto more : {windowOperations, importEndOperations, transferOperations})
+        for (Operation& op : more())
+            ops.push_back(std::move(op));
     return ops;
 }
 
