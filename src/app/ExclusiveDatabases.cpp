@@ -1,5 +1,6 @@
 #include "app/ExclusiveDatabases.h"
 
+#include "app/DatabaseErrors.h"
 #include "app/DatabaseHandles.h"
 #include "app/FileNames.h"
 #include "app/frmSysAdmin.h"
@@ -20,15 +21,7 @@ std::string databaseNotOpened(const std::string& path, int number, const std::st
 } // namespace
 
 bool DatabaseOpenError::inUse() const {
-    switch (number()) {
-    case engine::err::FileInUse:
-    case engine::err::Locked:
-    case engine::err::CouldNotLockFile:
-    case engine::err::TableInUse:
-        return true;
-    default:
-        return false;
-    }
+    return isBusyError(number()) || number() == engine::err::TableInUse;
 }
 
 engine::DatabasePtr openExclusive(const std::string& path, std::string_view connect) {
