@@ -3,6 +3,7 @@
 
 #include "EngineFixture.h"
 #include "engine/LockWait.h"
+#include "support/GoEnds.h"
 
 #include <chrono>
 #include <functional>
@@ -31,6 +32,7 @@ public:
         if (pid_ == 0) {
             close(result[0]);
             close(go[1]);
+            support::closeGoEndsInChild();
             char c;
             (void)!read(go[0], &c, 1); // until started
             int number = -1;
@@ -45,13 +47,14 @@ public:
         close(go[0]);
         resultFd_ = result[0];
         goFd_ = go[1];
+        support::addGoEnd(goFd_);
     }
     ~Worker() { result(); }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
     void start() {
-        if (goFd_ >= 0) close(goFd_);
+        if (goFd_ >= 0) support::closeGoEnd(goFd_);
         goFd_ = -1;
     }
     int result() {

@@ -2,10 +2,10 @@
 
 #include "engine/FileLock.h"
 #include "runtime/Error.h"
+#include "support/GoEnds.h"
 
 #include <csignal>
 #include <poll.h>
-#include <set>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,13 +13,6 @@
 namespace support {
 
 namespace {
-
-// The parents' ends of every living process's pipe: a child closes those of the others,
-// so that each child sees its own parent let go.
-std::set<int>& goEnds() {
-    static std::set<int> ends;
-    return ends;
-}
 
 // The child: takes its hold, reports the error number (0: none), then works or waits
 // until the parent closes its end of `go` or the time is up.
@@ -73,14 +66,13 @@ OtherProcess::OtherProcess(const Take& take, std::chrono::milliseconds holdFor, 
     if (pid_ == 0) {
         close(status[0]);
         close(go[1]);
-        for (int fd : goEnds())
-            close(fd);
+        closeGoEndsInChild();
         runChild(take, holdFor, work, status[1], go[0]);
     }
     close(status[1]);
     close(go[0]);
     goFd_ = go[1];
-    goEnds().insert(goFd_);
+    addGoEnd(goFd_);
     if (read(status[0], &error_, sizeof error_) != sizeof error_) error_ = -1;
     close(status[0]);
 }
@@ -101,10 +93,7 @@ OtherProcess::Take OtherProcess::asUser(uid_t user, Take take) {
 }
 
 void OtherProcess::release() {
-    if (goFd_ >= 0) {
-        goEnds().erase(goFd_);
-        close(goFd_);
-    }
+    if (goFd_ >= 0) closeGoEnd(goFd_);
     goFd_ = -1;
     reap();
 }
