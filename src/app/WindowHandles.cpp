@@ -6,9 +6,10 @@
 namespace app {
 
 void closeWindowHandles(frmSysAdmin& w) {
-    closeQuietly(w.MainRS);
-    closeQuietly(w.SysDB);
-    closeQuietly(w.ClientDB);
+    for (engine::RecordsetPtr* rs : {&w.MainRS, &w.SecondRS, &w.ThirdRS, &w.DetailRS})
+        closeQuietly(*rs);
+    for (engine::DatabasePtr* db : {&w.SysDB, &w.ClientDB, &w.ImportDB})
+        closeQuietly(*db);
 }
 
 void releaseWindowHandles(frmSysAdmin& w) {

@@ -4,9 +4,9 @@ namespace app {
 
 class frmSysAdmin;
 
-// Closes the window's shared handles on the system and client databases (SysDB,
-// ClientDB, MainRS) before an operation opens those files itself, so that nothing an
-// earlier operation left open keeps holding them.
+// Closes every database and recordset handle of the window (SysDB, ClientDB, ImportDB,
+// MainRS ...) before an operation opens those files itself, so that nothing an earlier
+// operation left open keeps holding them.
 void closeWindowHandles(frmSysAdmin& w);
 
 // Lets go of every database and recordset of the window and of the default workspace,

@@ -15,19 +15,11 @@ void show(std::string_view text, int style) {
     forms::desktop().MsgBox(std::string(text), style);
 }
 
-void closeImportHandles(app::frmSysAdmin& w) {
-    app::closeWindowHandles(w);
-    app::closeQuietly(w.DetailRS);
-    app::closeQuietly(w.SecondRS);
-    app::closeQuietly(w.ThirdRS);
-    app::closeQuietly(w.ImportDB);
-}
-
 } // namespace
 
 void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table) {
     // Nothing of this program may be reading or writing the file while it is held.
-    closeImportHandles(w);
+    app::closeWindowHandles(w);
     LockFieldsResult result;
     try {
         result = tidyLockFields(path, table);
