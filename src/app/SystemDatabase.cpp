@@ -13,14 +13,23 @@ namespace app {
 
 void frmSysAdmin::openSystemDatabase() {
     StartupFault fault(*this);
+    bool build = false;
     try {
         SysDB = openSystemDbExclusive();
+        // A start killed after the engine made the file but before its structure run
+        // committed leaves a file without tables: built like a missing one.
+        build = SysDB->TableDefs().Count() == 0;
     } catch (const runtime::Error& e) {
         // Any failure but a missing file (an unreachable folder, a wrong password, a file
         // another workstation holds, a damaged file) is left to the locating phase, which
         // asks for the file or goes on without it.
         if (e.number() != engine::err::FileNotFound) return;
+        build = true;
+    }
+    if (build) {
         try {
+            closeQuietly(SysDB);
+            closeWorkspaceQuietly();
             schema::MakeNewSysDb(SysAdminDbPath);
             SysDB = openSystemDbExclusive();
             MainRS = SysDB->OpenRecordset("DefInvOpt", engine::dbOpenTable);

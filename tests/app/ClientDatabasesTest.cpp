@@ -154,18 +154,18 @@ TEST_F(StartupTest, AnEmptyFileLeftByAKilledCreationIsBuiltAgain) {
 // start builds it, silently.
 TEST_F(StartupTest, AFileWithoutTablesLeftByAKilledStartIsBuilt) {
     prepareCompleteFiles();
-    for (const std::string& file : {compDb(), persDb()}) {
+    const std::string locale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+    for (const std::string& file : {compDb(), persDb(), sysDb()}) {
         fs::remove(file);
-        engine::DBEngine::instance()
-            .Workspaces(0)
-            .CreateDatabase(file, ";LANGID=0x0409;CP=1252;COUNTRY=0")
-            ->Close();
+        const std::string connect = file == sysDb() ? locale + kSysPwd : locale;
+        engine::DBEngine::instance().Workspaces(0).CreateDatabase(file, connect)->Close();
     }
     start();
     EXPECT_TRUE(desk.verify()) << desk.transcript();
     closeAll();
     EXPECT_TRUE(hasTable(persDb(), "DefInvOpt"));
     EXPECT_TRUE(hasTable(compDb(), "CompanyDetails"));
+    EXPECT_TRUE(hasTable(sysDb(), "UserNames", kSysPwd));
 }
 
 // First starts killed at spread-out moments while they build the files: the next start
