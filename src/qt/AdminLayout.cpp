@@ -6,6 +6,7 @@ LayoutHints adminWindowLayout() {
     LayoutHints h;
     h.overlaps = {{"frmPersImport", "fraTrustImport", "fraCompImport"}};
     h.covers = {"Frame13"};
+    h.scales = {"lblProgressScale", "lblImportProgressScale"};
     h.narrow = {"txtQolbSysAdminDBVersion",       "txtQolbDBVersion",
                 "txtQolbTrustDBVersion",          "txtQolbCompDBVersion",
                 "txtQolbDBVersionImport",         "txtQolbTrustDBVersionImport",

@@ -1,10 +1,12 @@
 #include "qt/ContainerLayout.h"
 
 #include "forms/Label.h"
+#include "qt/ScaleLabel.h"
 
 #include <QBoxLayout>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLabel>
 #include <algorithm>
 #include <set>
 
@@ -160,6 +162,10 @@ private:
             grid->setColumnStretch(col, 1);
         if (isLabel(s))
             s.widget->setSizePolicy(s.widget->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+        if (isLabel(s) && hints_.scales.count(nameOf(s))) {
+            drawAsScale(static_cast<QLabel&>(*s.widget));
+            grid->setColumnStretch(col, 1);
+        }
         grid->addWidget(s.widget, row, col);
     }
 

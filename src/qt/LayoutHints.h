@@ -19,6 +19,8 @@ struct LayoutHints {
     std::set<std::string> covers;
     // Text boxes kept short: they hold a number, not a path.
     std::set<std::string> narrow;
+    // Labels that are the marks of a scale under a bar: they span the bar's width.
+    std::set<std::string> scales;
     // Frames, lists and other blocks flow down one column; a block named here starts a
     // new column to the right of the last.
     std::set<std::string> newColumn;

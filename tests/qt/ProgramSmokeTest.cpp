@@ -171,6 +171,12 @@ TEST_F(ProgramSmokeTest, StartsWithItsWindowsAndCaptions) {
     admin.fraProgressBar.setVisible(true);
     admin.HScroll2.setValue(16384);
     EXPECT_EQ(widget<QProgressBar>("HScroll2")->value(), 16384);
+    // The marks 0 to 100 stand under the whole bar, not bunched at its left.
+    QApplication::processEvents();
+    const QRect bar = widget("HScroll2")->geometry(),
+                scale = widget("lblProgressScale")->geometry();
+    EXPECT_LE(std::abs(scale.left() - bar.left()), 2);
+    EXPECT_LE(std::abs(scale.right() - bar.right()), 2);
     expectReadable("page2-previous-year");
 }
 
