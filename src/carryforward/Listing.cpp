@@ -65,15 +65,14 @@ void listClients(frmSysAdmin& w, const SourceKind& kind) {
     w.lstPrevYear.Clear();
     engine::Recordset& main = *w.MainRS;
     orderBy(main, kind.listIndex);
-    engine::Recordset* continuation = nullptr;
-    if (!kind.continuationTable.empty() && orderBy(*w.SecondRS, "LinkNumIndex"))
-        continuation = w.SecondRS.get();
+    const References references =
+        kind.readReferences ? kind.readReferences(*w.ImportDB) : References{};
 
     std::vector<ListedClient> rows;
     rows.reserve(static_cast<std::size_t>(main.RecordCount()));
     if (main.RecordCount() > 0)
         for (main.MoveFirst(); !main.Eof(); main.MoveNext())
-            rows.push_back(kind.read(main, continuation));
+            rows.push_back(kind.read(main, references));
 
     if (rows.empty()) {
         forms::desktop().Beep();

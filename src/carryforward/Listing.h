@@ -12,7 +12,7 @@ namespace carryforward {
 struct SourceKind;
 
 // Lists the clients of the kind's main table in w.MainRS (for individuals with their
-// continuation table in w.SecondRS), in the order of the kind's index. Fills the window's
+// continuation table in w.ImportDB), in the order of the kind's index. Fills the window's
 // listing arrays, shows the first client and enables the import buttons. Raises the error
 // that stopped it; what it had read is then not shown.
 void listClients(app::frmSysAdmin& w, const SourceKind& kind);

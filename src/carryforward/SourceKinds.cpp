@@ -22,34 +22,50 @@ bool isBlank(const Variant& v) {
     return runtime::Concat(v, Variant("")).empty();
 }
 
-// The individual's tax reference from the continuation row of that client number: its
-// four parts joined by "/", or by blanks when the first part is empty; "" without a row.
-Variant taxReference(engine::Recordset* continuation, const Variant& number) {
-    if (!continuation || runtime::IsNull(number)) return Variant("");
-    continuation->Seek("=", {number});
-    if (continuation->NoMatch()) return Variant("");
-    const Variant first = field(*continuation, "TaxRefNo_1");
-    const Variant sep(isBlank(first) ? " " : "/");
-    return Variant(runtime::Concat(first, sep, field(*continuation, "TaxRefNo_2"), sep,
-                                   field(*continuation, "TaxRefNo_3"), sep,
-                                   field(*continuation, "TaxRefNo_4")));
+// The individuals' tax references: for each client number, the four parts of its first
+// continuation row joined by "/", or by blanks when the first part is empty. One query for
+// the whole file rather than a search per client, each of which would read the file under
+// a lock of its own.
+References taxReferences(engine::Database& db) {
+    References out;
+    const engine::RecordsetPtr rs =
+        db.OpenRecordset("SELECT [DCLNO], [TaxRefNo_1], [TaxRefNo_2], [TaxRefNo_3], [TaxRefNo_4] "
+                         "FROM [Qolb2017Cont]");
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const Variant number = rs->Fields(0).Value();
+        if (runtime::IsNull(number)) continue;
+        const Variant first = rs->Fields(1).Value();
+        const Variant sep(isBlank(first) ? " " : "/");
+        out.emplace(runtime::CDbl(number),
+                    Variant(runtime::Concat(first, sep, rs->Fields(2).Value(), sep,
+                                            rs->Fields(3).Value(), sep, rs->Fields(4).Value())));
+    }
+    rs->Close();
+    return out;
 }
 
-ListedClient readIndividual(engine::Recordset& main, engine::Recordset* continuation) {
+// A client without a continuation row has no reference.
+Variant referenceOf(const References& references, const Variant& number) {
+    if (runtime::IsNull(number)) return Variant("");
+    const auto it = references.find(runtime::CDbl(number));
+    return it == references.end() ? Variant("") : it->second;
+}
+
+ListedClient readIndividual(engine::Recordset& main, const References& references) {
     const Variant initials = field(main, "PERS2");
     const Variant surname = field(main, "Surname");
     ListedClient c;
     c.number = field(main, "DCLNO");
     // "+" so that a missing part leaves no name at all rather than half of one.
     c.name = runtime::Add(runtime::Add(initials, Variant(" ")), surname);
-    c.reference = taxReference(continuation, c.number);
+    c.reference = referenceOf(references, c.number);
     c.description = field(main, "Desc");
     const Variant blank(" ");
     c.rowText = runtime::Concat(surname, blank, initials, blank, c.reference, blank, c.description);
     return c;
 }
 
-ListedClient readTrust(engine::Recordset& main, engine::Recordset*) {
+ListedClient readTrust(engine::Recordset& main, const References&) {
     ListedClient c;
     c.number = field(main, "TDCLNO");
     c.name = field(main, "TrustName");
@@ -60,7 +76,7 @@ ListedClient readTrust(engine::Recordset& main, engine::Recordset*) {
     return c;
 }
 
-ListedClient readCompany(engine::Recordset& main, engine::Recordset*) {
+ListedClient readCompany(engine::Recordset& main, const References&) {
     ListedClient c;
     c.number = field(main, "CDCLNO");
     c.name = field(main, "CompanyRegName");
@@ -79,16 +95,16 @@ const std::vector<SourceKind>& kinds() {
          },
          "Qolb2017LAN.MDB", "Locate File Name : Qolb2017LAN.MDB", "Qolb2017", "Qolb2017Cont",
          " Quolby 2017 Database not found!", "\\QB2017Path.Dll", &W::PrevYearDbPath,
-         VersionFile::Chosen, "indxSurname", &W::SelectedPersNo, readIndividual, true,
-         ImportSelAss_Personal, ImportWholeDB_Personal},
+         VersionFile::Chosen, "indxSurname", &W::SelectedPersNo, readIndividual, taxReferences,
+         true, ImportSelAss_Personal, ImportWholeDB_Personal},
         {"TI", 1, [](W& w) -> forms::Frame& { return w.fraTrustImport; },
          [](W& w) {
              return std::array<forms::TextBox*, 3>{&w.Text8, &w.Text7, &w.Text6};
          },
          "QolbTrust2017Lan.Mdb", "Locate File Name : QolbTrust2017Lan.MDB", "TRUSTDetails", "",
          " Quolby 2017 Database not found!", "\\QB2017Path.Dll", &W::PrevYearDbPath,
-         VersionFile::IndividualsBeside, "TrustNameIndex1", &W::SelectedTrustNo, readTrust, false,
-         ImportSelAss_Trust, ImportWholeDB_Trust},
+         VersionFile::IndividualsBeside, "TrustNameIndex1", &W::SelectedTrustNo, readTrust, nullptr,
+         false, ImportSelAss_Trust, ImportWholeDB_Trust},
         {"CI", 2, [](W& w) -> forms::Frame& { return w.fraCompImport; },
          [](W& w) {
              return std::array<forms::TextBox*, 3>{&w.Text5, &w.Text4, nullptr};
@@ -96,7 +112,8 @@ const std::vector<SourceKind>& kinds() {
          "QolbCompany2017Lan.MDB", "Locate File Name : QolbCompany2017Lan.MDB", "CompanyDetails",
          "", " Quolby 2017 Company Database not found!", "\\QB2017CompPath.Dll",
          &W::PrevYearCompDbPath, VersionFile::IndividualsBeside, "CompanyRegNameIndex1",
-         &W::SelectedCompNo, readCompany, false, ImportSelAss_Company, ImportWholeDB_Company},
+         &W::SelectedCompNo, readCompany, nullptr, false, ImportSelAss_Company,
+         ImportWholeDB_Company},
     };
     return all;
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace app {
 class frmSysAdmin;
@@ -35,9 +36,11 @@ struct ListedClient {
     std::string rowText;
 };
 
-// The main table's current row, with the continuation table (individuals only; nullptr
-// when there is none to search).
-using ReadClient = ListedClient (*)(engine::Recordset& main, engine::Recordset* continuation);
+// What the continuation table adds to a listed client (the individual's tax reference),
+// by client number.
+using References = std::unordered_map<double, runtime::Variant>;
+// The client of the main table's current row.
+using ReadClient = ListedClient (*)(engine::Recordset& main, const References& references);
 using Import = void (*)(app::frmSysAdmin& w);
 
 struct SourceKind {
@@ -59,6 +62,8 @@ struct SourceKind {
     std::string_view listIndex; // the order of the listing
     double app::frmSysAdmin::*selected;
     ReadClient read;
+    // Reads the continuation table of the file in one pass; nullptr when the kind has none.
+    References (*readReferences)(engine::Database& db);
     // Whether a file without clients still offers the imports (they then say it is empty).
     bool importsFromEmptyFile;
 
