@@ -112,8 +112,9 @@ void cmdLocateDB_Click(frmSysAdmin& w) {
                             std::string(kind->fileName), std::string(kind->dialogTitle)});
     if (!chosen) return;
 
-    // The path is taken only once the file proves to be of the kind: a file given up on
-    // leaves the earlier choice and its listing in force together.
+    // The path is taken only once the file proves to be of the kind and is listed: a file
+    // given up on leaves the earlier choice and its listing in force together, and the
+    // path file never names a file that could not be read.
     std::optional<runtime::Error> failed;
     while ((failed = openSource(w, *kind, *chosen)) &&
            failed->number() == engine::err::ObjectNotFound) {
@@ -125,14 +126,14 @@ void cmdLocateDB_Click(frmSysAdmin& w) {
     }
     if (failed) return refuseSource(w, *kind, *chosen, *failed);
 
-    w.*kind->path = *chosen;
-    w.lstPrevYear.setEnabled(true);
-    app::writeProgramPathFile(w.programFolder(), kind->pathFile, {*chosen});
     try {
         listClients(w, *kind);
     } catch (const runtime::Error& e) {
         return refuseSource(w, *kind, *chosen, e);
     }
+    w.*kind->path = *chosen;
+    w.lstPrevYear.setEnabled(true);
+    app::writeProgramPathFile(w.programFolder(), kind->pathFile, {*chosen});
     testVersion(w, *kind, *chosen);
 }
 

@@ -25,7 +25,7 @@ struct KindCase {
     std::vector<std::string> rows;   // as listed
     std::vector<std::string> boxes;  // the kind's boxes
     std::vector<std::string> second; // what they show for the second row
-    const char* firstName;            // the name box before a row is chosen
+    const char* firstName;           // the name box before a row is chosen
 };
 
 // Client `name` with number `number` of the kind, its other texts made from the name.

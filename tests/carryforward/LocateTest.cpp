@@ -220,6 +220,21 @@ TEST_F(LocateTest, AFileThatCannotBeReadIsReportedAndLeavesNothingToImport) {
              support::writeBytes(path, bytes);
              return nullptr;
          }},
+        {"damaged in its rows",
+         [&](const std::string& path) {
+             std::vector<std::pair<std::string, Row>> rows;
+             for (int i = 0; i < 1500; ++i)
+                 rows.push_back({"Qolb2017",
+                                 {{"DCLNO", double(i)},
+                                  {"Surname", "S" + std::to_string(i)},
+                                  {"Desc", std::string(30, 'd')}}});
+             makeLastYear(path, FileKind::LastYearIndividuals, rows);
+             std::string bytes = support::readBytes(path);
+             for (std::size_t i = bytes.size() / 2; i < bytes.size(); ++i)
+                 bytes[i] = static_cast<char>(0xA5);
+             support::writeBytes(path, bytes);
+             return nullptr;
+         }},
         {"not a database",
          [&](const std::string& path) {
              support::writeBytes(path, "These are the minutes of the meeting.\n");
@@ -248,6 +263,10 @@ TEST_F(LocateTest, AFileThatCannotBeReadIsReportedAndLeavesNothingToImport) {
             auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(bad, false, true);
             db->OpenRecordset("Qolb2017", engine::dbOpenTable);
             db->OpenRecordset("Qolb2017Cont", engine::dbOpenTable);
+            auto rs = db->OpenRecordset("Qolb2017", engine::dbOpenTable);
+            rs->setIndex("indxSurname");
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                rs->Fields("Desc").Value();
         });
         closeAll();
         ASSERT_NE(number, 0);
