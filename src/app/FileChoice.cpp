@@ -3,8 +3,32 @@
 #include "app/FileNames.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/Error.h"
+#include "runtime/Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace app {
+
+namespace {
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+} // namespace
+
+std::string dialogStartFolder(std::string_view subfolder) {
+    const std::string home = homeFolder();
+    if (subfolder.empty()) return home;
+    const std::string preferred = runtime::joinPath(home, subfolder);
+    std::error_code ec;
+    return std::filesystem::is_directory(preferred, ec) ? preferred : home;
+}
 
 std::optional<std::string> chooseFile(frmSysAdmin& w, const FileRequest& request) {
     forms::CommonDialog& dlg = w.CommonDialog1;

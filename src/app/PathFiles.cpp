@@ -22,6 +22,11 @@ void writeQuietly(const std::string& file, const std::vector<std::string>& value
 
 } // namespace
 
+void writeProgramPathFile(const std::string& programFolder, std::string_view fileName,
+                          const std::vector<std::string>& values) {
+    writeQuietly(runtime::joinPath(programFolder, fileName), values);
+}
+
 runtime::PathFileContent readProgramPathFile(const std::string& programFolder,
                                              std::string_view fileName) {
     runtime::PathFileContent content =
@@ -73,12 +78,12 @@ bool frmSysAdmin::readPathFiles() {
 }
 
 void frmSysAdmin::writeSystemPathFile() {
-    writeQuietly(runtime::joinPath(programFolder(), kSysPathFileName), {SysAdminDbPath});
+    writeProgramPathFile(programFolder(), kSysPathFileName, {SysAdminDbPath});
 }
 
 void frmSysAdmin::writeClientPathFile() {
-    writeQuietly(runtime::joinPath(programFolder(), kClientPathFileName),
-                 {PersDbPath, TrustDbPath, CompDbPath});
+    writeProgramPathFile(programFolder(), kClientPathFileName,
+                         {PersDbPath, TrustDbPath, CompDbPath});
 }
 
 } // namespace app

@@ -5,10 +5,6 @@
 #include "clearing/BackupRestore.h"
 #include "forms/Desktop.h"
 
-#include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
-
 namespace clearing {
 
 namespace {
@@ -22,20 +18,14 @@ constexpr std::string_view kRestoreTitle =
 
 } // namespace
 
-std::string dialogStartFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
-}
-
 std::optional<std::string> ChooseBackupTarget(app::frmSysAdmin& w) {
     // Only the folder must exist: a first backup names a file that is not there yet.
-    return app::chooseFile(w, {true, forms::cdlOFNPathMustExist, dialogStartFolder(),
+    return app::chooseFile(w, {true, forms::cdlOFNPathMustExist, app::dialogStartFolder(),
                                std::string(kProposedName), std::string(kBackupTitle)});
 }
 
 std::optional<std::string> ChooseRestoreSource(app::frmSysAdmin& w) {
-    return app::chooseFile(w, {false, forms::cdlOFNFileMustExist, dialogStartFolder(),
+    return app::chooseFile(w, {false, forms::cdlOFNFileMustExist, app::dialogStartFolder(),
                                std::string(kProposedName), std::string(kRestoreTitle)});
 }
 

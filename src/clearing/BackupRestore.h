@@ -20,7 +20,4 @@ std::optional<std::string> ChooseBackupTarget(app::frmSysAdmin& w);
 // The open dialog for the restore's first file: the chosen path, or nothing.
 std::optional<std::string> ChooseRestoreSource(app::frmSysAdmin& w);
 
-// Where both dialogs start: the user's home folder.
-std::string dialogStartFolder();
-
 } // namespace clearing

@@ -9,6 +9,7 @@
 #include "engine/SqliteValues.h"
 #include "runtime/CaseFold.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <sqlite3.h>
@@ -188,12 +189,37 @@ struct CursorImpl {
         return stepTo(s);
     }
 
+    // The row after the whole key `p` and that rowid in a forward walk, in one query: every
+    // query reads the file under a lock of its own, and a walk's step would otherwise look
+    // twice (ties of the key, then beyond it). A Null key cannot be compared as a whole and
+    // takes the step-by-step way.
+    bool nextAfter(const std::vector<Variant>& p, sqlite3_int64 afterRowid) {
+        sqlite3_stmt* s = statement("next", [&] {
+            std::string columns, marks;
+            for (const std::string& k : keyColumns) {
+                columns += k + ", ";
+                marks += "?, ";
+            }
+            return baseSelect() + " WHERE (" + columns + rowidColumn + ") > (" + marks + "?)" +
+                   orderBy(true);
+        });
+        int bindAt = 1;
+        for (const Variant& v : p)
+            bindVariant(s, bindAt++, v);
+        sqlite3_bind_int64(s, bindAt, afterRowid);
+        return stepTo(s);
+    }
+
     // The next row after (forward) or before the key tuple `p` in the walk's order. With
     // afterRowid, `p` is a whole key and rows of the same key count by rowid; with
     // includeEqual, rows equal on every given key are taken first.
     bool adjacent(bool forward, const std::vector<Variant>& p, const sqlite3_int64* afterRowid,
                   bool includeEqual) {
         const std::size_t n = p.size();
+        const auto isNull = [](const Variant& v) { return v.isNull(); };
+        if (forward && afterRowid && !includeEqual && n == keyColumns.size() &&
+            std::none_of(p.begin(), p.end(), isNull))
+            return nextAfter(p, *afterRowid);
         if (afterRowid && level(forward, p, n, false, afterRowid)) return true;
         if (includeEqual && level(forward, p, n, false, nullptr)) return true;
         for (std::size_t l = n; l-- > 0;)

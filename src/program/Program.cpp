@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "carryforward/Attach.h"
 #include "clearing/Attach.h"
 
 namespace program {
@@ -8,9 +9,10 @@ namespace {
 
 // Each subsystem wires the events of its controls to its handlers. Start-up and database
 // locations wire themselves when the window is made.
-void attachSubsystems([[maybe_unused]] app::frmSysAdmin& window) {
+void attachSubsystems(app::frmSysAdmin& window) {
     // Subsystems attach here, one call each, e.g. clearing::attach(window);
     clearing::attach(window);
+    carryforward::attach(window);
 }
 
 } // namespace

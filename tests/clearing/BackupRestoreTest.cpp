@@ -1,6 +1,7 @@
 #include "clearing/BackupRestore.h"
 
 #include "ClearingFixture.h"
+#include "app/FileChoice.h"
 #include "clearing/BackupSet.h"
 #include "clearing/FileCopies.h"
 #include "runtime/FileOps.h"
@@ -84,7 +85,7 @@ TEST_F(BackupRestoreTest, BackupCopiesTheFourFilesIntoAFreshFolder) {
 
     const auto& request = desk.shown().front().request;
     EXPECT_EQ(request.Flags & forms::cdlOFNFileMustExist, 0); // a new file may be named
-    EXPECT_EQ(request.InitDir, clearing::dialogStartFolder());
+    EXPECT_EQ(request.InitDir, app::dialogStartFolder());
     EXPECT_NE(request.InitDir, "C:\\");
     EXPECT_EQ(request.FileName, "Qolb2018LAN.Mdb");
     EXPECT_EQ(request.DialogTitle,

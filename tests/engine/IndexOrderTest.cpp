@@ -2,6 +2,8 @@
 
 #include "EngineFixture.h"
 
+#include <tuple>
+
 using namespace enginetest;
 using engine::Variant;
 namespace err = engine::err;
@@ -29,6 +31,38 @@ TEST_F(IndexOrder, TextOrdersWithoutCaseNullsFirstTiesInInsertionOrder) {
     EXPECT_EQ(column(db, "Users", "N", "UserNameIndex"), expected);
     // Without an index, insertion order.
     EXPECT_EQ(column(db, "Users", "N").front(), Variant(1.0));
+}
+
+// A forward walk steps from each row to the next in one query where the whole key can be
+// compared; Nulls anywhere in the key, ties on it and a deleted current row must still give
+// every row once, in order.
+TEST_F(IndexOrder, AWalkOverTwoKeysMeetsEveryRowOnceInOrder) {
+    makeTable(db, "Pairs",
+              {{"A", engine::dbDouble}, {"B", engine::dbText, 10}, {"N", engine::dbDouble}},
+              {"AB:A,B"});
+    const std::vector<std::tuple<Variant, Variant, double>> rows = {
+        {Variant(2.0), Variant("x"), 1},      {Variant(1.0), Variant("Y"), 2},
+        {Variant(2.0), Variant::null(), 3},   {Variant::null(), Variant("a"), 4},
+        {Variant(1.0), Variant("y"), 5},      {Variant(2.0), Variant("X"), 6},
+        {Variant(3.0), Variant::null(), 7},   {Variant(1.0), Variant("y"), 8},
+        {Variant::null(), Variant::null(), 9}};
+    for (const auto& [a, b, n] : rows)
+        addRow(db, "Pairs", {{"A", a}, {"B", b}, {"N", Variant(n)}});
+    const std::vector<Variant> expected = {Variant(9.0), Variant(4.0), Variant(2.0),
+                                           Variant(5.0), Variant(8.0), Variant(3.0),
+                                           Variant(1.0), Variant(6.0), Variant(7.0)};
+    EXPECT_EQ(column(db, "Pairs", "N", "AB"), expected);
+
+    // Deleting the current row leaves the walk where it stood.
+    auto rs = db->OpenRecordset("Pairs", engine::dbOpenTable);
+    rs->setIndex("AB");
+    std::vector<Variant> walked;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        walked.push_back(rs->Fields("N").Value());
+        if (walked.back() == Variant(5.0) || walked.back() == Variant(1.0)) rs->Delete();
+    }
+    EXPECT_EQ(walked, expected);
+    EXPECT_EQ(column(db, "Pairs", "N", "AB").size(), expected.size() - 2);
 }
 
 TEST_F(IndexOrder, IndexNamesBelongToTheirTable) {

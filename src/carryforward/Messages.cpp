@@ -1,0 +1,18 @@
+#include "carryforward/Messages.h"
+
+#include "app/FileNames.h"
+#include "forms/Form.h"
+
+namespace carryforward::msg {
+
+std::string incorrectFile() {
+    return "Incorrect File Selected!" + std::string(app::kCrLf) +
+           "Do you want to continue importing an assessment?";
+}
+
+std::string sourceNotRead(const std::string& path, const runtime::Error& e) {
+    return "Last year's database " + path + " could not be read." + std::string(app::kCrLf) +
+           forms::errorMessage(e) + std::string(app::kCrLf) + "Nothing has been listed.";
+}
+
+} // namespace carryforward::msg

@@ -1,0 +1,66 @@
+#pragma once
+
+// Last year's files with a few clients, and the administration window with the
+// previous-year page attached, its dialogs and boxes scripted.
+
+#include "app/frmSysAdmin.h"
+#include "support/DatabaseFile.h"
+#include "support/ScriptedDesktop.h"
+#include "support/TempFolder.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace carry_test {
+
+using runtime::Variant;
+using support::FileKind;
+using support::Row;
+
+// A scripted desktop that also runs `onMessage` while a box is up, as a user could act
+// on the files meanwhile.
+class HookedDesktop : public support::ScriptedDesktop {
+public:
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (onMessage) onMessage();
+        return ScriptedDesktop::MsgBox(text, style, title);
+    }
+    std::function<void()> onMessage;
+};
+
+// Last year's file of `kind` with these rows, each a table and its values. For individuals
+// the file holds DefInvOpt with `version` in UpDateDB (no row when nullopt).
+void makeLastYear(const std::string& path, FileKind kind,
+                  const std::vector<std::pair<std::string, Row>>& rows,
+                  std::optional<Variant> version = Variant(std::int16_t{6}));
+
+// Closes every handle of this program on any database.
+void closeAll();
+
+class CarryFixture : public ::testing::Test {
+protected:
+    CarryFixture();
+    ~CarryFixture() override;
+
+    // Chooses the kind by its option, as the user does.
+    void chooseKind(int option);
+    // Locates `path` through the dialog; the boxes with `okMessages` must follow, answered
+    // OK.
+    void locate(const std::string& path, const std::vector<std::string>& okMessages = {});
+
+    // The individuals file that carries the version of trust and company files beside it.
+    std::string versionFile() const { return src.file("Qolb2017LAN.MDB"); }
+    std::string pathFileText(std::string_view name) const { return program.read(name); }
+
+    support::TempFolder program, src, home;
+    HookedDesktop desk;
+    app::frmSysAdmin w;
+
+private:
+    std::optional<std::string> oldHome_;
+};
+
+} // namespace carry_test

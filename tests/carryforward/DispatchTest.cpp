@@ -1,0 +1,70 @@
+// The import buttons and the double-click start the import of the chosen kind.
+
+#include "CarryFixture.h"
+#include "carryforward/Imports.h"
+#include "carryforward/SourceKinds.h"
+
+namespace carry_test {
+namespace {
+
+const std::string kNotAvailable = "This import is not available yet.";
+
+TEST(ImportDispatch, TheKindIsReadWithoutRegardToCase) {
+    using carryforward::Import;
+    struct Case {
+        const char* kind;
+        Import selected, whole;
+    };
+    const Case cases[] = {
+        {"PI", carryforward::ImportSelAss_Personal, carryforward::ImportWholeDB_Personal},
+        {"pi", carryforward::ImportSelAss_Personal, carryforward::ImportWholeDB_Personal},
+        {"ti", carryforward::ImportSelAss_Trust, carryforward::ImportWholeDB_Trust},
+        {"Ci", carryforward::ImportSelAss_Company, carryforward::ImportWholeDB_Company},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const carryforward::SourceKind* kind = carryforward::kindNamed(c.kind);
+        ASSERT_NE(kind, nullptr);
+        EXPECT_EQ(kind->importSelected, c.selected);
+        EXPECT_EQ(kind->importWhole, c.whole);
+    }
+    for (const char* unknown : {"", "P", "PIX", "XI"})
+        EXPECT_EQ(carryforward::kindNamed(unknown), nullptr) << unknown;
+}
+
+class DispatchTest : public CarryFixture {};
+
+TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
+    w.cmdImpSelAss.setEnabled(true);
+    w.cmdImpWholeDB.setEnabled(true);
+    for (const char* kind : {"pi", "ti", "ci", "xx"}) {
+        for (const char* button : {"cmdImpSelAss", "cmdImpWholeDB"}) {
+            SCOPED_TRACE(std::string(kind) + " " + button);
+            w.ImportKind = kind;
+            if (std::string(kind) != "xx")
+                desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
+            ASSERT_TRUE(w.click(button));
+            EXPECT_TRUE(desk.verify()) << desk.transcript();
+        }
+    }
+}
+
+TEST_F(DispatchTest, ADoubleClickShowsTheRowAndImportsIt) {
+    makeLastYear(src.file("QolbTrust2017Lan.Mdb"), FileKind::LastYearTrust,
+                 {{"TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}}},
+                  {"TRUSTDetails", {{"TDCLNO", 2.0}, {"TrustName", "Two"}}}});
+    makeLastYear(src.file("Qolb2017LAN.MDB"), FileKind::LastYearIndividuals, {});
+    chooseKind(1);
+    locate(src.file("QolbTrust2017Lan.Mdb"));
+
+    std::string shownWhenImported;
+    desk.onMessage = [&] { shownWhenImported = w.Text8.Text(); };
+    desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
+    ASSERT_TRUE(w.lstPrevYear.userDoubleClick(1));
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    EXPECT_EQ(shownWhenImported, "Two");
+    EXPECT_EQ(w.PrevYearSelected, 1);
+}
+
+} // namespace
+} // namespace carry_test
