@@ -7,6 +7,7 @@
 #include "qt/FrameWindow.h"
 #include "qt/ProgramWindows.h"
 #include "qt/QtDesktop.h"
+#include "support/DatabaseFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,6 +179,46 @@ TEST_F(ProgramSmokeTest, StartsWithItsWindowsAndCaptions) {
     EXPECT_LE(std::abs(scale.left() - bar.left()), 2);
     EXPECT_LE(std::abs(scale.right() - bar.right()), 2);
     expectReadable("page2-previous-year");
+}
+
+// Last year's individuals located through the dialog: the list fills in name order and a
+// click shows the client in the boxes.
+TEST_F(ProgramSmokeTest, LastYearsClientsAreListedAndAClickShowsOne) {
+    using runtime::Variant;
+    const std::string last = folderPath() + "/Qolb2017LAN.MDB";
+    support::DatabaseFile(last, support::FileKind::LastYearIndividuals)
+        .row("Qolb2017", {{"DCLNO", 1.0}, {"Surname", "Smith"}, {"PERS2", "J."}, {"Desc", "2017"}})
+        .row("Qolb2017", {{"DCLNO", 2.0}, {"Surname", "Adams"}, {"PERS2", "K."}, {"Desc", ""}})
+        .row("Qolb2017Cont", {{"DCLNO", 1.0},
+                              {"TaxRefNo_1", "0123"},
+                              {"TaxRefNo_2", "456"},
+                              {"TaxRefNo_3", "78"},
+                              {"TaxRefNo_4", "9"}})
+        .row("DefInvOpt", {{"UpDateDB", Variant(std::int16_t{6})}})
+        .make();
+    start();
+    clickTab("SSIndexTab1", 2);
+    clickTab("SSIndexTab2", 1);
+    QTest::mouseClick(widget("cmdContinueImport"), Qt::LeftButton);
+    script.expect<QFileDialog>([&](QFileDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Locate File Name : Qolb2017LAN.MDB");
+        d.selectFile(QString::fromStdString(last));
+        static_cast<QDialog&>(d).accept();
+    });
+    QTest::mouseClick(widget("cmdLocateDB"), Qt::LeftButton);
+    ASSERT_TRUE(script.waitUntilDone());
+
+    auto* list = widget<QListWidget>("lstPrevYear");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "Adams K.  ");
+    EXPECT_EQ(list->item(1)->text(), "Smith J. 0123/456/78/9 2017");
+    EXPECT_TRUE(widget("cmdImpSelAss")->isEnabled());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "J. Smith");
+    EXPECT_EQ(widget<QLineEdit>("Text2")->text(), "0123/456/78/9");
+    EXPECT_EQ(widget<QLineEdit>("Text3")->text(), "2017");
+    expectReadable("page2-listed");
 }
 
 TEST_F(ProgramSmokeTest, AUserNameTypedAndSavedShowsInTheList) {
