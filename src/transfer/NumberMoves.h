@@ -31,8 +31,8 @@ struct MoveStep {
 // Orders a set of moves as statements that never carry a row onto a number another row of
 // its client still has to leave. Each client's moves must keep the order of its numbers
 // (a higher number never gets a lower one than a lower number gets), as a renumbering in
-// number order does. Then moving down in ascending order, and up in descending order,
-// lets no row meet another; the steps join the neighbours that move by the same shift.
+// number order does. Clients whose rows all hold different numbers move shift by shift,
+// so that alike clients share a statement; others number by number.
 std::vector<MoveStep> orderMoves(std::vector<NumberMove> moves);
 
 // The clients of each number, as groups of the numbers whose clients are the same.

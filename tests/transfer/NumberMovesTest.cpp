@@ -121,4 +121,26 @@ TEST(NumberMoves, ClientsAlikeShareOneStatement) {
     EXPECT_EQ(steps[0].groups[0].clients.size(), 1000u);
 }
 
+TEST(NumberMoves, OneStatementForEachShift) {
+    // Clients of 1 to 8 assets selling one or two of them, anywhere: the rows move down by
+    // one or two, whatever their numbers.
+    struct Case {
+        int sales;
+        std::size_t steps;
+    };
+    for (const Case& c : {Case{1, 1}, Case{2, 2}}) {
+        std::vector<NumberMove> moves;
+        for (int client = 1; client <= 500; ++client) {
+            std::vector<AssetRow> rows;
+            const int count = 1 + client % 8;
+            for (int n = 1; n <= count; ++n)
+                rows.push_back({static_cast<std::int16_t>(n),
+                                n == 1 + client % 5 || (c.sales == 2 && n == 1 + client % 3)});
+            for (const auto& [from, to] : transfer::planClient(rows).costLines)
+                if (to) moves.push_back({double(client), from, double(*to)});
+        }
+        EXPECT_EQ(transfer::orderMoves(moves).size(), c.steps) << c.sales << " sales";
+    }
+}
+
 } // namespace
