@@ -132,15 +132,24 @@ std::string clientsIn(const std::string& client, const std::vector<double>& clie
 
 std::string groupsCondition(const std::vector<ClientGroup>& groups, const std::string& number,
                             const std::string& client) {
-    std::string sql;
+    std::vector<std::string> terms;
     for (const ClientGroup& g : groups) {
         std::string numbers;
         for (double n : g.numbers)
             numbers += (numbers.empty() ? "" : ", ") + exactNumber(n);
-        sql += (sql.empty() ? "(" : " OR (") + ("[" + number + "] IN (" + numbers + ") AND ") +
-               clientsIn(client, g.clients) + ")";
+        terms.push_back("([" + number + "] IN (" + numbers + ") AND " +
+                        clientsIn(client, g.clients) + ")");
     }
-    return sql;
+    // Joined in pairs, then pairs of pairs: a chain of ORs as deep as the groups are many
+    // would pass the depth of expression SQLite allows (1000) with many groups.
+    while (terms.size() > 1) {
+        std::vector<std::string> joined;
+        for (std::size_t i = 0; i < terms.size(); i += 2)
+            joined.push_back(i + 1 < terms.size() ? "(" + terms[i] + " OR " + terms[i + 1] + ")"
+                                                  : terms[i]);
+        terms = std::move(joined);
+    }
+    return terms.empty() ? "" : terms.front();
 }
 
 std::string moveStatement(const MoveStep& step, const std::string& table, const std::string& number,

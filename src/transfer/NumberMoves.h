@@ -39,7 +39,7 @@ std::vector<MoveStep> orderMoves(std::vector<NumberMove> moves);
 std::vector<ClientGroup> groupNumbers(const std::vector<std::pair<double, double>>& numberClient);
 
 // Jet SQL: the condition that picks the groups' rows, e.g.
-// "([n] IN (3, 4) AND [c] IN (17, 18)) OR ([n] IN (2) AND [c] IN (5))".
+// "(([n] IN (3, 4) AND [c] IN (17, 18)) OR ([n] IN (2) AND [c] IN (5)))".
 std::string groupsCondition(const std::vector<ClientGroup>& groups, const std::string& number,
                             const std::string& client);
 

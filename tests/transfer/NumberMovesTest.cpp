@@ -2,6 +2,11 @@
 // moving its rows all at once, they must give every row the number its own move gives.
 #include "transfer/NumberMoves.h"
 
+#include "engine/Dao.h"
+#include "engine/Transaction.h"
+#include "runtime/VariantOps.h"
+#include "support/DatabaseFile.h"
+#include "support/TempFolder.h"
 #include "transfer/CapitalGainsPlan.h"
 
 #include <algorithm>
@@ -141,6 +146,36 @@ TEST(NumberMoves, OneStatementForEachShift) {
         }
         EXPECT_EQ(transfer::orderMoves(moves).size(), c.steps) << c.sales << " sales";
     }
+}
+
+TEST(NumberMoves, AStatementOfManyGroupsRuns) {
+    // Each client's line moves down by one, each number with a client of its own: 1500
+    // groups in one statement.
+    support::TempFolder folder;
+    const std::string path = folder.file("ThisYear.mdb");
+    support::DatabaseFile(path, support::FileKind::Individuals).only({"CGTAcqCost"}).make();
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path);
+    std::vector<NumberMove> moves;
+    {
+        engine::Transaction tx; // one write of the file, not one for each line
+        for (double c = 1; c <= 1500; ++c) {
+            support::addRow(*db, "CGTAcqCost", {{"DCLNO", c}, {"CGTAsset Number", c + 1}});
+            moves.push_back({c, c + 1, c});
+        }
+        tx.commit();
+    }
+    const auto steps = transfer::orderMoves(moves);
+    ASSERT_EQ(steps.size(), 1u);
+    ASSERT_EQ(steps[0].groups.size(), 1500u);
+
+    db->Execute(transfer::moveStatement(steps[0], "CGTAcqCost", "CGTAsset Number", "DCLNO"));
+    EXPECT_EQ(db->RecordsAffected(), 1500);
+    auto rs =
+        db->OpenRecordset("SELECT [DCLNO] FROM [CGTAcqCost] WHERE [CGTAsset Number] = [DCLNO]",
+                          engine::dbOpenDynaset);
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 1500);
+    db->Close();
 }
 
 } // namespace
