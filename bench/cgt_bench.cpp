@@ -138,6 +138,33 @@ void plainCleanUp(const std::string& path, int first) {
     sqlite3_close(db);
 }
 
+// The rows of every table the clean-up writes, in row order, for comparing the two sides.
+std::string endState(const std::string& path) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), db);
+    std::string out;
+    std::vector<std::string> tables = kCostTables;
+    tables.insert(tables.end(), {"CGTDetails", "Qolb2018"});
+    for (const std::string& t : tables) {
+        const std::string sql = "SELECT * FROM " + t + " ORDER BY rowid";
+        sqlite3_stmt* q = nullptr;
+        check(sqlite3_prepare_v2(db, sql.c_str(), -1, &q, nullptr), db);
+        out += t + "\n";
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(q); ++i) {
+                // Numbers as numbers: an integer stored in a Double field reads the same.
+                const bool null = sqlite3_column_type(q, i) == SQLITE_NULL;
+                out += null ? "null" : std::to_string(sqlite3_column_double(q, i));
+                out += ' ';
+            }
+            out += '\n';
+        }
+        sqlite3_finalize(q);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -177,6 +204,19 @@ int main(int argc, char** argv) {
         ws().Close();
     };
     auto plainSide = [&] { plainCleanUp(work, perYear + 1); };
+
+    // Both sides must leave the same rows, or the comparison says nothing.
+    std::string states[2];
+    for (int side = 0; side < 2; ++side) {
+        fs::copy_file(base, work, fs::copy_options::overwrite_existing);
+        (side == 0 ? std::function<void()>(engineSide) : plainSide)();
+        states[side] = endState(work);
+    }
+    if (states[0] != states[1]) {
+        std::fprintf(stderr, "the two sides leave different rows\n");
+        fs::remove_all(dir);
+        return 1;
+    }
 
     std::vector<double> e, q, ratios;
     for (int run = 0; run < runs; ++run) {

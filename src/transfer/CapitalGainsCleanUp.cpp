@@ -4,20 +4,26 @@
 #include "runtime/Error.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsPlan.h"
+#include "transfer/NumberMoves.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
-#include <unordered_map>
 
 namespace transfer {
 
 namespace {
 
 using runtime::Variant;
-using Plans = std::unordered_map<double, ClientPlan>;
 
-// Clients per statement: keeps each statement's text a reasonable size.
-constexpr std::size_t kChunk = 500;
+struct ClientWork {
+    std::vector<AssetRow> rows;
+    // Two rows share a number (or both lack one): which row comes first counts, so the
+    // rows are read, and renumbered, one by one in row order.
+    bool byRow = false;
+    ClientPlan plan;
+};
+using Plans = std::map<double, ClientWork>;
 
 std::string bracket(const std::string& name) {
     return "[" + name + "]";
@@ -32,106 +38,132 @@ std::optional<std::int16_t> numberOf(const Variant& v) {
     return runtime::CInt(v);
 }
 
-// Runs `head` + " IN (...)" over the clients, a chunk at a time.
-void executeForClients(engine::Database& db, const std::string& head,
-                       const std::vector<double>& clients) {
-    for (std::size_t from = 0; from < clients.size(); from += kChunk) {
-        const std::size_t to = std::min(clients.size(), from + kChunk);
-        std::string sql = head + " IN (";
-        for (std::size_t i = from; i < to; ++i)
-            sql += (i == from ? "" : ", ") + runtime::CStr(Variant(clients[i]));
-        db.Execute(sql + ")");
-    }
+bool sharesANumber(const std::vector<AssetRow>& rows) {
+    std::map<std::optional<std::int16_t>, int> seen;
+    for (const AssetRow& row : rows)
+        if (++seen[row.number] > 1) return true;
+    return false;
 }
 
-// Reads every named client's asset rows in index order, where equal client numbers keep
-// their row order, and plans each client.
-Plans readPlans(engine::Database& db, const CapitalGainsTables& t,
-                const std::vector<double>& clients) {
+// Every named client's asset rows with one query; the row order within a client is not
+// known from it.
+Plans readRows(engine::Database& db, const CapitalGainsTables& t,
+               const std::vector<double>& clients) {
     Plans plans;
-    auto rs = db.OpenRecordset(t.assets, engine::dbOpenTable);
-    if (rs->RecordCount() == 0) return plans;
-    rs->setIndex(t.assetIndex);
-    auto client = rs->Fields(t.client);
-    auto number = rs->Fields(t.assetNumber);
-    auto saleDate = rs->Fields(t.saleDate);
-    // The clients come in index order: one seek, then a walk that seeks again only past
-    // rows of clients not named (an import's new numbers lie together at the end).
-    std::size_t next = 0;
-    if (!clients.empty()) rs->Seek(">=", {Variant(clients.front())});
-    while (next < clients.size() && !rs->NoMatch() && !rs->Eof()) {
-        const double c = runtime::CDbl(client.Value());
-        while (next < clients.size() && clients[next] < c)
-            ++next; // a client without assets
-        if (next == clients.size()) break;
-        if (clients[next] != c) {
-            rs->Seek(">=", {Variant(clients[next])});
-            continue;
-        }
-        std::vector<AssetRow> rows;
-        for (; !rs->Eof() && runtime::CDbl(client.Value()) == c; rs->MoveNext())
-            rows.push_back({numberOf(number.Value()), isSold(saleDate.Value())});
-        if (rows.size() > 32767) throw runtime::Error(runtime::err::Overflow);
-        plans.emplace(c, planClient(rows));
-        ++next;
-    }
+    if (clients.empty()) return plans;
+    auto rs = db.OpenRecordset("SELECT " + bracket(t.client) + ", " + bracket(t.assetNumber) +
+                                   ", " + bracket(t.saleDate) + " FROM " + bracket(t.assets) +
+                                   " WHERE " + clientsIn(t.client, clients),
+                               engine::dbOpenDynaset);
+    auto client = rs->Fields(0);
+    auto number = rs->Fields(1);
+    auto saleDate = rs->Fields(2);
+    for (; !rs->Eof(); rs->MoveNext())
+        plans[runtime::CDbl(client.Value())].rows.push_back(
+            {numberOf(number.Value()), isSold(saleDate.Value())});
     rs->Close();
     return plans;
 }
 
-// Gives the rows left their new numbers, and the count to the clients that lost an asset.
-void renumberAssets(engine::Database& db, const CapitalGainsTables& t, const Plans& plans) {
+// Reads again, in index order, where equal client numbers keep their row order, the rows
+// of the clients whose order counts.
+void readInRowOrder(engine::Database& db, const CapitalGainsTables& t, Plans& plans) {
+    std::vector<double> clients;
+    for (auto& [c, work] : plans)
+        if ((work.byRow = sharesANumber(work.rows))) clients.push_back(c);
+    if (clients.empty()) return;
     auto rs = db.OpenRecordset(t.assets, engine::dbOpenTable);
-    if (rs->RecordCount() == 0) return;
     rs->setIndex(t.assetIndex);
     auto client = rs->Fields(t.client);
     auto number = rs->Fields(t.assetNumber);
-    auto count = rs->Fields(t.assetCount);
-    for (const auto& [c, plan] : plans) {
+    auto saleDate = rs->Fields(t.saleDate);
+    for (double c : clients) {
+        std::vector<AssetRow>& rows = plans[c].rows;
+        rows.clear();
+        for (rs->Seek("=", {Variant(c)});
+             !rs->NoMatch() && !rs->Eof() && runtime::CDbl(client.Value()) == c; rs->MoveNext())
+            rows.push_back({numberOf(number.Value()), isSold(saleDate.Value())});
+    }
+    rs->Close();
+}
+
+Plans readPlans(engine::Database& db, const CapitalGainsTables& t,
+                const std::vector<double>& clients) {
+    Plans plans = readRows(db, t, clients);
+    readInRowOrder(db, t, plans);
+    for (auto& [c, work] : plans) {
+        if (work.rows.size() > 32767) throw runtime::Error(runtime::err::Overflow);
+        work.plan = planClient(work.rows);
+    }
+    return plans;
+}
+
+// Gives the rows of the clients renumbered row by row their new numbers.
+void renumberByRow(engine::Database& db, const CapitalGainsTables& t, const Plans& plans) {
+    if (std::none_of(plans.begin(), plans.end(), [](const auto& p) { return p.second.byRow; }))
+        return;
+    auto rs = db.OpenRecordset(t.assets, engine::dbOpenTable);
+    rs->setIndex(t.assetIndex);
+    auto client = rs->Fields(t.client);
+    auto number = rs->Fields(t.assetNumber);
+    for (const auto& [c, work] : plans) {
+        if (!work.byRow) continue;
         // The sold rows are gone: the rows left come in the same order as when planned.
         std::vector<std::int16_t> left;
-        for (const auto& n : plan.newNumbers)
+        for (const auto& n : work.plan.newNumbers)
             if (n) left.push_back(*n);
-        const Variant remaining(static_cast<std::int16_t>(plan.remaining));
         std::size_t i = 0;
         for (rs->Seek("=", {Variant(c)});
              !rs->NoMatch() && !rs->Eof() && i < left.size() && runtime::CDbl(client.Value()) == c;
              rs->MoveNext(), ++i) {
-            const bool renumber = numberOf(number.Value()) != left[i];
-            const bool recount = plan.lostAsset && numberOf(count.Value()) != plan.remaining;
-            if (!renumber && !recount) continue;
+            if (numberOf(number.Value()) == left[i]) continue;
             rs->Edit();
-            if (renumber) number.setValue(Variant(left[i]));
-            if (recount) count.setValue(remaining);
+            number.setValue(Variant(left[i]));
             rs->Update();
         }
     }
     rs->Close();
 }
 
-// One pass over a cost table: each line of a planned client follows its asset.
-void moveCostLines(engine::Database& db, const std::string& table, const CapitalGainsTables& t,
-                   const Plans& plans) {
-    auto rs = db.OpenRecordset(table, engine::dbOpenTable);
-    if (rs->RecordCount() == 0) return;
-    auto client = rs->Fields(t.client);
-    auto number = rs->Fields(t.costAssetNumber);
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        const Variant c = client.Value(), n = number.Value();
-        if (c.isNull() || n.isNull()) continue;
-        const auto plan = plans.find(runtime::CDbl(c));
-        if (plan == plans.end()) continue;
-        const auto line = plan->second.costLines.find(runtime::CDbl(n));
-        if (line == plan->second.costLines.end()) continue;
-        if (!line->second) {
-            rs->Delete();
-            continue;
+// The new numbers of the other clients' rows, a few statements for all of them.
+void renumberBySet(engine::Database& db, const CapitalGainsTables& t, const Plans& plans) {
+    std::vector<NumberMove> moves;
+    for (const auto& [c, work] : plans) {
+        if (work.byRow) continue;
+        for (std::size_t i = 0; i < work.rows.size(); ++i) {
+            const auto& to = work.plan.newNumbers[i];
+            if (!to) continue;
+            std::optional<double> from;
+            if (work.rows[i].number) from = *work.rows[i].number;
+            moves.push_back({c, from, static_cast<double>(*to)});
         }
-        rs->Edit();
-        number.setValue(Variant(static_cast<double>(*line->second)));
-        rs->Update();
     }
-    rs->Close();
+    for (const MoveStep& step : orderMoves(std::move(moves)))
+        db.Execute(moveStatement(step, t.assets, t.assetNumber, t.client));
+}
+
+// The cost lines follow their assets: those of a sold asset go, the others take its new
+// number. The tables have no index: each statement reads a whole table, so there are few.
+void moveCostLines(engine::Database& db, const CapitalGainsTables& t, const Plans& plans) {
+    std::vector<std::pair<double, double>> gone;
+    std::vector<NumberMove> moves;
+    for (const auto& [c, work] : plans)
+        for (const auto& [from, to] : work.plan.costLines) {
+            if (to)
+                moves.push_back({c, from, static_cast<double>(*to)});
+            else
+                gone.emplace_back(from, c);
+        }
+    const std::vector<MoveStep> steps = orderMoves(std::move(moves));
+    const std::vector<ClientGroup> deletes = groupNumbers(gone);
+    for (const std::string& table : t.costTables) {
+        // Before the moves: a line moved onto a sold asset's number must stay.
+        if (!deletes.empty())
+            db.Execute("DELETE * FROM " + bracket(table) + " WHERE " +
+                       groupsCondition(deletes, t.costAssetNumber, t.client));
+        for (const MoveStep& step : steps)
+            db.Execute(moveStatement(step, table, t.costAssetNumber, t.client));
+    }
 }
 
 } // namespace
@@ -144,30 +176,27 @@ void cleanUpCapitalGains(engine::Database& db, const CapitalGainsTables& t,
 
     const Plans plans = readPlans(db, t, clients);
     std::vector<double> lost, keep, none;
-    bool linesMove = false;
-    for (const auto& [c, plan] : plans) {
-        linesMove = linesMove || !plan.costLines.empty();
-        if (!plan.lostAsset) continue;
+    std::map<int, std::vector<double>> byCount; // of the clients that lost an asset
+    for (const auto& [c, work] : plans) {
+        if (!work.plan.lostAsset) continue;
         lost.push_back(c);
-        (plan.remaining > 0 ? keep : none).push_back(c);
+        (work.plan.remaining > 0 ? keep : none).push_back(c);
+        if (work.plan.remaining > 0) byCount[work.plan.remaining].push_back(c);
     }
-    // The map has no order: sorted lists give each run the same statements.
-    for (auto* list : {&lost, &keep, &none})
-        std::sort(list->begin(), list->end());
 
-    executeForClients(db,
-                      "DELETE *FROM " + bracket(t.assets) + " WHERE " + bracket(t.saleDate) +
-                          " > " + std::to_string(runtime::BlankDateSerial) + " AND " +
-                          bracket(t.client),
-                      lost);
-    renumberAssets(db, t, plans);
-    if (linesMove)
-        for (const std::string& table : t.costTables)
-            moveCostLines(db, table, t, plans);
+    if (!lost.empty())
+        db.Execute("DELETE * FROM " + bracket(t.assets) + " WHERE " + bracket(t.saleDate) + " > " +
+                   std::to_string(runtime::BlankDateSerial) + " AND " + clientsIn(t.client, lost));
+    renumberByRow(db, t, plans);
+    renumberBySet(db, t, plans);
+    for (const auto& [count, list] : byCount)
+        db.Execute("UPDATE " + bracket(t.assets) + " SET " + bracket(t.assetCount) + " = " +
+                   std::to_string(count) + " WHERE " + clientsIn(t.client, list));
+    moveCostLines(db, t, plans);
 
     const std::string flag = "UPDATE " + bracket(t.flagTable) + " SET " + bracket(t.flagField);
-    executeForClients(db, flag + " = 1 WHERE " + bracket(t.client), keep);
-    executeForClients(db, flag + " = 0 WHERE " + bracket(t.client), none);
+    if (!keep.empty()) db.Execute(flag + " = 1 WHERE " + clientsIn(t.client, keep));
+    if (!none.empty()) db.Execute(flag + " = 0 WHERE " + clientsIn(t.client, none));
 }
 
 void RenumberCGT_Personal(engine::Database& thisYear, const std::vector<double>& clients) {
