@@ -15,12 +15,12 @@
 // 3. Switching to the network page and clearing one user with 10,000 and with 40,000
 //    clients in each client file, a few of them held (limit 0.1 s each).
 
+#include "BenchDesktop.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/Attach.h"
 #include "clearing/BackupSet.h"
 #include "clearing/FileCopies.h"
 #include "engine/Dao.h"
-#include "forms/Desktop.h"
 #include "schema/StructureDefinitions.h"
 
 #include <algorithm>
@@ -42,31 +42,6 @@ using runtime::Variant;
 namespace {
 
 constexpr const char* kLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
-
-// Answers every question with its first button.
-class YesDesktop : public forms::Desktop {
-public:
-    int MsgBox(const std::string&, int style, const std::string&) override {
-        return forms::msgBoxButtons(style).front();
-    }
-    forms::FileDialogResult showOpenDialog(const forms::FileDialogRequest&) override {
-        return forms::FileDialogResult::cancel();
-    }
-    forms::FileDialogResult showSaveDialog(const forms::FileDialogRequest&) override {
-        return forms::FileDialogResult::cancel();
-    }
-    void setMousePointer(int p) override { pointer_ = p; }
-    int mousePointer() const override { return pointer_; }
-    void DoEvents() override {}
-    void Beep() override {}
-    bool anotherCopyRunning() override { return false; }
-    std::string programFolder() override { return "/tmp"; }
-    forms::Version version() override { return {1, 4, 0}; }
-    std::string programTitle() override { return "bench"; }
-
-private:
-    int pointer_ = 0;
-};
 
 engine::Workspace& ws() {
     return engine::DBEngine::instance().Workspaces(0);
@@ -271,7 +246,7 @@ struct ClearingSet {
 };
 
 void clearingBench(const fs::path& dir) {
-    YesDesktop desk;
+    bench::BenchDesktop desk;
     forms::setDesktop(&desk);
     {
         app::frmSysAdmin w;

@@ -5,11 +5,11 @@
 //
 //   prevyear_bench
 
+#include "BenchDesktop.h"
 #include "LastYearFile.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Attach.h"
 #include "engine/Dao.h"
-#include "forms/Desktop.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,37 +29,6 @@ namespace {
 engine::Workspace& ws() {
     return engine::DBEngine::instance().Workspaces(0);
 }
-
-// Chooses `file` in every open dialog and answers every box with its first button.
-class ChoosingDesktop : public forms::Desktop {
-public:
-    explicit ChoosingDesktop(std::string folder) : folder_(std::move(folder)) {}
-    std::string file;
-    int boxes = 0;
-
-    int MsgBox(const std::string&, int style, const std::string&) override {
-        ++boxes;
-        return forms::msgBoxButtons(style).front();
-    }
-    forms::FileDialogResult showOpenDialog(const forms::FileDialogRequest&) override {
-        return forms::FileDialogResult::chosen(file);
-    }
-    forms::FileDialogResult showSaveDialog(const forms::FileDialogRequest&) override {
-        return forms::FileDialogResult::cancel();
-    }
-    void setMousePointer(int p) override { pointer_ = p; }
-    int mousePointer() const override { return pointer_; }
-    void DoEvents() override {}
-    void Beep() override {}
-    bool anotherCopyRunning() override { return false; }
-    std::string programFolder() override { return folder_; }
-    forms::Version version() override { return {1, 4, 0}; }
-    std::string programTitle() override { return "bench"; }
-
-private:
-    std::string folder_;
-    int pointer_ = 0;
-};
 
 struct Spread {
     double median = 0, low = 0, high = 0;
@@ -84,7 +53,7 @@ int main() {
         bench::makeLastYearIndividuals(files.back(), n);
     }
 
-    ChoosingDesktop desk(dir.string());
+    bench::BenchDesktop desk(dir.string());
     forms::setDesktop(&desk);
     app::frmSysAdmin w;
     carryforward::attach(w);

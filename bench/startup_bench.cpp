@@ -8,8 +8,8 @@
 //
 // The start over complete files must stay under 0.5 s.
 
+#include "BenchDesktop.h"
 #include "engine/Dao.h"
-#include "forms/Desktop.h"
 #include "program/Program.h"
 #include "runtime/Constants.h"
 #include "runtime/Paths.h"
@@ -26,39 +26,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A desktop without a screen: a start that needs nobody's answer shows nothing, so every
-// box or dialog is counted as a fault of the run.
-class HeadlessDesktop : public forms::Desktop {
-public:
-    explicit HeadlessDesktop(std::string folder) : folder_(std::move(folder)) {}
-    int MsgBox(const std::string& text, int style, const std::string&) override {
-        ++unexpected;
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return forms::msgBoxDefaultAnswer(style);
-    }
-    forms::FileDialogResult showOpenDialog(const forms::FileDialogRequest&) override {
-        ++unexpected;
-        return forms::FileDialogResult::cancel();
-    }
-    forms::FileDialogResult showSaveDialog(const forms::FileDialogRequest&) override {
-        ++unexpected;
-        return forms::FileDialogResult::cancel();
-    }
-    void setMousePointer(int pointer) override { pointer_ = pointer; }
-    int mousePointer() const override { return pointer_; }
-    void DoEvents() override {}
-    void Beep() override {}
-    bool anotherCopyRunning() override { return false; }
-    std::string programFolder() override { return folder_; }
-    forms::Version version() override { return {1, 4, 0}; }
-    std::string programTitle() override { return "SysAdmin"; }
-
-    int unexpected = 0;
-
-private:
-    std::string folder_;
-    int pointer_ = 0;
-};
+// A start that needs nobody's answer shows nothing: every box or dialog is a fault of
+// the run.
+int unexpected(const bench::BenchDesktop& desk) {
+    if (desk.boxes) std::fprintf(stderr, "message: %s\n", desk.lastMessage.c_str());
+    return desk.boxes + desk.dialogs;
+}
 
 double timedStart() {
     const auto begin = Clock::now();
@@ -145,7 +118,7 @@ int main(int argc, char** argv) {
 
     // Over complete files: one folder, filled once, started again and again.
     const std::string completeFolder = makeFolder();
-    HeadlessDesktop completeDesk(completeFolder);
+    bench::BenchDesktop completeDesk(completeFolder);
     forms::setDesktop(&completeDesk);
     timedStart();
     const std::string persDbPath = runtime::joinPath(completeFolder, "\\Qolb2018LAN.mdb");
@@ -157,10 +130,10 @@ int main(int argc, char** argv) {
         // From nothing: a fresh folder for every repetition.
         {
             const std::string folder = makeFolder();
-            HeadlessDesktop desk(folder);
+            bench::BenchDesktop desk(folder);
             forms::setDesktop(&desk);
             empty.push_back(timedStart());
-            faults += desk.unexpected;
+            faults += unexpected(desk);
             forms::setDesktop(nullptr);
             std::filesystem::remove_all(folder);
         }
@@ -171,7 +144,7 @@ int main(int argc, char** argv) {
     forms::setDesktop(&completeDesk);
     const long held = individualsIn(persDbPath);
     forms::setDesktop(nullptr);
-    faults += completeDesk.unexpected;
+    faults += unexpected(completeDesk);
     std::filesystem::remove_all(completeFolder);
 
     const Spread e = spread(empty), c = spread(complete);
