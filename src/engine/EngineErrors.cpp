@@ -100,6 +100,7 @@ constexpr Entry kTexts[] = {
     {err::UnrecognizedFormat, "Unrecognized database format '|'."},
     {err::QueryValuesMismatch, "Number of query values and destination fields are not the same."},
     {err::NumericOverflow, "Numeric field overflow."},
+    {err::QueryTooComplex, "Query is too complex."},
     {err::NameAlreadyInCollection,
      "Cannot append. An object with that name already exists in the collection."},
     {err::ObjectInvalid, "Object invalid or no longer set."},

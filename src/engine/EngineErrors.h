@@ -66,6 +66,7 @@ inline constexpr int ZeroLengthNotAllowed = 3315; // detail: field name
 inline constexpr int UnrecognizedFormat = 3343;   // detail: path
 inline constexpr int QueryValuesMismatch = 3346;  // query values and fields differ in number
 inline constexpr int NumericOverflow = 3349;
+inline constexpr int QueryTooComplex = 3360; // beyond a size limit of statements
 inline constexpr int NameAlreadyInCollection = 3367;
 inline constexpr int ObjectInvalid = 3420;
 inline constexpr int DataTypeConversion = 3421;

@@ -54,6 +54,10 @@ std::optional<JetFailure> fromMessage(int code, std::string_view message) {
         return JetFailure{err::TooFewParameters, "1"};
     if (const auto field = after(message, "ambiguous column name: "))
         return JetFailure{err::AmbiguousField, std::string(*field)};
+    // A statement past one of SQLite's size limits: Jet's refusal of a query too big.
+    for (const std::string_view limit : {"Expression tree is too large", "too many terms in",
+                                         "too many SQL variables", "parser stack overflow"})
+        if (after(message, limit)) return JetFailure{err::QueryTooComplex, std::string(message)};
     return std::nullopt;
 }
 

@@ -141,6 +141,10 @@ TEST_P(Execute, TheFormsTheSystemWrites) {
     EXPECT_EQ(errorOf([&] { target->Execute("SELECT * FROM Kinds"); }), err::CannotExecuteSelect);
     EXPECT_EQ(errorOf([&] { target->Execute("DELETE *FROM NoSuchTable"); }),
               err::InputTableNotFound);
+    std::string deep = "DELETE *FROM Kinds WHERE N = 0";
+    for (int i = 1; i < 1200; ++i)
+        deep += " OR N = " + std::to_string(i);
+    EXPECT_EQ(errorOf([&] { target->Execute(deep); }), err::QueryTooComplex);
 }
 
 // "+" joins texts as Jet's does; the other operators follow the runtime's rules too, and a
