@@ -268,11 +268,11 @@ public:
 };
 
 // The way both imports read last year's individuals: a selection of the carried fields.
-std::string selection() {
+std::string selection(const std::string& where = "[DCLNO] = 7") {
     std::string sql = "SELECT ";
     for (std::string_view f : transfer::lastYearMainFields())
         sql += (sql.size() > 7 ? ", [" : "[") + std::string(f) + "]";
-    return sql + " FROM [Qolb2017] WHERE [DCLNO] = 7";
+    return sql + " FROM [Qolb2017] WHERE " + where + " ORDER BY [DCLNO]";
 }
 
 struct Case {
@@ -334,6 +334,59 @@ INSTANTIATE_TEST_SUITE_P(Individuals, CarryCase,
                                            Case{"NullsStayNull", false, true, {}},
                                            Case{"NoCertificateLastYear", true, false, {58.0}}),
                          [](const auto& info) { return info.param.name; });
+
+// Several clients through one carry, as the import of all of them runs it: each gets its
+// own certificate, the first of its rows last year, or a fresh one when it had none.
+TEST(IndividualCarry, EachClientOfARunGetsItsOwnRowsUnderItsNewNumber) {
+    Files files;
+    auto lastYear = files.lastYear();
+    for (double no : {12.0, 7.0, 40.0})
+        lastYear.row("Qolb2017", {{"DCLNO", no}, {"Surname", "client " + std::to_string(int(no))}});
+    lastYear.row("IRP5IncDed", {{"DCLNO", 40.0}, {"RetrenchmentLumps2015", 40.0}});
+    lastYear.row("IRP5IncDed", {{"DCLNO", 12.0}, {"RetrenchmentLumps2015", 12.0}});
+    lastYear.row("IRP5IncDed", {{"DCLNO", 40.0}, {"RetrenchmentLumps2015", 99.0}});
+    lastYear.make();
+    files.thisYear().make();
+    {
+        auto from = files.open(files.lastYearPath);
+        auto to = files.open(files.thisYearPath);
+        auto source = from->OpenRecordset(selection("[DCLNO] > 0"));
+        auto lastCertificates = from->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
+        auto main = to->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        auto certificates = to->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
+        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates);
+        double highest = 57;
+        for (source->MoveFirst(); !source->Eof(); source->MoveNext())
+            carry.carry(++highest);
+        from->Close();
+        to->Close();
+    }
+    struct Written {
+        double no;
+        std::string surname;
+        Variant lumpSum2015;
+    };
+    const std::vector<Written> expected{
+        {58, "client 7", 0.0}, {59, "client 12", 12.0}, {60, "client 40", 40.0}};
+    auto db = files.open(files.thisYearPath);
+    auto main = db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+    auto certificates = db->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
+    main->setIndex("PERSNUM");
+    certificates->setIndex("indxDCLNO");
+    ASSERT_EQ(main->RecordCount(), 3);
+    ASSERT_EQ(certificates->RecordCount(), 3);
+    main->MoveFirst();
+    certificates->MoveFirst();
+    for (const Written& w : expected) {
+        SCOPED_TRACE(w.surname);
+        EXPECT_TRUE(main->Fields("DCLNO").Value() == Variant(w.no));
+        EXPECT_TRUE(main->Fields("Surname").Value() == Variant(w.surname));
+        EXPECT_TRUE(certificates->Fields("DCLNO").Value() == Variant(w.no));
+        EXPECT_TRUE(certificates->Fields("RetrenchmentLumps2015").Value() == w.lumpSum2015);
+        main->MoveNext();
+        certificates->MoveNext();
+    }
+}
 
 // A value this year's row cannot hold, or a field a file lacks: the error names the field
 // and its table, and no row of the client is added.
