@@ -59,6 +59,16 @@ DatabaseFile& DatabaseFile::row(std::string table, Row values) {
     return *this;
 }
 
+DatabaseFile& DatabaseFile::resize(std::string table, std::string field, short size) {
+    changes_.push_back({std::move(table), std::move(field), size});
+    return *this;
+}
+
+DatabaseFile& DatabaseFile::drop(std::string table, std::string field) {
+    changes_.push_back({std::move(table), std::move(field), std::nullopt});
+    return *this;
+}
+
 void DatabaseFile::make() const {
     if (std::filesystem::exists(path_)) throw std::runtime_error(path_ + " exists already");
     std::vector<schema::TableSpec> tables = tablesOf(kind_);
@@ -66,6 +76,18 @@ void DatabaseFile::make() const {
         std::erase_if(tables, [&](const schema::TableSpec& t) {
             return std::find(only_.begin(), only_.end(), t.name) == only_.end();
         });
+    for (const Change& c : changes_) {
+        auto table = std::find_if(tables.begin(), tables.end(),
+                                  [&](const schema::TableSpec& t) { return t.name == c.table; });
+        if (table == tables.end()) throw std::logic_error("no table " + c.table);
+        auto field = std::find_if(table->fields.begin(), table->fields.end(),
+                                  [&](const schema::FieldSpec& f) { return f.name == c.field; });
+        if (field == table->fields.end()) throw std::logic_error("no field " + c.field);
+        if (c.size)
+            field->size = *c.size;
+        else
+            table->fields.erase(field);
+    }
     // What the structure definitions run, so the file is the one the program makes.
     schema::MakeDatabase(path_, kind_ == FileKind::System);
     const engine::DatabasePtr db = schema::CurDB();

@@ -4,6 +4,7 @@
 #include "runtime/Variant.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,10 @@ public:
 
     DatabaseFile& only(std::initializer_list<std::string> tables);
     DatabaseFile& row(std::string table, Row values);
+    // A file of another build than the structure definitions make: the text field `field`
+    // of `table` holds `size` characters, or the table lacks the field.
+    DatabaseFile& resize(std::string table, std::string field, short size);
+    DatabaseFile& drop(std::string table, std::string field);
 
     // Creates the file (it must not exist), adds the rows and closes it again.
     void make() const;
@@ -48,6 +53,11 @@ private:
     FileKind kind_;
     std::vector<std::string> only_;
     std::vector<std::pair<std::string, Row>> rows_;
+    struct Change {
+        std::string table, field;
+        std::optional<short> size; // none: dropped
+    };
+    std::vector<Change> changes_;
 };
 
 // Adds one row with these field values through a table-type recordset.
