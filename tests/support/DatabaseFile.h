@@ -37,7 +37,7 @@ class DatabaseFile {
 public:
     DatabaseFile(std::string path, FileKind kind);
 
-    DatabaseFile& only(std::initializer_list<std::string> tables);
+    DatabaseFile& only(std::vector<std::string> tables);
     DatabaseFile& row(std::string table, Row values);
 
     // Creates the file (it must not exist), adds the rows and closes it again.
