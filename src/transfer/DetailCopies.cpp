@@ -52,10 +52,43 @@ struct DetailTable {
     std::vector<std::string> orderBy;
 };
 
+// The continuation record's standing details; its other carried columns start at 0.
+constexpr std::string_view kContinuationKept[] = {"TaxRefNo_1",
+                                                  "TaxRefNo_2",
+                                                  "TaxRefNo_3",
+                                                  "TaxRefNo_4",
+                                                  "PassportNoSelf",
+                                                  "FaxNoDialCode",
+                                                  "FaxNo",
+                                                  "TelHomeDialCode",
+                                                  "TelBussDialCode",
+                                                  "PostAdd3Half",
+                                                  "ResAdd3Half",
+                                                  "WorkAdd1",
+                                                  "WorkAdd2",
+                                                  "WorkAdd3",
+                                                  "WorkAdd3Half",
+                                                  "WorkAdd4",
+                                                  "ContactEMail",
+                                                  "ContactSMS",
+                                                  "ContactPost",
+                                                  "ContactFax",
+                                                  "ContactTaxPract",
+                                                  "PractCompleteYESNO",
+                                                  "PractNo",
+                                                  "PracTelNoDialCode",
+                                                  "txtPracTelNo",
+                                                  "ASS15",
+                                                  "ASS16",
+                                                  "ForeignAssets",
+                                                  "ForeignLiabilities"};
+
 std::vector<DetailTable> detailTables() {
     using From = ColumnCopy::From;
     std::vector<DetailTable> t;
 
+    // A schedule keeps what identifies it; its amounts start at 0, and so do its texts
+    // (which then hold "0").
     t.push_back({"PropRentDetails",
                  "PropRentDetails",
                  From::Constant,
@@ -80,36 +113,8 @@ std::vector<DetailTable> detailTables() {
                      "FarmRingFenceYesNo",
                      {},
                      {}};
-    for (const char* c : {"TaxRefNo_1",
-                          "TaxRefNo_2",
-                          "TaxRefNo_3",
-                          "TaxRefNo_4",
-                          "PassportNoSelf",
-                          "FaxNoDialCode",
-                          "FaxNo",
-                          "TelHomeDialCode",
-                          "TelBussDialCode",
-                          "PostAdd3Half",
-                          "ResAdd3Half",
-                          "WorkAdd1",
-                          "WorkAdd2",
-                          "WorkAdd3",
-                          "WorkAdd3Half",
-                          "WorkAdd4",
-                          "ContactEMail",
-                          "ContactSMS",
-                          "ContactPost",
-                          "ContactFax",
-                          "ContactTaxPract",
-                          "PractCompleteYESNO",
-                          "PractNo",
-                          "PracTelNoDialCode",
-                          "txtPracTelNo",
-                          "ASS15",
-                          "ASS16",
-                          "ForeignAssets",
-                          "ForeignLiabilities"})
-        cont.differs.push_back(copied(c));
+    for (std::string_view c : kContinuationKept)
+        cont.differs.push_back(copied(std::string(c)));
     numbered(cont.differs, "ASSFOR", 0, 16, copied);
     numbered(cont.differs, "LIABFOR", 0, 4, copied);
     t.push_back(std::move(cont));
