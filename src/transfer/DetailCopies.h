@@ -23,11 +23,13 @@ struct CopiedRows {
     long rows = 0;
 };
 
-// Copies last year's detail rows of client `lastYearNumber` from `lastYear` into the file
-// at `thisYearPath` under `newNumber` (the same number keeps it); rows of other
-// clients stay behind. It shows nothing and takes no transaction of its own: the import
-// runs it inside the one that writes the client, so that an error (raised with the
-// engine's number, the statement kept) leaves this year's file as it was.
+// Copies last year's detail rows of client `lastYearNumber` from `lastYear` into the file at
+// `thisYearPath` under `newNumber` (the same number keeps it); rows of other clients stay
+// behind. The rows are chosen by the client's number alone, so each is carried once whatever
+// last year's main table holds; the caller has chosen a living client. It shows nothing and
+// takes no transaction of its own: the import runs it inside the one that writes the client,
+// so that an error (raised with the engine's number, the statement kept) leaves this year's
+// file as it was.
 std::vector<CopiedRows> copyClientDetails(engine::Database& lastYear,
                                           const std::string& thisYearPath, double lastYearNumber,
                                           double newNumber);
