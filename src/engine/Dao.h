@@ -350,6 +350,11 @@ public:
     // their target fields' types (0 into Text stores "0", '' into a number or Date Null).
     // A SELECT is refused (3065).
     void Execute(std::string_view sql, int options = 0);
+    // The same with parameters, in the order the text holds them: `IN ?` takes the target
+    // file's path from a text, each `?` of an expression a value. The path and the values
+    // never enter SQL text, so a statement differing only in them is translated once.
+    // 3061 when their number is not the text's.
+    void Execute(std::string_view sql, const std::vector<Variant>& parameters, int options = 0);
     long RecordsAffected() const;
 
     // type 0: table-type for a table name, dynaset for SQL.

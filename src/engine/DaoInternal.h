@@ -276,7 +276,7 @@ std::shared_ptr<CursorImpl> openDynaset(const std::shared_ptr<DatabaseImpl>& db,
 void closeCursor(CursorImpl& c);
 
 // Runs one Jet statement on a database handle.
-void executeJet(DatabaseImpl& db, std::string_view sql);
+void executeJet(DatabaseImpl& db, std::string_view sql, const std::vector<Variant>& parameters);
 
 // Registers the engine's SQL functions on a connection (SqlFunctions.h).
 void registerFunctions(sqlite3* db);

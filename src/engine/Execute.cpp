@@ -181,16 +181,20 @@ struct Finalizer {
     ~Finalizer() { sqlite3_finalize(s); }
 };
 
-sqlite3_stmt* prepareOnce(Store& s, const std::string& text, Finalizer& holder) {
+// Prepares the text and binds the statement's values to ?1 .. ?n.
+sqlite3_stmt* prepareOnce(Store& s, const std::string& text, const std::vector<Variant>& values,
+                          Finalizer& holder) {
     const int rc =
         sqlite3_prepare_v2(s.db, text.c_str(), static_cast<int>(text.size()), &holder.s, nullptr);
     if (rc != SQLITE_OK) s.raise(rc, text);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        bindVariant(holder.s, static_cast<int>(i + 1), values[i]);
     return holder.s;
 }
 
-long runStatement(Store& s, const std::string& text) {
+long runStatement(Store& s, const std::string& text, const std::vector<Variant>& values) {
     Finalizer holder;
-    sqlite3_stmt* q = prepareOnce(s, text, holder);
+    sqlite3_stmt* q = prepareOnce(s, text, values, holder);
     int rc;
     while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
     }
@@ -239,7 +243,8 @@ std::string sourceQuery(const TranslatedStatement& st,
 // Runs the SELECT part on the source's connection and stores its rows with one statement
 // of the target's own connection: the target file is written where the workspace
 // transaction holds it, and the source is read where the transaction wrote it.
-long copyRows(Store& source, Store& target, const TranslatedStatement& st, const TableInfo& table) {
+long copyRows(Store& source, Store& target, const TranslatedStatement& st, const TableInfo& table,
+              const std::vector<Variant>& values) {
     const std::string query = sourceQuery(st, converter(&table, source, st.targetColumns));
     std::vector<std::string> columns = st.targetColumns;
     if (columns.empty())
@@ -247,7 +252,7 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
             columns.push_back(f.name);
 
     Finalizer holder;
-    RowSource rows(source, prepareOnce(source, query, holder));
+    RowSource rows(source, prepareOnce(source, query, values, holder));
     if (sqlite3_column_count(rows.query) != static_cast<int>(columns.size()) ||
         columns.size() > static_cast<std::size_t>(kRowSourceColumns))
         raiseEngine(err::QueryValuesMismatch);
@@ -273,9 +278,10 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
     });
 }
 
-long executeIn(Store& source, const TranslatedStatement& st) {
-    const ResolvedPath r = resolvePath(*st.inPath);
-    if (!r.exists) raiseEngine(r.folderExists ? err::FileNotFound : err::InvalidPath, *st.inPath);
+long executeIn(Store& source, const TranslatedStatement& st, const std::string& path,
+               const std::vector<Variant>& values) {
+    const ResolvedPath r = resolvePath(path);
+    if (!r.exists) raiseEngine(r.folderExists ? err::FileNotFound : err::InvalidPath, path);
     EngineState& state = EngineState::get();
 
     std::shared_ptr<Store> target;
@@ -295,34 +301,60 @@ long executeIn(Store& source, const TranslatedStatement& st) {
         const std::string text =
             st.render("main", converter(table.get(), source, st.targetColumns));
         const long changed =
-            runWrite(source, st, table.get(), [&] { return runStatement(source, text); });
+            runWrite(source, st, table.get(), [&] { return runStatement(source, text, values); });
         source.touch();
         return changed;
     }
-    const long copied = copyRows(source, *target, st, *table);
+    const long copied = copyRows(source, *target, st, *table, values);
     // The target stays held until the transaction that wrote it ends.
     if (state.transactionLevel > 0 && lock && !target->transactionLock)
         target->transactionLock = std::move(lock);
     return copied;
 }
 
+// The parameters split into the file of `IN ?` and the values: as many as the text holds
+// (3061 otherwise), the path a text.
+struct Parameters {
+    std::optional<std::string> path;
+    std::vector<Variant> values;
+};
+
+Parameters splitParameters(const TranslatedStatement& st, const std::vector<Variant>& given) {
+    const std::size_t expected = st.valueParameters + (st.pathParameter ? 1 : 0);
+    if (given.size() != expected) raiseEngine(err::TooFewParameters, std::to_string(expected));
+    Parameters out;
+    auto value = given.begin();
+    if (st.pathParameter) {
+        if (value->type() != runtime::VarType::String || value->rawString().empty())
+            raiseEngine(err::InvalidArgument);
+        out.path = value->rawString();
+        ++value;
+    } else {
+        out.path = st.inPath;
+    }
+    out.values.assign(value, given.end());
+    return out;
+}
+
 } // namespace
 
-void executeJet(DatabaseImpl& db, std::string_view sql) {
+void executeJet(DatabaseImpl& db, std::string_view sql, const std::vector<Variant>& parameters) {
     Store& s = db.checkedStore();
     const auto st = translateJetCached(sql);
     if (st->kind == StatementKind::Select) raiseEngine(err::CannotExecuteSelect);
     if (st->kind == StatementKind::Other) raiseEngine(err::InvalidSqlStatement);
+    const Parameters p = splitParameters(*st, parameters);
     db.writableStore();
     db.recordsAffected = 0;
-    if (st->inPath) {
-        db.recordsAffected = executeIn(s, *st);
+    if (p.path) {
+        db.recordsAffected = executeIn(s, *st, *p.path, p.values);
         return;
     }
     const auto table = s.table(st->targetTable);
     const std::string text = st->render({}, converter(table.get(), s, st->targetColumns));
     try {
-        db.recordsAffected = runWrite(s, *st, table.get(), [&] { return runStatement(s, text); });
+        db.recordsAffected =
+            runWrite(s, *st, table.get(), [&] { return runStatement(s, text, p.values); });
     } catch (...) {
         s.touch();
         throw;

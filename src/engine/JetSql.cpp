@@ -226,6 +226,7 @@ private:
         case ',':
         case '.':
         case ';':
+        case '?':
             ++i_;
             return std::string(1, c);
         default:
@@ -485,6 +486,9 @@ private:
                 if (!acceptSym(")")) bad();
                 return {"(" + e.sql + ")", e.type};
             }
+            // A parameter: numbered, so that it keeps its number in every piece of the text.
+            if (acceptSym("?"))
+                return {"?" + std::to_string(++out_.valueParameters), Type::Unknown};
             bad();
         case Tok::Word:
             if (acceptKw("TRUE")) return {"-1", Type::Number};
@@ -632,14 +636,17 @@ private:
             columns = " (" + columns + ")";
         }
         if (acceptKw("IN")) {
-            if (peek().kind != Tok::String || peek().text.empty())
+            if (acceptSym("?"))
+                out_.pathParameter = true;
+            else if (peek().kind != Tok::String || peek().text.empty())
                 raiseEngine(err::SyntaxErrorInInsert);
-            out_.inPath = next().text;
+            else
+                out_.inPath = next().text;
         }
         text("INSERT");
         piece(Piece::Kind::ConflictClause);
         text(" INTO ");
-        if (out_.inPath) piece(Piece::Kind::SchemaPrefix);
+        if (out_.inPath || out_.pathParameter) piece(Piece::Kind::SchemaPrefix);
         text(quoteIdent(out_.targetTable) + columns + " ");
 
         std::vector<std::string> values;

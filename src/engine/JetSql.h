@@ -24,6 +24,10 @@ struct TranslatedStatement {
     std::vector<std::string> targetColumns; // INSERT column list (empty: all, in table
                                             // order) or UPDATE SET columns, in order
     std::optional<std::string> inPath;      // the file of `IN 'path'`, when given
+    // Parameters, given in the order the text holds them: `IN ?` takes the file's path
+    // from the first; each `?` of an expression is a value, ?1 to ?n in the SQLite text.
+    bool pathParameter = false;
+    std::size_t valueParameters = 0;
 
     // Builds the SQLite text. schema: the attached schema name that qualifies the target
     // table (used only when inPath is set; empty leaves the target unqualified).

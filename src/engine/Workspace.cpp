@@ -190,7 +190,11 @@ TableDefPtr Database::CreateTableDef(const std::string& name) const {
 }
 
 void Database::Execute(std::string_view sql, int) {
-    detail::executeJet(*impl_, sql);
+    detail::executeJet(*impl_, sql, {});
+}
+
+void Database::Execute(std::string_view sql, const std::vector<Variant>& parameters, int) {
+    detail::executeJet(*impl_, sql, parameters);
 }
 
 long Database::RecordsAffected() const {

@@ -147,6 +147,54 @@ TEST_P(Execute, TheFormsTheSystemWrites) {
     EXPECT_EQ(errorOf([&] { target->Execute(deep); }), err::QueryTooComplex);
 }
 
+// Parameters: the file of `IN ?` and the values reach SQLite bound, so a path that would end
+// a quoted one early (an apostrophe before " SELECT") and a text value go in whole, into the
+// same file or another, and their number must be the text's.
+TEST_P(Execute, ParametersBindThePathAndTheValues) {
+    const std::string awkward = path("o' SELECT 'x.mdb");
+    create("o' SELECT 'x.mdb")->Close();
+    auto other = ws().OpenDatabase(awkward);
+    makeTable(other, "CGTSaleCost",
+              {{"Sale costs Details", engine::dbText, 50},
+               {"Cost", engine::dbDouble},
+               {"CGTAsset Number", engine::dbDouble},
+               {"DCLNO", engine::dbDouble}});
+    const std::string copy =
+        "INSERT INTO CGTSaleCost ([Sale costs Details], Cost, [CGTAsset Number], DCLNO) IN ? "
+        "SELECT ?, Cost, [CGTAsset Number], ? FROM CGTSaleCost WHERE DCLNO = ? AND Cost > ?";
+    const struct {
+        std::string target;
+        engine::DatabasePtr* holder;
+    } targets[] = {{awkward, &other}, {path("last year's.mdb"), &source}};
+    for (const auto& t : targets) {
+        SCOPED_TRACE(t.target);
+        source->Execute(copy, {Variant(t.target), Variant("it's"), Variant(40.0), Variant(17.0),
+                               Variant(15.0)});
+        EXPECT_EQ(source->RecordsAffected(), 2);
+        auto rs = (*t.holder)->OpenRecordset(
+            "SELECT * FROM CGTSaleCost WHERE DCLNO = 40 ORDER BY Cost", engine::dbOpenDynaset);
+        EXPECT_EQ(rs->Fields("Sale costs Details").Value(), Variant("it's"));
+        EXPECT_EQ(rs->Fields("Cost").Value(), Variant(20.0));
+    }
+    source->Execute("DELETE * FROM CGTSaleCost WHERE DCLNO = ?", {Variant(40.0)});
+    EXPECT_EQ(source->RecordsAffected(), 2);
+
+    const struct {
+        std::vector<Variant> parameters;
+        int error;
+    } wrong[] = {
+        {{Variant(awkward), Variant("a"), Variant(1.0), Variant(17.0)}, err::TooFewParameters},
+        {{Variant(awkward), Variant("a"), Variant(1.0), Variant(17.0), Variant(1.0), Variant(1.0)},
+         err::TooFewParameters},
+        {{Variant(40.0), Variant("a"), Variant(1.0), Variant(17.0), Variant(1.0)},
+         err::InvalidArgument},
+    };
+    for (const auto& w : wrong)
+        EXPECT_EQ(errorOf([&] { source->Execute(copy, w.parameters); }), w.error);
+    EXPECT_EQ(errorOf([&] { source->Execute(copy); }), err::TooFewParameters);
+    EXPECT_TRUE(column(other, "CGTSaleCost", "Cost").size() == 2);
+}
+
 // "+" joins texts as Jet's does; the other operators follow the runtime's rules too, and a
 // text that is no number is refused with Jet's number rather than counted as 0.
 TEST_P(Execute, OperatorsHaveJetsMeaning) {

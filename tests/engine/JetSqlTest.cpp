@@ -136,6 +136,23 @@ TEST(JetSql, RenderQualifiesTheInTargetAndWrapsEachValue) {
               R"(UPDATE OR IGNORE "T" SET "A" = conv_A(1), "B" = conv_B('x') WHERE "C" = 2)");
 }
 
+// Parameters: `IN ?` leaves no path in the statement, and each `?` of an expression keeps
+// its number wherever the engine cuts the text.
+TEST(JetSql, ParametersAreNumberedAndThePathIsNoneOfTheText) {
+    const auto t = translateJet("INSERT INTO [CARALL] ([DCLNO], [TA106]) IN ? SELECT ?, "
+                                "[CARALL].[TA105] FROM [CARALL] WHERE [CARALL].[DCLNO] = ? "
+                                "ORDER BY [CARALL].[DCLNO]");
+    EXPECT_TRUE(t.pathParameter);
+    EXPECT_FALSE(t.inPath.has_value());
+    EXPECT_EQ(t.valueParameters, 2u);
+    EXPECT_EQ(t.render("in1"),
+              R"(INSERT INTO "in1"."CARALL" ("DCLNO", "TA106") SELECT ?1, "CARALL"."TA105" )"
+              R"(FROM "CARALL" WHERE "CARALL"."DCLNO" = ?2 ORDER BY "CARALL"."DCLNO")");
+    const auto u = translateJet("UPDATE T SET A = ? WHERE B = 'it''s ?' AND C = ?");
+    EXPECT_FALSE(u.pathParameter);
+    EXPECT_EQ(u.plainSql, R"(UPDATE "T" SET "A" = ?1 WHERE "B" = 'it''s ?' AND "C" = ?2)");
+}
+
 TEST(JetSql, RefusesWhatItDoesNotKnowWithJetNumbers) {
     const struct {
         const char* jet;

@@ -12,6 +12,7 @@
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/DetailCopies.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/Messages.h"
 
@@ -320,12 +321,50 @@ Claim cleanUpCapitalGains(Place& p) {
                : Claim::Failure;
 }
 
+// Last year's file with detail rows of client 7 in a few of the nine tables, and this
+// year's file with a row of its own in one of them.
+const std::string kLastYear = "Qolb2017LAN.mdb";
+
+void makeDetailFiles(Place& p) {
+    support::DatabaseFile last(p.net.file(kLastYear), support::FileKind::LastYearIndividuals);
+    last.only({"PropRentDetails", "CGTDetails", "CGTAcqCost", "CGTImproveMade", "CGTSaleCost",
+               "CGTImproveMadeBefore", "Qolb2017Cont", "CARALL", "AnnualTrends"});
+    for (double prop : {1.0, 2.0})
+        last.row("PropRentDetails", {{"DCLNO", 7.0}, {"PropNum", prop}, {"Address", "1 Main"}});
+    last.row("CGTDetails", {{"DCLNO", 7.0}, {"CGTAssetNum", std::int16_t{1}}});
+    last.row("CGTSaleCost", {{"DCLNO", 7.0}, {"CGTAsset Number", 1.0}, {"Cost", 5.0}});
+    last.row("Qolb2017Cont", {{"DCLNO", 7.0}, {"TaxRefNo_1", "0123"}});
+    last.row("CARALL", {{"DCLNO", 7.0}, {"TA105", 900.0}});
+    last.make();
+    support::DatabaseFile now(p.net.file(kPers), support::FileKind::Individuals);
+    now.only({"PropRentDetails", "CGTDetails", "CGTAcqCost", "CGTImproveMade", "CGTSaleCost",
+              "CGTImproveMadeBefore", "Qolb2018Cont", "CARALL", "AnnualTrends"});
+    now.row("CARALL", {{"DCLNO", 3.0}}).make();
+}
+
+Claim copyDetails(Place& p) {
+    return support::errorOf([&] {
+               auto last =
+                   engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
+               engine::Transaction tx;
+               transfer::copyClientDetails(*last, p.net.file(kPers), 7, 12);
+               tx.commit();
+           }) == 0
+               ? Claim::Success
+               : Claim::Failure;
+}
+
 std::vector<Operation> transferOperations() {
     return {
         {.name = "CapitalGainsCleanUp",
          .files = {{false, kPers, ""}},
          .prepare = makeCapitalGains,
          .run = cleanUpCapitalGains,
+         .allOrNothing = true},
+        {.name = "DetailCopies",
+         .files = {{false, kPers, ""}},
+         .prepare = makeDetailFiles,
+         .run = copyDetails,
          .allOrNothing = true},
     };
 }

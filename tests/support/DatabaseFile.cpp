@@ -49,8 +49,8 @@ std::vector<schema::TableSpec> tablesOf(FileKind kind) {
 
 DatabaseFile::DatabaseFile(std::string path, FileKind kind) : path_(std::move(path)), kind_(kind) {}
 
-DatabaseFile& DatabaseFile::only(std::initializer_list<std::string> tables) {
-    only_.assign(tables);
+DatabaseFile& DatabaseFile::only(std::vector<std::string> tables) {
+    only_ = std::move(tables);
     return *this;
 }
 

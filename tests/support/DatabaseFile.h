@@ -38,7 +38,7 @@ class DatabaseFile {
 public:
     DatabaseFile(std::string path, FileKind kind);
 
-    DatabaseFile& only(std::initializer_list<std::string> tables);
+    DatabaseFile& only(std::vector<std::string> tables);
     DatabaseFile& row(std::string table, Row values);
     // A file of another build than the structure definitions make: the text field `field`
     // of `table` holds `size` characters, or the table lacks the field.

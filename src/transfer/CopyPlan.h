@@ -1,0 +1,46 @@
+#pragma once
+
+// A copy of one table's rows from one database file into another: the target table and,
+// for each target column, where its value comes from. It renders the engine's
+// `INSERT INTO ... IN ? SELECT ...` statement, with the target file, the client numbers and
+// nothing else as parameters, so that no path or number is ever part of the SQL text.
+
+#include "runtime/Variant.h"
+
+#include <string>
+#include <vector>
+
+namespace transfer {
+
+struct ColumnCopy {
+    enum class From {
+        Column,       // the source column `source`
+        Constant,     // the number `constant` (a Text column stores its digits)
+        ClientNumber, // the client's number in the target file
+    };
+    std::string target;
+    From from = From::Column;
+    std::string source;
+    double constant = 0;
+};
+
+struct CopyPlan {
+    std::string target;       // the table written, in the file named by IN
+    std::string source;       // the table read, in the file the statement runs on
+    std::string clientColumn; // the source column holding the client's number
+    std::vector<ColumnCopy> columns;
+    std::vector<std::string> orderBy; // source columns giving the order rows are added in
+};
+
+// The statement of a plan for one client, and its parameters in the order it holds them.
+struct ClientCopyStatement {
+    std::string sql;
+    std::vector<runtime::Variant> parameters;
+};
+
+// Copies the rows whose client column holds `sourceNumber` into the file at `targetPath`,
+// giving them `targetNumber`.
+ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                        double sourceNumber, double targetNumber);
+
+} // namespace transfer

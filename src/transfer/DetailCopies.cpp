@@ -1,0 +1,206 @@
+#include "transfer/DetailCopies.h"
+
+#include "runtime/Constants.h"
+#include "schema/SchemaTables.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string_view>
+
+namespace transfer {
+
+namespace {
+
+constexpr std::string_view kClient = "DCLNO";
+
+// A column whose value is not what the table's rule gives it.
+struct Differs {
+    std::string column;
+    ColumnCopy::From from = ColumnCopy::From::Column;
+    std::string source; // From::Column: last year's column; empty: the same name
+    double constant = 0;
+};
+
+Differs copied(std::string column) {
+    return {std::move(column), ColumnCopy::From::Column, {}, 0};
+}
+Differs constant(std::string column, double value) {
+    return {std::move(column), ColumnCopy::From::Constant, {}, value};
+}
+Differs movedFrom(std::string column, std::string source) {
+    return {std::move(column), ColumnCopy::From::Column, std::move(source), 0};
+}
+
+// prefix + first .. prefix + last, each made by `make`.
+template <class Make>
+void numbered(std::vector<Differs>& out, const std::string& prefix, int first, int last,
+              Make make) {
+    for (int i = first; i <= last; ++i)
+        out.push_back(make(prefix + std::to_string(i)));
+}
+
+// One detail table: which of this year's columns a carried row names (the rest keep the
+// structure's defaults), what those columns hold unless listed in `differs`, and the order
+// rows go in.
+struct DetailTable {
+    std::string target, source;
+    ColumnCopy::From rest; // Column: copied; Constant: 0
+    std::vector<std::string> notCarried;
+    std::vector<std::string> notCarriedPrefixes;
+    std::string lastCarried; // empty: to the table's end
+    std::vector<Differs> differs;
+    std::vector<std::string> orderBy;
+};
+
+// The continuation record's standing details; its other carried columns start at 0.
+constexpr std::string_view kContinuationKept[] = {"TaxRefNo_1",
+                                                  "TaxRefNo_2",
+                                                  "TaxRefNo_3",
+                                                  "TaxRefNo_4",
+                                                  "PassportNoSelf",
+                                                  "FaxNoDialCode",
+                                                  "FaxNo",
+                                                  "TelHomeDialCode",
+                                                  "TelBussDialCode",
+                                                  "PostAdd3Half",
+                                                  "ResAdd3Half",
+                                                  "WorkAdd1",
+                                                  "WorkAdd2",
+                                                  "WorkAdd3",
+                                                  "WorkAdd3Half",
+                                                  "WorkAdd4",
+                                                  "ContactEMail",
+                                                  "ContactSMS",
+                                                  "ContactPost",
+                                                  "ContactFax",
+                                                  "ContactTaxPract",
+                                                  "PractCompleteYESNO",
+                                                  "PractNo",
+                                                  "PracTelNoDialCode",
+                                                  "txtPracTelNo",
+                                                  "ASS15",
+                                                  "ASS16",
+                                                  "ForeignAssets",
+                                                  "ForeignLiabilities"};
+
+std::vector<DetailTable> detailTables() {
+    using From = ColumnCopy::From;
+    std::vector<DetailTable> t;
+
+    // A schedule keeps what identifies it; its amounts start at 0, and so do its texts
+    // (which then hold "0").
+    t.push_back({"PropRentDetails",
+                 "PropRentDetails",
+                 From::Constant,
+                 {"Levies", "RingFenceLossBF"},
+                 {},
+                 {},
+                 {copied("MaxNum"), copied("PropNum"), copied("ItemiseProp"), copied("Address"),
+                  copied("UniqIdent"), copied("RealCOPSplit"), copied("SourceCodeLBTP")},
+                 {std::string(kClient), "PropNum"}});
+    // Sold assets come too: the capital-gains clean-up removes them afterwards.
+    t.push_back(
+        {"CGTDetails", "CGTDetails", From::Column, {}, {}, {}, {constant("LocForeign", 1)}, {}});
+    for (const char* costs :
+         {"CGTAcqCost", "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore"})
+        t.push_back({costs, costs, From::Column, {}, {}, {}, {}, {}});
+
+    DetailTable cont{"Qolb2018Cont",
+                     "Qolb2017Cont",
+                     From::Constant,
+                     {"ItemiseREITS", "ItemiseNonTaxableInc", "ItemiseTaxFreeDivs"},
+                     {},
+                     "FarmRingFenceYesNo",
+                     {},
+                     {}};
+    for (std::string_view c : kContinuationKept)
+        cont.differs.push_back(copied(std::string(c)));
+    numbered(cont.differs, "ASSFOR", 0, 16, copied);
+    numbered(cont.differs, "LIABFOR", 0, 4, copied);
+    t.push_back(std::move(cont));
+
+    // The first vehicle starts the new tax year; the second is not carried.
+    DetailTable cars{"CARALL",
+                     "CARALL",
+                     From::Column,
+                     {"Car2FC", "Car2MC", "TASD2", "TAED2", "RegNumberCar2", "MakeModelCar2",
+                      "DateAcquiredCar2", "CostPriceCar2", "SellingPriceCar2", "SoldCar2",
+                      "ValYearStartCar2"},
+                     {"TA2"},
+                     {},
+                     {constant("LogBookYesNo", 0), constant("TA104", 0), constant("TA105", 0),
+                      movedFrom("TA106", "TA105"), constant("TA114", 365), constant("Car1FC", 1),
+                      constant("Car1MC", 1), constant("TASD1", runtime::TaxYearStart),
+                      constant("TAED1", runtime::TaxYearEnd)},
+                     {}};
+    numbered(cars.differs, "TA", 107, 113, [](std::string c) { return constant(std::move(c), 0); });
+    t.push_back(std::move(cars));
+
+    // Each year's history stays under its own year; the new years start at their defaults.
+    t.push_back(
+        {"AnnualTrends", "AnnualTrends", From::Column, {}, {"AT2018", "AT2019"}, {}, {}, {}});
+    return t;
+}
+
+const schema::TableSpec& thisYearTable(const std::string& name) {
+    for (const auto* part : {&schema::individualsMainTables(), &schema::individualsDetailTables(),
+                             &schema::individualsExtendedTables()})
+        for (const schema::TableSpec& t : *part)
+            if (t.name == name) return t;
+    throw std::logic_error("no table " + name);
+}
+
+bool carried(const DetailTable& d, std::string_view column) {
+    if (column == schema::InUseField) return false;
+    if (std::ranges::find(d.notCarried, column) != d.notCarried.end()) return false;
+    return std::ranges::none_of(d.notCarriedPrefixes,
+                                [&](const std::string& p) { return column.starts_with(p); });
+}
+
+ColumnCopy columnCopy(const DetailTable& d, std::string_view column) {
+    if (column == kClient) return {std::string(column), ColumnCopy::From::ClientNumber, {}, 0};
+    const auto it = std::ranges::find(d.differs, column, &Differs::column);
+    if (it == d.differs.end()) return {std::string(column), d.rest, std::string(column), 0};
+    return {it->column, it->from, it->source.empty() ? it->column : it->source, it->constant};
+}
+
+CopyPlan planFor(const DetailTable& d) {
+    CopyPlan plan{d.target, d.source, std::string(kClient), {}, d.orderBy};
+    for (const schema::FieldSpec& f : thisYearTable(d.target).fields) {
+        if (f.special == schema::SpecialDropField || !carried(d, f.name)) continue;
+        plan.columns.push_back(columnCopy(d, f.name));
+        if (f.name == d.lastCarried) break;
+    }
+    // A listed column the structure does not carry is a fault of the table above.
+    for (const Differs& x : d.differs)
+        if (std::ranges::find(plan.columns, x.column, &ColumnCopy::target) == plan.columns.end())
+            throw std::logic_error(d.target + " carries no " + x.column);
+    return plan;
+}
+
+} // namespace
+
+const std::vector<CopyPlan>& individualsDetailCopies() {
+    static const std::vector<CopyPlan> plans = [] {
+        std::vector<CopyPlan> out;
+        for (const DetailTable& d : detailTables())
+            out.push_back(planFor(d));
+        return out;
+    }();
+    return plans;
+}
+
+std::vector<CopiedRows> copyClientDetails(engine::Database& lastYear,
+                                          const std::string& thisYearPath, double lastYearNumber,
+                                          double newNumber) {
+    std::vector<CopiedRows> out;
+    for (const CopyPlan& plan : individualsDetailCopies()) {
+        const ClientCopyStatement s =
+            clientCopyStatement(plan, thisYearPath, lastYearNumber, newNumber);
+        lastYear.Execute(s.sql, s.parameters);
+        out.push_back({plan.target, lastYear.RecordsAffected()});
+    }
+    return out;
+}
+
+} // namespace transfer
