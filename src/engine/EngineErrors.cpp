@@ -62,6 +62,9 @@ constexpr Entry kTexts[] = {
     {err::InvalidName,
      "'|' is not a valid name. Make sure that it does not include invalid characters or "
      "punctuation and that it is not too long."},
+    {err::UnknownInsertField,
+     "The INSERT INTO statement contains the following unknown field name: '|'. Make sure you "
+     "have typed the name correctly, and try the operation again."},
     {err::InvalidSqlStatement,
      "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."},
     {err::SyntaxErrorInFrom, "Syntax error in FROM clause."},

@@ -49,9 +49,12 @@ std::optional<JetFailure> fromMessage(int code, std::string_view message) {
             table->remove_prefix(dot + 1); // the schema name
         return JetFailure{err::InputTableNotFound, std::string(*table)};
     }
+    // A column an INSERT writes that its table lacks is named, so that the user learns
+    // which field of the file is missing.
+    if (const auto field = after(message, "has no column named "))
+        return JetFailure{err::UnknownInsertField, std::string(*field)};
     // A name that is no field is a parameter to Jet, whose value was not given.
-    if (after(message, "no such column: ") || after(message, "has no column named "))
-        return JetFailure{err::TooFewParameters, "1"};
+    if (after(message, "no such column: ")) return JetFailure{err::TooFewParameters, "1"};
     if (const auto field = after(message, "ambiguous column name: "))
         return JetFailure{err::AmbiguousField, std::string(*field)};
     // A statement past one of SQLite's size limits: Jet's refusal of a query too big.
