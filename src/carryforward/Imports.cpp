@@ -1,9 +1,18 @@
-// The imports themselves come in later; until then each says so plainly.
+// The imports of the page's two buttons; those not built yet say so plainly.
 
 #include "carryforward/Imports.h"
 
+#include "app/BusyDisplay.h"
+#include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Messages.h"
+#include "engine/EngineErrors.h"
+#include "runtime/VariantOps.h"
+#include "transfer/BusyGuard.h"
+#include "transfer/ImportEnd.h"
+#include "transfer/IndividualImport.h"
+
+#include <optional>
 
 namespace carryforward {
 
@@ -13,10 +22,73 @@ void notAvailable(app::frmSysAdmin& w) {
     w.Ask(std::string(msg::ImportNotAvailable), forms::vbInformation, "");
 }
 
+// The element of the listing arrays of the chosen row; none when no row is chosen (a list
+// that lost its selection keeps PrevYearSelected set) or the row holds no number.
+std::optional<std::size_t> chosenElement(const app::frmSysAdmin& w) {
+    const int index = w.lstPrevYear.ListIndex();
+    if (w.PrevYearSelected == 0 || index < 0) return std::nullopt;
+    const auto element = static_cast<std::size_t>(index) + 1;
+    if (element >= w.PrevYearClientNos.size() || runtime::IsNull(w.PrevYearClientNos[element]) ||
+        runtime::IsEmpty(w.PrevYearClientNos[element]))
+        return std::nullopt;
+    return element;
+}
+
+std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
+    return element < w.PrevYearClientNames.size()
+               ? runtime::Concat(w.PrevYearClientNames[element], runtime::Variant(""))
+               : std::string();
+}
+
+// Last year's individuals file; none, after saying so, when it or its folder is missing.
+engine::DatabasePtr openLastYear(app::frmSysAdmin& w) {
+    try {
+        return app::defaultWorkspace().OpenDatabase(w.PrevYearDbPath);
+    } catch (const runtime::Error& e) {
+        if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
+            throw;
+    }
+    w.MsgText = std::string(msg::IndividualsFileNotFound);
+    w.MsgStyle = std::int16_t{forms::vbOKOnly};
+    w.MsgTitle = std::string(msg::FileNotFoundTitle);
+    w.MsgHelpContext = std::int16_t{msg::FileNotFoundHelpContext};
+    w.ShowMsg();
+    return nullptr;
+}
+
 } // namespace
 
 void ImportSelAss_Personal(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
+    const std::optional<std::size_t> element = chosenElement(w);
+    if (!element) {
+        w.lstPrevYear.SetFocus();
+        return;
+    }
+    w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
+    const engine::DatabasePtr lastYear = openLastYear(w);
+    if (!lastYear) return;
+
+    std::optional<app::ProgressDisplay> progress;
+    std::optional<transfer::IndividualImported> done;
+    try {
+        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo, [&] {
+            progress.emplace(w, 1);
+            progress->step();
+        });
+    } catch (const runtime::Error& e) {
+        app::closeQuietly(lastYear);
+        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        return;
+    }
+    app::closeQuietly(lastYear);
+    if (!done) {
+        w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
+        return;
+    }
+    progress->step();
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     notAvailable(w);

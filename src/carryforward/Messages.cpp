@@ -15,4 +15,10 @@ std::string sourceNotRead(const std::string& path, const runtime::Error& e) {
            forms::errorMessage(e) + std::string(app::kCrLf) + "Nothing has been listed.";
 }
 
+std::string clientNotImported(const std::string& client, const runtime::Error& e) {
+    return "The client " + client + " could not be imported." + std::string(app::kCrLf) +
+           forms::errorMessage(e) + std::string(app::kCrLf) +
+           "Nothing has been written to this year's database.";
+}
+
 } // namespace carryforward::msg

@@ -13,6 +13,15 @@ std::string incorrectFile();
 inline constexpr std::string_view OldVersion =
     "Please ensure that you are importing from the latest version of Quolby2017!!";
 inline constexpr std::string_view ImportNotAvailable = "This import is not available yet.";
+inline constexpr std::string_view IndividualsFileNotFound =
+    "The Quolby2017 (Qolb2017LAN.mdb) cannot be found.  Please refer to the help for "
+    "information!";
+inline constexpr std::string_view FileNotFoundTitle = "File not found";
+inline constexpr int FileNotFoundHelpContext = 20;
+// Also the answer for a client last year's file holds as deceased, or not at all.
+inline constexpr std::string_view IndividualsFileEmpty = "The Quolby2017 database is empty!";
+// The import of `client` failed and this year's file was put back as it was.
+std::string clientNotImported(const std::string& client, const runtime::Error& e);
 // Last year's file could be opened as a database but not read, or not opened at all.
 std::string sourceNotRead(const std::string& path, const runtime::Error& e);
 

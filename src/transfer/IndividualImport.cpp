@@ -1,0 +1,91 @@
+#include "transfer/IndividualImport.h"
+
+#include "engine/Transaction.h"
+#include "runtime/VariantOps.h"
+#include "schema/StructureDefinitions.h"
+#include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/DetailCopies.h"
+#include "transfer/IndividualCarry.h"
+#include "transfer/NumberMoves.h"
+
+#include <array>
+#include <string_view>
+
+namespace transfer {
+
+namespace {
+
+constexpr std::array<std::string_view, 9> kTransferTables{
+    "CGTDetails",      "CGTAcqCost",   "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore",
+    "PropRentDetails", "Qolb2018Cont", "carall",         "AnnualTrends"};
+
+engine::Workspace& workspace() {
+    return engine::DBEngine::instance().Workspaces(0);
+}
+
+// Last year's living client of the number, rendered the same whatever the locale.
+engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
+    std::string sql = "SELECT ";
+    for (std::string_view field : lastYearMainFields()) {
+        if (sql.size() > 7) sql += ", ";
+        sql += "[" + std::string(field) + "]";
+    }
+    sql += " FROM [Qolb2017] WHERE [DCLNO] = " + exactNumber(number) +
+           " AND [MPERSDECEASED] = 0 ORDER BY [DCLNO]";
+    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+}
+
+// The highest client number of this year's file; none when it holds no client.
+std::optional<double> highestNumber(engine::Recordset& main) {
+    main.setIndex("PERSNUM");
+    if (main.Eof()) return std::nullopt;
+    main.MoveLast();
+    const runtime::Variant number = main.Fields("DCLNO").Value();
+    return runtime::IsNull(number) ? std::nullopt : std::optional(runtime::CDbl(number));
+}
+
+} // namespace
+
+void emptyIndividualsTransferFile(const std::string& transferPath) {
+    schema::MakeTemp_Personal_DB(transferPath);
+    engine::DatabasePtr db = workspace().OpenDatabase(transferPath);
+    for (std::string_view table : kTransferTables)
+        db->Execute("DELETE *FROM [" + std::string(table) + "]");
+    db->Close();
+}
+
+std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
+                                                   const std::string& thisYearPath,
+                                                   double lastYearNumber,
+                                                   const std::function<void()>& read) {
+    engine::RecordsetPtr client = selectClient(lastYear, lastYearNumber);
+    if (client->Eof()) return std::nullopt;
+    engine::RecordsetPtr lastCertificates =
+        lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
+    if (read) read();
+
+    IndividualImported done{lastYearNumber};
+    engine::DatabasePtr thisYear = workspace().OpenDatabase(thisYearPath);
+    {
+        engine::Transaction transaction;
+        engine::RecordsetPtr main = thisYear->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        engine::RecordsetPtr certificates =
+            thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
+        const std::optional<double> highest = highestNumber(*main);
+        IndividualCarry carry(*client, *lastCertificates, *main, *certificates);
+        done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
+        for (const CopiedRows& copied :
+             copyClientDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
+            done.detailRows += copied.rows;
+        RenumberCGT_Personal(*thisYear, {done.newNumber});
+        main->Close();
+        certificates->Close();
+        transaction.commit();
+    }
+    thisYear->Close();
+    client->Close();
+    lastCertificates->Close();
+    return done;
+}
+
+} // namespace transfer
