@@ -2,6 +2,7 @@
 #include "ClearingFixture.h"
 #include "FaultSweep.h"
 #include "app/frmSysAdmin.h"
+#include "carryforward/Attach.h"
 #include "clearing/Attach.h"
 #include "clearing/Messages.h"
 #include "clearing/UserList.h"
@@ -14,6 +15,7 @@
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/ImportEnd.h"
+#include "transfer/IndividualImport.h"
 #include "transfer/Messages.h"
 
 #include <filesystem>
@@ -354,6 +356,72 @@ Claim copyDetails(Place& p) {
                : Claim::Failure;
 }
 
+// --- the import of one chosen individual, through the window ------------------------
+
+// Last year's client 7 with its certificate and detail rows, and this year's file with a
+// client of its own (so the import gives 4) whose lock fields the end of the import tidies.
+void makeImportFiles(Place& p) {
+    const std::vector<std::string> details{"PropRentDetails", "CGTDetails",  "CGTAcqCost",
+                                           "CGTImproveMade",  "CGTSaleCost", "CGTImproveMadeBefore",
+                                           "CARALL",          "AnnualTrends"};
+    auto tables = [&](std::initializer_list<std::string> more) {
+        std::vector<std::string> out = details;
+        out.insert(out.end(), more);
+        return out;
+    };
+    support::DatabaseFile last(p.net.file(kLastYear), support::FileKind::LastYearIndividuals);
+    last.only(tables({"Qolb2017", "Qolb2017Cont", "IRP5IncDed"}))
+        .row("Qolb2017", {{"DCLNO", 7.0}, {"Surname", "Smith"}, {"MPERSDECEASED", std::int16_t{0}}})
+        .row("IRP5IncDed", {{"DCLNO", 7.0}});
+    for (double prop : {1.0, 2.0})
+        last.row("PropRentDetails", {{"DCLNO", 7.0}, {"PropNum", prop}, {"Address", "1 Main"}});
+    last.row("CGTDetails", {{"DCLNO", 7.0}, {"CGTAssetNum", std::int16_t{1}}})
+        .row("CGTSaleCost", {{"DCLNO", 7.0}, {"CGTAsset Number", 1.0}, {"Cost", 5.0}})
+        .row("CARALL", {{"DCLNO", 7.0}, {"TA105", 900.0}})
+        .make();
+    support::DatabaseFile(p.net.file(kPers), support::FileKind::Individuals)
+        .only(tables({"Qolb2018", "Qolb2018Cont", "IRP5IncDed"}))
+        .row("Qolb2018", {{"DCLNO", 3.0}, {"Surname", "Here"}})
+        .row("CARALL", {{"DCLNO", 3.0}})
+        .make();
+}
+
+// The window with last year's client chosen in its listing.
+struct ImportWindow {
+    app::frmSysAdmin w;
+    explicit ImportWindow(const Place& p) {
+        carryforward::attach(w);
+        w.onLoad = [] {};
+        w.Show();
+        w.PersDbPath = p.net.file(kPers);
+        w.TransPersDbPath = p.program.file("TransDB.mdb");
+        w.PrevYearDbPath = p.net.file(kLastYear);
+        w.ImportKind = "PI";
+        w.lstPrevYear.AddItem("Smith");
+        w.PrevYearClientNos = {runtime::Variant(), runtime::Variant(7.0)};
+        w.PrevYearClientNames = {runtime::Variant(), runtime::Variant("Smith")};
+        w.lstPrevYear.setListIndex(0);
+        w.PrevYearSelected = 1;
+        w.cmdImpSelAss.setEnabled(true);
+    }
+};
+
+Claim importChosenIndividual(Place& p) {
+    ImportWindow win(p);
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size();
+    win.w.click("cmdImpSelAss");
+    return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
+}
+
+// The client written and committed, its lock fields not yet tidied: the import then says
+// it did not complete.
+void importedNotTidied(Place& p) {
+    auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
+    transfer::importIndividual(*last, p.net.file(kPers), 7);
+    last->Close();
+}
+
 std::vector<Operation> transferOperations() {
     return {
         {.name = "CapitalGainsCleanUp",
@@ -365,6 +433,12 @@ std::vector<Operation> transferOperations() {
          .files = {{false, kPers, ""}},
          .prepare = makeDetailFiles,
          .run = copyDetails,
+         .allOrNothing = true},
+        {.name = "SelectedIndividualImport",
+         .files = {{false, kPers, ""}},
+         .prepare = makeImportFiles,
+         .run = importChosenIndividual,
+         .unfinished = importedNotTidied,
          .allOrNothing = true},
     };
 }
