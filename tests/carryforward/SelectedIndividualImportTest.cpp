@@ -3,6 +3,7 @@
 // can stop leaves this year's file as it was and says why.
 
 #include "CarryFixture.h"
+#include "app/ExclusiveDatabases.h"
 #include "engine/Dao.h"
 #include "runtime/VariantOps.h"
 #include "support/DatabaseFile.h"
@@ -250,6 +251,7 @@ TEST_F(SelectedIndividualImport, AFailedWriteLeavesThisYearsFileAsItWas) {
         before = support::readBytes(w.PersDbPath);
         const std::size_t shownBefore = desk.messages().size();
         ASSERT_TRUE(w.click("cmdImpSelAss"));
+        EXPECT_NO_THROW(app::openExclusive(w.PersDbPath)->Close()) << "no handle left open";
         closeAll();
         ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
         const std::string shown = desk.messages().back();
