@@ -5,6 +5,7 @@
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsPlan.h"
 #include "transfer/NumberMoves.h"
+#include "transfer/SqlText.h"
 
 #include <algorithm>
 #include <map>
@@ -24,10 +25,6 @@ struct ClientWork {
     ClientPlan plan;
 };
 using Plans = std::map<double, ClientWork>;
-
-std::string bracket(const std::string& name) {
-    return "[" + name + "]";
-}
 
 bool isSold(const Variant& saleDate) {
     return !saleDate.isNull() && runtime::CDbl(saleDate) > runtime::BlankDateSerial;
@@ -51,8 +48,8 @@ Plans readRows(engine::Database& db, const CapitalGainsTables& t,
                const std::vector<double>& clients) {
     Plans plans;
     if (clients.empty()) return plans;
-    auto rs = db.OpenRecordset("SELECT " + bracket(t.client) + ", " + bracket(t.assetNumber) +
-                                   ", " + bracket(t.saleDate) + " FROM " + bracket(t.assets) +
+    auto rs = db.OpenRecordset("SELECT " + bracketed(t.client) + ", " + bracketed(t.assetNumber) +
+                                   ", " + bracketed(t.saleDate) + " FROM " + bracketed(t.assets) +
                                    " WHERE " + clientsIn(t.client, clients),
                                engine::dbOpenDynaset);
     auto client = rs->Fields(0);
@@ -159,7 +156,7 @@ void moveCostLines(engine::Database& db, const CapitalGainsTables& t, const Plan
     for (const std::string& table : t.costTables) {
         // Before the moves: a line moved onto a sold asset's number must stay.
         if (!deletes.empty())
-            db.Execute("DELETE * FROM " + bracket(table) + " WHERE " +
+            db.Execute("DELETE * FROM " + bracketed(table) + " WHERE " +
                        groupsCondition(deletes, t.costAssetNumber, t.client));
         for (const MoveStep& step : steps)
             db.Execute(moveStatement(step, table, t.costAssetNumber, t.client));
@@ -185,16 +182,17 @@ void cleanUpCapitalGains(engine::Database& db, const CapitalGainsTables& t,
     }
 
     if (!lost.empty())
-        db.Execute("DELETE * FROM " + bracket(t.assets) + " WHERE " + bracket(t.saleDate) + " > " +
-                   std::to_string(runtime::BlankDateSerial) + " AND " + clientsIn(t.client, lost));
+        db.Execute("DELETE * FROM " + bracketed(t.assets) + " WHERE " + bracketed(t.saleDate) +
+                   " > " + std::to_string(runtime::BlankDateSerial) + " AND " +
+                   clientsIn(t.client, lost));
     renumberByRow(db, t, plans);
     renumberBySet(db, t, plans);
     for (const auto& [count, list] : byCount)
-        db.Execute("UPDATE " + bracket(t.assets) + " SET " + bracket(t.assetCount) + " = " +
+        db.Execute("UPDATE " + bracketed(t.assets) + " SET " + bracketed(t.assetCount) + " = " +
                    std::to_string(count) + " WHERE " + clientsIn(t.client, list));
     moveCostLines(db, t, plans);
 
-    const std::string flag = "UPDATE " + bracket(t.flagTable) + " SET " + bracket(t.flagField);
+    const std::string flag = "UPDATE " + bracketed(t.flagTable) + " SET " + bracketed(t.flagField);
     if (!keep.empty()) db.Execute(flag + " = 1 WHERE " + clientsIn(t.client, keep));
     if (!none.empty()) db.Execute(flag + " = 0 WHERE " + clientsIn(t.client, none));
 }

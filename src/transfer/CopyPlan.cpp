@@ -1,23 +1,8 @@
 #include "transfer/CopyPlan.h"
 
-#include <charconv>
+#include "transfer/SqlText.h"
 
 namespace transfer {
-
-namespace {
-
-std::string bracket(const std::string& name) {
-    return "[" + name + "]";
-}
-
-// A constant in the form SQL reads whatever the locale.
-std::string numberText(double value) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, end);
-}
-
-} // namespace
 
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber) {
@@ -26,14 +11,14 @@ ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string&
     std::string targets, values;
     for (const ColumnCopy& c : plan.columns) {
         const std::string comma = targets.empty() ? "" : ", ";
-        targets += comma + bracket(c.target);
+        targets += comma + bracketed(c.target);
         values += comma;
         switch (c.from) {
         case ColumnCopy::From::Column:
-            values += bracket(plan.source) + "." + bracket(c.source);
+            values += bracketed(plan.source) + "." + bracketed(c.source);
             break;
         case ColumnCopy::From::Constant:
-            values += numberText(c.constant);
+            values += exactNumber(c.constant);
             break;
         case ColumnCopy::From::ClientNumber:
             values += "?";
@@ -41,12 +26,12 @@ ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string&
             break;
         }
     }
-    const std::string source = bracket(plan.source);
-    out.sql = "INSERT INTO " + bracket(plan.target) + " (" + targets + ") IN ? SELECT " + values +
-              " FROM " + source + " WHERE " + source + "." + bracket(plan.clientColumn) + " = ?";
+    const std::string source = bracketed(plan.source);
+    out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
+              " FROM " + source + " WHERE " + source + "." + bracketed(plan.clientColumn) + " = ?";
     out.parameters.emplace_back(sourceNumber);
     for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
-        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracket(plan.orderBy[i]);
+        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
     return out;
 }
 

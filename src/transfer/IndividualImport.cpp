@@ -1,12 +1,13 @@
 #include "transfer/IndividualImport.h"
 
+#include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
-#include "transfer/NumberMoves.h"
+#include "transfer/SqlText.h"
 
 #include <array>
 #include <string_view>
@@ -19,16 +20,12 @@ constexpr std::array<std::string_view, 9> kTransferTables{
     "CGTDetails",      "CGTAcqCost",   "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore",
     "PropRentDetails", "Qolb2018Cont", "carall",         "AnnualTrends"};
 
-engine::Workspace& workspace() {
-    return engine::DBEngine::instance().Workspaces(0);
-}
-
 // Last year's living client of the number, rendered the same whatever the locale.
 engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
     std::string sql = "SELECT ";
     for (std::string_view field : lastYearMainFields()) {
         if (sql.size() > 7) sql += ", ";
-        sql += "[" + std::string(field) + "]";
+        sql += bracketed(field);
     }
     sql += " FROM [Qolb2017] WHERE [DCLNO] = " + exactNumber(number) +
            " AND [MPERSDECEASED] = 0 ORDER BY [DCLNO]";
@@ -48,7 +45,7 @@ std::optional<double> highestNumber(engine::Recordset& main) {
 
 void emptyIndividualsTransferFile(const std::string& transferPath) {
     schema::MakeTemp_Personal_DB(transferPath);
-    engine::DatabasePtr db = workspace().OpenDatabase(transferPath);
+    engine::DatabasePtr db = app::defaultWorkspace().OpenDatabase(transferPath);
     for (std::string_view table : kTransferTables)
         db->Execute("DELETE *FROM [" + std::string(table) + "]");
     db->Close();
@@ -65,7 +62,7 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
     if (read) read();
 
     IndividualImported done{lastYearNumber};
-    engine::DatabasePtr thisYear = workspace().OpenDatabase(thisYearPath);
+    engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
         engine::RecordsetPtr main = thisYear->OpenRecordset("Qolb2018", engine::dbOpenTable);

@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "app/ExclusiveDatabases.h"
 #include "engine/Transaction.h"
+#include "transfer/SqlText.h"
 
 #include <array>
 
@@ -48,9 +49,9 @@ LockFieldsResult tidyLockFields(const std::string& path, std::string_view table)
     // table name is one of ours, never input.
     engine::Transaction transaction;
     for (const LockField& field : kLockFields)
-        held.db->Execute("UPDATE [" + std::string(table) + "] SET [" + std::string(field.name) +
-                         "] = " + std::string(field.freeValue) + " WHERE [" +
-                         std::string(field.name) + "] IS NULL");
+        held.db->Execute("UPDATE " + bracketed(table) + " SET " + bracketed(field.name) + " = " +
+                         std::string(field.freeValue) + " WHERE " + bracketed(field.name) +
+                         " IS NULL");
     const long rows = rowCount(*held.db, table);
     transaction.commit();
     return {LockFieldsOutcome::Tidied, rows};

@@ -1,7 +1,8 @@
 #include "transfer/NumberMoves.h"
 
+#include "transfer/SqlText.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -117,14 +118,8 @@ std::vector<ClientGroup> groupNumbers(const std::vector<std::pair<double, double
     return groups;
 }
 
-std::string exactNumber(double value) {
-    char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
-    return std::string(buf, end);
-}
-
 std::string clientsIn(const std::string& client, const std::vector<double>& clients) {
-    std::string sql = "[" + client + "] IN (";
+    std::string sql = bracketed(client) + " IN (";
     for (std::size_t i = 0; i < clients.size(); ++i)
         sql += (i ? ", " : "") + exactNumber(clients[i]);
     return sql + ")";
@@ -137,7 +132,7 @@ std::string groupsCondition(const std::vector<ClientGroup>& groups, const std::s
         std::string numbers;
         for (double n : g.numbers)
             numbers += (numbers.empty() ? "" : ", ") + exactNumber(n);
-        terms.push_back("([" + number + "] IN (" + numbers + ") AND " +
+        terms.push_back("(" + bracketed(number) + " IN (" + numbers + ") AND " +
                         clientsIn(client, g.clients) + ")");
     }
     // Joined in pairs, then pairs of pairs: a chain of ORs as deep as the groups are many
@@ -154,8 +149,8 @@ std::string groupsCondition(const std::vector<ClientGroup>& groups, const std::s
 
 std::string moveStatement(const MoveStep& step, const std::string& table, const std::string& number,
                           const std::string& client) {
-    const std::string n = "[" + number + "]";
-    std::string sql = "UPDATE [" + table + "] SET " + n + " = ";
+    const std::string n = bracketed(number);
+    std::string sql = "UPDATE " + bracketed(table) + " SET " + n + " = ";
     if (step.fromNull) // one group: every number is the same placeholder
         return sql + exactNumber(step.to) + " WHERE " + n + " IS NULL AND " +
                clientsIn(client, step.groups.front().clients);

@@ -50,7 +50,4 @@ std::string moveStatement(const MoveStep& step, const std::string& table, const 
 // Jet SQL: "[c] IN (...)" for clients in ascending order.
 std::string clientsIn(const std::string& client, const std::vector<double>& clients);
 
-// A number as a Jet literal that reads back as exactly the same number.
-std::string exactNumber(double value);
-
 } // namespace transfer
