@@ -506,6 +506,7 @@ private:
     }
     Expr function() {
         const std::string fn = next().text;
+        if (equalsNoCase(fn, "IIF")) return iif();
         if (!listed(kFunctions, fn)) bad();
         next(); // (
         std::string args;
@@ -519,6 +520,18 @@ private:
         for (char c : fn)
             upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return {upper + "(" + args + ")", count ? Type::Number : Type::Unknown};
+    }
+    // IIf(condition, a, b): a when the condition holds; b when it is False or Null, as in Jet.
+    Expr iif() {
+        next(); // (
+        const Expr condition = orExpr();
+        if (!acceptSym(",")) bad();
+        const Expr a = value(orExpr());
+        if (!acceptSym(",")) bad();
+        const Expr b = value(orExpr());
+        if (!acceptSym(")")) bad();
+        return {"CASE WHEN " + condition.sql + " THEN " + a.sql + " ELSE " + b.sql + " END",
+                a.type == b.type ? a.type : Type::Unknown};
     }
     std::string columnRef() {
         std::string e = quoteIdent(next().text);

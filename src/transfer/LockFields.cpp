@@ -45,13 +45,17 @@ LockFieldsResult tidyLockFields(const std::string& path, std::string_view table)
         if (e.inUse()) return {LockFieldsOutcome::InUse, 0};
         throw;
     }
-    // One statement per field reaches every row, whatever order an index gives them; the
-    // table name is one of ours, never input.
+    // One statement reaches every row, whatever order an index gives them, and reads the
+    // table once for all three fields; the table name is one of ours, never input.
+    std::string set, anyNull;
+    for (const LockField& field : kLockFields) {
+        const std::string name = bracketed(field.name);
+        set += (set.empty() ? "" : ", ") + name + " = IIf(" + name + " IS NULL, " +
+               std::string(field.freeValue) + ", " + name + ")";
+        anyNull += (anyNull.empty() ? "" : " OR ") + name + " IS NULL";
+    }
     engine::Transaction transaction;
-    for (const LockField& field : kLockFields)
-        held.db->Execute("UPDATE " + bracketed(table) + " SET " + bracketed(field.name) + " = " +
-                         std::string(field.freeValue) + " WHERE " + bracketed(field.name) +
-                         " IS NULL");
+    held.db->Execute("UPDATE " + bracketed(table) + " SET " + set + " WHERE " + anyNull);
     const long rows = rowCount(*held.db, table);
     transaction.commit();
     return {LockFieldsOutcome::Tidied, rows};

@@ -222,6 +222,10 @@ TEST(JetSql, OperatorsKeepJetsMeaning) {
          R"(SELECT -("a" = "b") AS "x", SUM(-("c" > 0)) FROM "T" WHERE ("c" = 1) AND NOT "d" IS NULL)"},
         {"UPDATE T SET n = (a > 1) + 1 WHERE (a = 1) = True",
          R"(UPDATE "T" SET "n" = -(("a" > 1)) + 1 WHERE -(("a" = 1)) = -1)"},
+        // IIf takes its second value when the condition is False or Null.
+        {"UPDATE T SET t = IIf(t IS NULL, '', t), n = iif(a > 1, n, 0)",
+         R"(UPDATE "T" SET "t" = CASE WHEN "t" IS NULL THEN '' ELSE "t" END, "n" = CASE WHEN "a" > 1 THEN "n" ELSE 0 END)"},
+        {"UPDATE T SET t = IIf(t IS NULL, '')", nullptr, 3075},
         {"SELECT a FROM T WHERE '5' = 5", nullptr, 3464},
         {"SELECT a FROM T WHERE 1 IN (2, 'x')", nullptr, 3464},
         {"SELECT a FROM T WHERE 'b' BETWEEN 1 AND 2", nullptr, 3464},
@@ -316,6 +320,15 @@ TEST_F(JetSqlOnSqlite, InsertInPathWritesLivingClientsIntoTheAttachedFileInOrder
     exec(t.render("in1", {}, true));
     EXPECT_EQ(rows("SELECT * FROM in1.CGTSaleCost ORDER BY rowid"), "fees,5.0,1.0;agent,10.0,3.0;");
     EXPECT_EQ(rows("SELECT count(*) FROM main.CGTSaleCost"), "5;");
+}
+
+TEST_F(JetSqlOnSqlite, IIfChoosesItsValueRowByRow) {
+    exec(translateJet("UPDATE CGTSaleCost SET Cost = IIf(DCLNO > 2, -1, Cost), "
+                      "[Sale costs Details] = IIf([Sale costs Details] IS NULL, '', "
+                      "[Sale costs Details])")
+             .plainSql);
+    EXPECT_EQ(rows("SELECT * FROM CGTSaleCost ORDER BY rowid"),
+              "agent,-1.0,3.0;fees,5.0,1.0;deceased,7.0,2.0;orphan,-1.0,9.0;,2.0,1.0;");
 }
 
 TEST_F(JetSqlOnSqlite, QualifiedSetAndDeleteRun) {
