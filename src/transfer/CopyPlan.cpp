@@ -4,6 +4,51 @@
 
 namespace transfer {
 
+namespace {
+
+// The two column lists of a plan; a ClientNumber value is `clientValue`.
+std::pair<std::string, std::string> columnLists(const CopyPlan& plan,
+                                                const std::string& clientValue) {
+    std::string targets, values;
+    for (const ColumnCopy& c : plan.columns) {
+        const std::string comma = targets.empty() ? "" : ", ";
+        targets += comma + bracketed(c.target);
+        values += comma;
+        switch (c.from) {
+        case ColumnCopy::From::Column:
+            values += bracketed(plan.source) + "." + bracketed(c.source);
+            break;
+        case ColumnCopy::From::Constant:
+            values += exactNumber(c.constant);
+            break;
+        case ColumnCopy::From::ClientNumber:
+            values += clientValue;
+            break;
+        case ColumnCopy::From::EmptyText:
+            values += "''";
+            break;
+        }
+    }
+    return {targets, values};
+}
+
+} // namespace
+
+ClientCopyStatement rangeCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                       double first, double last) {
+    const std::string source = bracketed(plan.source);
+    const std::string client = source + "." + bracketed(plan.clientColumn);
+    const auto [targets, values] = columnLists(plan, client);
+    ClientCopyStatement out;
+    out.parameters = {runtime::Variant(targetPath), runtime::Variant(first),
+                      runtime::Variant(last)};
+    out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
+              " FROM " + source + " WHERE " + client + " BETWEEN ? AND ?";
+    for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
+        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
+    return out;
+}
+
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber) {
     ClientCopyStatement out;
@@ -23,6 +68,9 @@ ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string&
         case ColumnCopy::From::ClientNumber:
             values += "?";
             out.parameters.emplace_back(targetNumber);
+            break;
+        case ColumnCopy::From::EmptyText:
+            values += "''";
             break;
         }
     }

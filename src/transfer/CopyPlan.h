@@ -17,6 +17,7 @@ struct ColumnCopy {
         Column,       // the source column `source`
         Constant,     // the number `constant` (a Text column stores its digits)
         ClientNumber, // the client's number in the target file
+        EmptyText,    // the empty text (a Date column takes Null from it)
     };
     std::string target;
     From from = From::Column;
@@ -42,5 +43,11 @@ struct ClientCopyStatement {
 // giving them `targetNumber`.
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber);
+
+// Copies, in one statement, the rows whose client column holds a number from `first` to
+// `last` into the file at `targetPath`, each keeping its number (a ClientNumber column
+// takes the row's own).
+ClientCopyStatement rangeCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                       double first, double last);
 
 } // namespace transfer
