@@ -97,24 +97,28 @@ struct ImportRun {
     bool individualsCopyMade = false;
 };
 
-// The free value of the lock fields of the kind's network table; a table that cannot be
-// tidied is said, its clients stay imported.
-void tidyLocks(frmSysAdmin& w, const Kind& kind) {
+// The free value of the lock fields of the kind's network table. False, after saying so,
+// when they could not be tidied; the kind's clients stay imported.
+bool tidyLocks(frmSysAdmin& w, const Kind& kind) {
     app::closeWindowHandles(w);
     app::closeWorkspaceQuietly();
+    bool tidied = false;
     try {
         const transfer::LockFieldsResult r =
             transfer::tidyLockFields(w.*kind.networkPath, kind.mainTable);
-        if (r.outcome == transfer::LockFieldsOutcome::InUse)
+        if (r.outcome == transfer::LockFieldsOutcome::InUse) {
             forms::desktop().MsgBox(std::string(transfer::msg::LockFieldsInUse),
                                     forms::vbExclamation);
-        else if (r.rows > 0)
-            w.cmdOk.setEnabled(true);
+        } else {
+            tidied = true;
+            if (r.rows > 0) w.cmdOk.setEnabled(true);
+        }
     } catch (const runtime::Error& e) {
         forms::desktop().MsgBox(transfer::msg::lockFieldsNotTidied(e.number(), e.text()),
                                 forms::vbCritical);
     }
     app::closeWorkspaceQuietly();
+    return tidied;
 }
 
 void runKind(frmSysAdmin& w, ImportRun& run, const Kind& kind, const std::string& copy) {
@@ -128,7 +132,7 @@ void runKind(frmSysAdmin& w, ImportRun& run, const Kind& kind, const std::string
         return;
     }
     run.imported.push_back(kind.name);
-    tidyLocks(w, kind);
+    if (!tidyLocks(w, kind)) run.failed = true;
 }
 
 void failKind(frmSysAdmin& w, ImportRun& run, const Kind& kind, const runtime::Error& e) {
