@@ -43,14 +43,15 @@ KindImported importKind(const Kind& kind, const std::string& copyPath,
     {
         engine::Transaction transaction;
         const double base = highestNumber(*files.network, kind);
-        const std::vector<double> old =
-            renumber(*files.copy,
-                     {kind.mainTable, kind.key, kind.index, kind.detailTables, TempKeyBase, base});
-        done = {static_cast<long>(old.size()), base + 1};
-        if (!old.empty())
-            for (const transfer::CopyPlan& plan : kind.copies) {
-                const transfer::ClientCopyStatement s = transfer::rangeCopyStatement(
-                    plan, networkPath, base + 1, base + static_cast<double>(old.size()));
+        const std::vector<NumberShift> map =
+            numberMap(*files.copy, {kind.mainTable, kind.key, kind.index, base});
+        done.firstNumber = base + 1;
+        for (const NumberShift& shift : map)
+            done.clients += static_cast<long>(shift.numbers.size());
+        for (const transfer::CopyPlan& plan : kind.copies)
+            for (const NumberShift& shift : map) {
+                const transfer::ClientCopyStatement s =
+                    transfer::shiftedCopyStatement(plan, networkPath, shift.by, shift.numbers);
                 files.copy->Execute(s.sql, s.parameters);
             }
         transaction.commit();

@@ -1,7 +1,7 @@
 #pragma once
 
 // Bringing the clients of one kind from a working copy into the network file: the network's
-// highest number, the renumbering of the copy and the copy of every table, all in one
+// highest number, the map to the clients' new numbers and the copy of every table, all in one
 // transaction, so that the network file holds either all of the kind's clients or none.
 // Shows nothing; the page says how it went.
 
@@ -15,9 +15,6 @@ struct KindImported {
     long clients = 0;
     double firstNumber = 0; // the number the first of them received
 };
-
-// The first temporary number of the renumbering.
-inline constexpr double TempKeyBase = 40000;
 
 // Imports every client of `kind` from the working copy at `copyPath` into the network file
 // at `networkPath`. A failure is raised with the engine's number after the network file

@@ -35,10 +35,12 @@ CopyPlan planFor(const schema::TableSpec& spec, const TableRule& rule, const std
     CopyPlan plan{spec.name, spec.name, key, {}, {}};
     for (const schema::FieldSpec& f : schema::createdFields(spec)) {
         if (f.name == schema::InUseField || std::ranges::count(rule.notCopied, f.name)) continue;
-        const bool empty = std::ranges::count(rule.emptyText, f.name) > 0;
-        plan.columns.push_back({std::string(f.name),
-                                empty ? ColumnCopy::From::EmptyText : ColumnCopy::From::Column,
-                                std::string(f.name), 0});
+        ColumnCopy::From from = ColumnCopy::From::Column;
+        if (f.name == key)
+            from = ColumnCopy::From::ClientNumber;
+        else if (std::ranges::count(rule.emptyText, f.name) > 0)
+            from = ColumnCopy::From::EmptyText;
+        plan.columns.push_back({std::string(f.name), from, std::string(f.name), 0});
     }
     return plan;
 }

@@ -161,7 +161,7 @@ void ImportStandAlone_Personal(frmSysAdmin& w, ImportRun& run) {
 
 void ImportStandAlone_Trust(frmSysAdmin& w, ImportRun& run) {
     const std::string copy = individualsCopyPath(w.programFolder());
-    // Only a copy this click made: an earlier click's may be half renumbered.
+    // Only a copy this click made: an earlier click's may be of another file.
     if (run.individualsCopyMade) runKind(w, run, trustsKind(), copy);
     removeQuietly(copy);
 }

@@ -34,16 +34,18 @@ std::pair<std::string, std::string> columnLists(const CopyPlan& plan,
 
 } // namespace
 
-ClientCopyStatement rangeCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                       double first, double last) {
+ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         double shift, const std::vector<double>& numbers) {
     const std::string source = bracketed(plan.source);
     const std::string client = source + "." + bracketed(plan.clientColumn);
-    const auto [targets, values] = columnLists(plan, client);
+    const auto [targets, values] = columnLists(plan, client + " + " + exactNumber(shift));
+    std::string list;
+    for (double n : numbers)
+        list += (list.empty() ? "" : ", ") + exactNumber(n);
     ClientCopyStatement out;
-    out.parameters = {runtime::Variant(targetPath), runtime::Variant(first),
-                      runtime::Variant(last)};
+    out.parameters = {runtime::Variant(targetPath)};
     out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
-              " FROM " + source + " WHERE " + client + " BETWEEN ? AND ?";
+              " FROM " + source + " WHERE " + client + " IN (" + list + ")";
     for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
         out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
     return out;

@@ -44,10 +44,9 @@ struct ClientCopyStatement {
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber);
 
-// Copies, in one statement, the rows whose client column holds a number from `first` to
-// `last` into the file at `targetPath`, each keeping its number (a ClientNumber column
-// takes the row's own).
-ClientCopyStatement rangeCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                       double first, double last);
+// Copies, in one statement, the rows whose client column holds one of `numbers` into the
+// file at `targetPath`; a ClientNumber column takes the row's number plus `shift`.
+ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         double shift, const std::vector<double>& numbers);
 
 } // namespace transfer

@@ -5,6 +5,8 @@
 #include "StandAloneFixture.h"
 #include "runtime/VariantOps.h"
 #include "standalone/Messages.h"
+#include "support/OtherProcess.h"
+#include "transfer/Messages.h"
 
 #include <filesystem>
 
@@ -181,6 +183,18 @@ TEST_F(StandAloneImport, ALeftoverCopyIsNeverImported) {
         << shown[0];
     EXPECT_TRUE(numbers(w.CompDbPath, "CompanyDetails", "CDCLNO").empty());
     EXPECT_EQ(numbers(w.PersDbPath, "Qolb2018", "DCLNO"), range(1, 3));
+}
+
+TEST_F(StandAloneImport, LocksNotFreedWhileAWorkstationHoldsTheFileAreSaid) {
+    makeNetwork();
+    prepareSource();
+    support::OtherProcess workstation(w.CompDbPath, false);
+    ASSERT_TRUE(workstation.acquired());
+    clickImport({{std::string(transfer::msg::LockFieldsInUse), forms::vbExclamation}});
+    workstation.release();
+    EXPECT_EQ(numbers(w.CompDbPath, "CompanyDetails", "CDCLNO"), range(1, 2));
+    EXPECT_TRUE(
+        runtime::IsNull(valueOf(w.CompDbPath, "CompanyDetails", "CDCLNO", 1, "DateLastSaved")));
 }
 
 } // namespace

@@ -1,12 +1,11 @@
-// The renumbering of a working copy: whatever the stand-alone numbers and the final base,
-// the k-th client by stand-alone number ends as base + k with all its rows, and no two
-// clients' rows ever meet.
-
-#include "standalone/Renumbering.h"
+// The numbers the clients receive: whatever the stand-alone numbers and the network's
+// highest one, the k-th client by stand-alone number arrives as base + k with all its rows,
+// no two clients' rows ever meet, and rows of no client stay behind.
 
 #include "StandAloneFixture.h"
 #include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
+#include "standalone/KindImport.h"
 #include "support/ErrorOf.h"
 
 #include <algorithm>
@@ -26,7 +25,7 @@ protected:
     support::TempFolder folder;
 };
 
-TEST_P(Renumbering, EachClientTakesItsRowsToItsNewNumber) {
+TEST_P(Renumbering, EachClientArrivesWithItsRowsUnderItsNewNumber) {
     const Case& c = GetParam();
     const std::string path = folder.file("copy.mdb");
     support::DatabaseFile file(path, FileKind::Company);
@@ -41,15 +40,19 @@ TEST_P(Renumbering, EachClientTakesItsRowsToItsNewNumber) {
         file.row("Adjustments", {{"CDCLNO", o}, {"Amount", -1.0}});
     file.make();
 
-    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path);
-    const std::vector<double> old = standalone::renumber(
-        *db, {"CompanyDetails", "CDCLNO", "CDCLNOIndex", {"Adjustments"}, 40000, c.finalBase});
-    db->Close();
+    const std::string net = folder.file("net.mdb");
+    support::DatabaseFile network(net, FileKind::Company);
+    network.only({"CompanyDetails", "Adjustments"});
+    if (c.finalBase > 0) network.row("CompanyDetails", {{"CDCLNO", c.finalBase}});
+    network.make();
+    const standalone::KindImported done =
+        standalone::importKind(standalone::companiesKind(), path, net);
 
     std::vector<double> sorted = c.clients;
     std::ranges::sort(sorted);
-    EXPECT_EQ(old, sorted);
+    EXPECT_EQ(done.clients, static_cast<long>(sorted.size()));
     std::vector<double> expectMain, expectLines;
+    if (c.finalBase > 0) expectMain.push_back(c.finalBase);
     for (std::size_t k = 0; k < sorted.size(); ++k) {
         const double now = c.finalBase + static_cast<double>(k + 1);
         expectMain.push_back(now);
@@ -58,11 +61,11 @@ TEST_P(Renumbering, EachClientTakesItsRowsToItsNewNumber) {
             expectLines.push_back(now);
     }
     std::ranges::sort(expectLines);
-    EXPECT_EQ(numbers(path, "CompanyDetails", "CDCLNO"), expectMain);
-    EXPECT_EQ(numbers(path, "Adjustments", "CDCLNO"), expectLines) << "orphans stay behind";
+    EXPECT_EQ(numbers(net, "CompanyDetails", "CDCLNO"), expectMain);
+    EXPECT_EQ(numbers(net, "Adjustments", "CDCLNO"), expectLines) << "orphans stay behind";
     // Each line still belongs to the client it came with.
     for (std::size_t k = 0; k < sorted.size(); ++k)
-        EXPECT_EQ(runtime::CDbl(valueOf(path, "Adjustments", "CDCLNO",
+        EXPECT_EQ(runtime::CDbl(valueOf(net, "Adjustments", "CDCLNO",
                                         c.finalBase + static_cast<double>(k + 1), "Amount")),
                   sorted[k]);
 }
@@ -72,10 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"gaps close up", {15, 3, 8}, {}, 120},
                       Case{"an empty network", {2, 7}, {}, 0},
                       Case{"numbers already where they go", {1, 2, 3}, {}, 0},
-                      Case{"numbers above the temporary base", {40001, 40002, 5}, {}, 10},
-                      Case{"a final base above the temporary base", {1, 40003}, {}, 40001},
+                      Case{"numbers above 40000", {40001, 40002, 5}, {}, 10},
+                      Case{"a highest number above 40000", {1, 40003}, {}, 40001},
                       Case{"orphans on numbers clients receive", {3, 8}, {1, 2, 40001}, 0},
-                      Case{"no clients", {}, {}, 9}),
+                      Case{"no clients", {}, {4}, 9}),
     [](const auto& info) {
         std::string name = info.param.what;
         std::erase_if(name, [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); });
@@ -84,21 +87,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RenumberingRefuses, TwoClientsOfOneNumber) {
     support::TempFolder folder;
-    const std::string path = folder.file("copy.mdb");
+    const std::string path = folder.file("copy.mdb"), net = folder.file("net.mdb");
     support::DatabaseFile(path, FileKind::Company)
         .only({"CompanyDetails", "Adjustments"})
         .row("CompanyDetails", {{"CDCLNO", 4.0}})
         .row("CompanyDetails", {{"CDCLNO", 4.0}})
         .row("Adjustments", {{"CDCLNO", 4.0}})
         .make();
-    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(path);
-    EXPECT_EQ(support::errorOf([&] {
-                  standalone::renumber(
-                      *db, {"CompanyDetails", "CDCLNO", "CDCLNOIndex", {"Adjustments"}, 40000, 0});
-              }),
-              engine::err::DuplicateValue);
-    db->Close();
-    EXPECT_EQ(numbers(path, "Adjustments", "CDCLNO"), std::vector<double>{4});
+    support::DatabaseFile(net, FileKind::Company).only({"CompanyDetails", "Adjustments"}).make();
+    EXPECT_EQ(
+        support::errorOf([&] { standalone::importKind(standalone::companiesKind(), path, net); }),
+        engine::err::DuplicateValue);
+    EXPECT_TRUE(numbers(net, "CompanyDetails", "CDCLNO").empty());
 }
 
 } // namespace
