@@ -48,10 +48,8 @@ CopyPlan planFor(const schema::TableSpec& spec, const TableRule& rule, const std
 // The copy plans of the rules, in their order; the first rule is the main table's.
 Kind makeKind(std::string_view name, std::string key, std::string index,
               const std::vector<const std::vector<schema::TableSpec>*>& parts,
-              const std::vector<TableRule>& rules, std::vector<std::string> renumberOrder,
-              std::string app::frmSysAdmin::*networkPath) {
-    Kind kind{name, rules.front().table, key, std::move(index), std::move(renumberOrder),
-              {},   networkPath};
+              const std::vector<TableRule>& rules, std::string app::frmSysAdmin::*networkPath) {
+    Kind kind{name, rules.front().table, key, std::move(index), {}, networkPath};
     for (const TableRule& rule : rules)
         kind.copies.push_back(planFor(tableIn(parts, rule.table), rule, key));
     return kind;
@@ -115,13 +113,10 @@ const Kind& individualsKind() {
                           "EmpPaidMaintenanceYesNo"},
                          {}});
         rules.push_back(plain("AnnualTrends"));
-        std::vector<std::string> details;
-        for (std::size_t i = 1; i < rules.size(); ++i)
-            details.push_back(rules[i].table);
         return makeKind("individuals", "DCLNO", "PERSNUM",
                         {&schema::individualsMainTables(), &schema::individualsDetailTables(),
                          &schema::individualsExtendedTables()},
-                        rules, details, &app::frmSysAdmin::PersDbPath);
+                        rules, &app::frmSysAdmin::PersDbPath);
     }();
     return kind;
 }
@@ -136,11 +131,8 @@ const Kind& trustsKind() {
                               "TrustPropRentDetails", "TrustCGTAcqCost", "TrustCGTImproveMade",
                               "TrustCGTImproveMadeBefore", "TrustCGTSaleCost", "TrustCGTDetails"})
             rules.push_back(plain(t));
-        std::vector<std::string> details;
-        for (std::size_t i = 1; i < rules.size(); ++i)
-            details.push_back(rules[i].table);
         return makeKind("trusts", "TDCLNO", "TDCLNOIndex", {&schema::trustDbTables()}, rules,
-                        details, &app::frmSysAdmin::TrustDbPath);
+                        &app::frmSysAdmin::TrustDbPath);
     }();
     return kind;
 }
@@ -150,7 +142,7 @@ const Kind& companiesKind() {
         makeKind("companies", "CDCLNO", "CDCLNOIndex", {&schema::companyDbTables()},
                  {{"CompanyDetails", {}, {std::begin(kLockText), std::end(kLockText)}},
                   plain("Adjustments")},
-                 {"Adjustments"}, &app::frmSysAdmin::CompDbPath);
+                 &app::frmSysAdmin::CompDbPath);
     return kind;
 }
 

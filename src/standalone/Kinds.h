@@ -20,7 +20,6 @@ namespace standalone {
 struct Kind {
     std::string_view name; // "individuals", "trusts", "companies", as messages say it
     std::string mainTable, key, index;
-    std::vector<std::string> detailTables;  // every table but the main one carrying the key
     std::vector<transfer::CopyPlan> copies; // main table first, in the order they run
     std::string app::frmSysAdmin::*networkPath;
 };
