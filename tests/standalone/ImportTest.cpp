@@ -197,5 +197,21 @@ TEST_F(StandAloneImport, LocksNotFreedWhileAWorkstationHoldsTheFileAreSaid) {
         runtime::IsNull(valueOf(w.CompDbPath, "CompanyDetails", "CDCLNO", 1, "DateLastSaved")));
 }
 
+TEST_F(StandAloneImport, CancelAtAFailingMediumImportsNothing) {
+    makeNetwork();
+    prepareSource();
+    // The program folder is gone, so no working copy can be made.
+    desk.setProgramFolder(program.file("gone"));
+    const std::string media = "There is a problem with the Chosen Media!";
+    for (int kind = 0; kind < 2; ++kind) // the individuals' copy, then the companies'
+        desk.expectMessage(media, forms::vbOKCancel, "Chosen Media Empty/Faulty!", forms::vbCancel);
+    ASSERT_TRUE(w.click("cmdImportNow"));
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    EXPECT_TRUE(numbers(w.PersDbPath, "Qolb2018", "DCLNO").empty());
+    EXPECT_TRUE(numbers(w.TrustDbPath, "TRUSTDetails", "TDCLNO").empty());
+    EXPECT_TRUE(numbers(w.CompDbPath, "CompanyDetails", "CDCLNO").empty());
+    EXPECT_FALSE(w.Animation1.Visible());
+}
+
 } // namespace
 } // namespace standalone_test
