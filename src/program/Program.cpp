@@ -2,6 +2,7 @@
 
 #include "carryforward/Attach.h"
 #include "clearing/Attach.h"
+#include "standalone/Attach.h"
 
 namespace program {
 
@@ -13,6 +14,7 @@ void attachSubsystems(app::frmSysAdmin& window) {
     // Subsystems attach here, one call each, e.g. clearing::attach(window);
     clearing::attach(window);
     carryforward::attach(window);
+    standalone::attach(window);
 }
 
 } // namespace

@@ -9,7 +9,8 @@ namespace {
 // The controls a running locate or import refuses to the user.
 std::vector<forms::Control*> guardedControls(app::frmSysAdmin& w) {
     std::vector<forms::Control*> controls{&w.cmdImpSelAss, &w.cmdImpWholeDB, &w.cmdLocateDB,
-                                          &w.SSIndexTab1, &w.SSIndexTab2};
+                                          &w.SSIndexTab1,  &w.SSIndexTab2,   &w.cmdLocateImportDBs,
+                                          &w.cmdImportNow};
     for (forms::Control* option : w.controlArray("optWhichDBImport"))
         controls.push_back(option);
     return controls;

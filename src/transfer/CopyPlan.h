@@ -17,6 +17,7 @@ struct ColumnCopy {
         Column,       // the source column `source`
         Constant,     // the number `constant` (a Text column stores its digits)
         ClientNumber, // the client's number in the target file
+        EmptyText,    // the empty text (a Date column takes Null from it)
     };
     std::string target;
     From from = From::Column;
@@ -42,5 +43,10 @@ struct ClientCopyStatement {
 // giving them `targetNumber`.
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber);
+
+// Copies, in one statement, the rows whose client column holds one of `numbers` into the
+// file at `targetPath`; a ClientNumber column takes the row's number plus `shift`.
+ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         double shift, const std::vector<double>& numbers);
 
 } // namespace transfer

@@ -1,0 +1,32 @@
+#pragma once
+
+// The numbers the clients of a working copy will carry in the network file: final base + 1,
+// + 2, ... in ascending order of their stand-alone numbers. The map is explicit, from each
+// main row's number to its new one, and the copy applies it to the main row and every detail
+// row as it writes them, so no two clients' rows can ever meet whatever the numbers are, and
+// detail rows whose number no main row carries stay behind.
+
+#include "engine/Dao.h"
+
+#include <string>
+#include <vector>
+
+namespace standalone {
+
+struct Renumbering {
+    std::string mainTable, key, index;
+    double finalBase = 0;
+};
+
+// A run of clients whose numbers all move by the same amount.
+struct NumberShift {
+    double by = 0;
+    std::vector<double> numbers; // stand-alone numbers, ascending
+};
+
+// The map of the copy open in `copy`, as runs in ascending order of number. Two main rows
+// of one number, or a main row without a number, are refused with error 3022: their detail
+// rows could not be told apart.
+std::vector<NumberShift> numberMap(engine::Database& copy, const Renumbering& r);
+
+} // namespace standalone

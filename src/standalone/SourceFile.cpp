@@ -1,0 +1,88 @@
+#include "standalone/SourceFile.h"
+
+#include "app/DatabaseHandles.h"
+#include "app/ExclusiveDatabases.h"
+#include "runtime/Constants.h"
+#include "runtime/Paths.h"
+#include "runtime/VariantOps.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+
+namespace standalone {
+
+namespace {
+
+std::string canonicalLower(const std::string& path) {
+    std::error_code ec;
+    std::string out = std::filesystem::weakly_canonical(runtime::resolveCase(path), ec).string();
+    if (ec) out = path;
+    std::ranges::transform(out, out.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+struct Held {
+    engine::DatabasePtr db;
+    engine::RecordsetPtr rs;
+    ~Held() {
+        app::closeQuietly(rs);
+        app::closeQuietly(db);
+    }
+};
+
+} // namespace
+
+std::string companyFileBeside(const std::string& individualsPath) {
+    return runtime::joinPath(runtime::folderOf(individualsPath), "\\QolbCompany2018.Mdb");
+}
+
+std::string individualsCopyPath(const std::string& programFolder) {
+    return runtime::joinPath(programFolder, "\\Qolb2018.Mdb");
+}
+
+std::string companiesCopyPath(const std::string& programFolder) {
+    return runtime::joinPath(programFolder, "\\QolbCompany2018.MDB");
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    return canonicalLower(a) == canonicalLower(b);
+}
+
+std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
+    Held held;
+    try {
+        held.db = app::defaultWorkspace().OpenDatabase(path);
+        held.rs = held.db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        return std::nullopt;
+    } catch (const runtime::Error& e) {
+        return e;
+    }
+}
+
+std::variant<runtime::Error, std::string> structureVersionText(const std::string& path,
+                                                               bool exclusive) {
+    Held held;
+    try {
+        held.db = exclusive ? app::openExclusive(path)
+                            : app::defaultWorkspace().OpenDatabase(path, false, true);
+        held.rs = held.db->OpenRecordset("DefInvOpt", engine::dbOpenTable);
+        const runtime::Variant v = held.rs->Fields("UpDateDB").Value();
+        if (runtime::IsNull(v)) return std::string();
+        return runtime::CStr(v);
+    } catch (const runtime::Error& e) {
+        return e;
+    }
+}
+
+bool versionAccepted(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && value >= runtime::MinStandAloneDbVersion &&
+           value <= 32767;
+}
+
+} // namespace standalone
