@@ -4,10 +4,19 @@
 
 namespace transfer {
 
-ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                        double sourceNumber, double targetNumber) {
-    ClientCopyStatement out;
-    out.parameters.emplace_back(targetPath);
+namespace {
+
+// Where the values come from, and what gives the client's number.
+struct Source {
+    std::string table;       // as read in the statement
+    bool staged = false;     // every column read under its target name
+    std::string clientValue; // empty: a parameter with the target number
+    std::vector<runtime::Variant>* parameters;
+    double targetNumber = 0;
+};
+
+// "INSERT INTO [t] (...) IN ? SELECT ..." up to, not including, its FROM.
+std::string insertHead(const CopyPlan& plan, const Source& s) {
     std::string targets, values;
     for (const ColumnCopy& c : plan.columns) {
         const std::string comma = targets.empty() ? "" : ", ";
@@ -15,23 +24,74 @@ ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string&
         values += comma;
         switch (c.from) {
         case ColumnCopy::From::Column:
-            values += bracketed(plan.source) + "." + bracketed(c.source);
+            values += bracketed(s.table) + "." + bracketed(s.staged ? c.target : c.source);
             break;
         case ColumnCopy::From::Constant:
             values += exactNumber(c.constant);
             break;
         case ColumnCopy::From::ClientNumber:
-            values += "?";
-            out.parameters.emplace_back(targetNumber);
+            if (s.clientValue.empty()) {
+                values += "?";
+                s.parameters->emplace_back(s.targetNumber);
+            } else {
+                values += s.clientValue;
+            }
             break;
         }
     }
-    const std::string source = bracketed(plan.source);
-    out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
-              " FROM " + source + " WHERE " + source + "." + bracketed(plan.clientColumn) + " = ?";
-    out.parameters.emplace_back(sourceNumber);
+    return "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values;
+}
+
+std::string orderBy(const CopyPlan& plan, const std::string& table) {
+    std::string out;
     for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
-        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
+        out += (i ? ", " : " ORDER BY ") + bracketed(table) + "." + bracketed(plan.orderBy[i]);
+    return out;
+}
+
+std::string clientOf(const std::string& table, const std::string& column) {
+    return bracketed(table) + "." + bracketed(column);
+}
+
+} // namespace
+
+ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                        double sourceNumber, double targetNumber) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    out.sql = insertHead(plan, {plan.source, false, {}, &out.parameters, targetNumber}) + " FROM " +
+              bracketed(plan.source) + " WHERE " + clientOf(plan.source, plan.clientColumn) +
+              " = ?" + orderBy(plan, plan.source);
+    out.parameters.emplace_back(sourceNumber);
+    return out;
+}
+
+ClientCopyStatement clientsCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         std::span<const double> sourceNumbers) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    const std::string client = clientOf(plan.source, plan.clientColumn);
+    std::string marks;
+    for (double n : sourceNumbers) {
+        marks += marks.empty() ? "?" : ", ?";
+        out.parameters.emplace_back(n);
+    }
+    out.sql = insertHead(plan, {plan.source, false, client, &out.parameters, 0}) + " FROM " +
+              bracketed(plan.source) + " WHERE " + client + " IN (" + marks + ")" +
+              orderBy(plan, plan.source);
+    return out;
+}
+
+ClientCopyStatement renumberedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                            const NumberMapTable& map) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    const std::string staged = plan.target;
+    out.sql =
+        insertHead(plan, {staged, true, clientOf(map.table, map.newColumn), &out.parameters, 0}) +
+        " FROM " + bracketed(staged) + " INNER JOIN " + bracketed(map.table) + " ON " +
+        clientOf(staged, plan.clientColumn) + " = " + clientOf(map.table, map.oldColumn) +
+        orderBy(plan, staged);
     return out;
 }
 
