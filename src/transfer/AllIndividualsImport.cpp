@@ -6,6 +6,7 @@
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/ClientsDetailCopies.h"
 #include "transfer/IndividualCarry.h"
+#include "transfer/IndividualImport.h"
 
 namespace transfer {
 
@@ -124,7 +125,11 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
     living->MoveLast();
     if (progress.counted) progress.counted(living->RecordCount());
     readClients(*living, progress);
-    during("the transfer database", [&] { prepareClientNoMap(transferPath); });
+    // Rows staged by an earlier run would otherwise follow this run's clients.
+    during("the transfer database", [&] {
+        emptyIndividualsTransferFile(transferPath);
+        prepareClientNoMap(transferPath);
+    });
 
     AllIndividualsImported done;
     engine::DatabasePtr thisYear = during(

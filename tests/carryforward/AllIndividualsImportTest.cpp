@@ -207,6 +207,21 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
     }
 }
 
+// A second run adds every client again under further numbers, with its rows once: what
+// the first run staged in the transfer file does not come along.
+TEST_F(AllIndividualsImport, ASecondRunAddsEveryClientAgain) {
+    prepare({d(57)});
+    import(kCompleted, forms::vbOKOnly);
+    import(kCompleted, forms::vbOKOnly);
+    auto db = thisYear();
+    EXPECT_EQ(query(*db, "SELECT [DCLNO] FROM [PropRentDetails] WHERE [Address] = 'Smith 1' "
+                         "ORDER BY [DCLNO]"),
+              (Rows{{d(58)}, {d(64)}}));
+    EXPECT_EQ(query(*db, "SELECT [DCLNO] FROM [CARALL] ORDER BY [DCLNO]"),
+              (Rows{{d(59)}, {d(65)}}));
+    db->Close();
+}
+
 // A failure half way through the clients takes back every row written before it: the box
 // names the client and the field, and never says the transfer was completed. A file without
 // a living client says it is empty. Either way this year's file stays as it was.

@@ -449,7 +449,6 @@ Claim importAllIndividuals(Place& p) {
 }
 
 void allImportedNotTidied(Place& p) {
-    transfer::emptyIndividualsTransferFile(p.program.file("TransDB.mdb"));
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
     transfer::importAllIndividuals(*last, p.net.file(kPers), p.program.file("TransDB.mdb"), {});
     last->Close();
