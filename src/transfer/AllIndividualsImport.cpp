@@ -69,7 +69,12 @@ ClientNoMap writeClients(engine::Recordset& living, engine::Database& lastYear,
     engine::FieldRef number = living.Fields("DCLNO");
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         const double oldNo = runtime::CDbl(number.Value());
-        const double newNo = during(clientName(living), [&] { return carry.carry(next); });
+        double newNo = 0;
+        try {
+            newNo = carry.carry(next);
+        } catch (const runtime::Error& e) {
+            throw ImportStepError(clientName(living), e);
+        }
         if (next) *next += 1;
         if (map.oldNumbers.empty() || map.oldNumbers.back() != oldNo) {
             map.oldNumbers.push_back(oldNo);
@@ -98,9 +103,10 @@ long copyDetails(engine::Database& lastYear, const std::string& thisYearPath,
         return during("the detail rows", [&] {
             return rowsOf(copyClientsDetails(lastYear, thisYearPath, map.oldNumbers));
         });
-    engine::DatabasePtr transfer = app::defaultWorkspace().OpenDatabase(transferPath);
-    during("the detail rows in the transfer database",
-           [&] { copyClientsDetails(lastYear, transferPath, map.oldNumbers); });
+    engine::DatabasePtr transfer = during("the detail rows in the transfer database", [&] {
+        copyClientsDetails(lastYear, transferPath, map.oldNumbers);
+        return app::defaultWorkspace().OpenDatabase(transferPath);
+    });
     const long rows = during("the renumbered detail rows", [&] {
         return rowsOf(copyRenumberedDetails(*transfer, thisYearPath, map));
     });
@@ -122,9 +128,11 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
                                       engine::dbOpenDynaset);
     });
     if (living->Eof()) return std::nullopt;
-    living->MoveLast();
-    if (progress.counted) progress.counted(living->RecordCount());
-    readClients(*living, progress);
+    during("last year's clients", [&] {
+        living->MoveLast();
+        if (progress.counted) progress.counted(living->RecordCount());
+        readClients(*living, progress);
+    });
     // Rows staged by an earlier run would otherwise follow this run's clients.
     during("the transfer database", [&] {
         emptyIndividualsTransferFile(transferPath);

@@ -3,6 +3,7 @@
 // clients not carried stay behind; every way it can stop leaves this year's file as it was.
 
 #include "CarryFixture.h"
+#include "app/ExclusiveDatabases.h"
 #include "engine/Dao.h"
 #include "runtime/Constants.h"
 #include "runtime/VariantOps.h"
@@ -233,6 +234,7 @@ TEST_F(AllIndividualsImport, AFailureOrNoLivingClientWritesNothing) {
     before = support::readBytes(w.PersDbPath);
     const std::size_t shownBefore = desk.messages().size();
     ASSERT_TRUE(w.click("cmdImpWholeDB"));
+    EXPECT_NO_THROW(app::openExclusive(w.PersDbPath)->Close()) << "no handle left open";
     closeAll();
     ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
     const std::string shown = desk.messages().back();
