@@ -8,6 +8,7 @@
 #include "carryforward/Messages.h"
 #include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
+#include "transfer/AllIndividualsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/IndividualImport.h"
@@ -91,7 +92,28 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
     transfer::finishImport(w, w.PersDbPath, "Qolb2018");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
+    const engine::DatabasePtr lastYear = openLastYear(w);
+    if (!lastYear) return;
+
+    std::optional<app::ProgressDisplay> progress;
+    std::optional<transfer::AllIndividualsImported> done;
+    try {
+        done = transfer::importAllIndividuals(
+            *lastYear, w.PersDbPath, w.TransPersDbPath,
+            {[&](long clients) { progress.emplace(w, clients); }, [&] { progress->step(); }});
+    } catch (const transfer::ImportStepError& e) {
+        app::closeQuietly(lastYear);
+        w.Ask(msg::clientsNotImported(e.step(), e), forms::vbCritical, "");
+        return;
+    }
+    app::closeQuietly(lastYear);
+    if (!done) {
+        w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
+        return;
+    }
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
 }
 void ImportSelAss_Trust(app::frmSysAdmin& w) {
     notAvailable(w);

@@ -21,4 +21,10 @@ std::string clientNotImported(const std::string& client, const runtime::Error& e
            "Nothing has been written to this year's database.";
 }
 
+std::string clientsNotImported(const std::string& step, const runtime::Error& e) {
+    return "The clients could not be imported: the import stopped at " + step + "." +
+           std::string(app::kCrLf) + forms::errorMessage(e) + std::string(app::kCrLf) +
+           "Nothing has been written to this year's database.";
+}
+
 } // namespace carryforward::msg

@@ -22,6 +22,8 @@ inline constexpr int FileNotFoundHelpContext = 20;
 inline constexpr std::string_view IndividualsFileEmpty = "The Quolby2017 database is empty!";
 // The import of `client` failed and this year's file was put back as it was.
 std::string clientNotImported(const std::string& client, const runtime::Error& e);
+// The import of every individual failed at `step` and this year's file was put back.
+std::string clientsNotImported(const std::string& step, const runtime::Error& e);
 // Last year's file could be opened as a database but not read, or not opened at all.
 std::string sourceNotRead(const std::string& path, const runtime::Error& e);
 

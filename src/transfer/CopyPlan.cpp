@@ -6,9 +6,17 @@ namespace transfer {
 
 namespace {
 
-// The two column lists of a plan; a ClientNumber value is `clientValue`.
-std::pair<std::string, std::string> columnLists(const CopyPlan& plan,
-                                                const std::string& clientValue) {
+// Where the values come from, and what gives the client's number.
+struct Source {
+    std::string table;       // as read in the statement
+    bool staged = false;     // every column read under its target name
+    std::string clientValue; // empty: a parameter with the target number
+    std::vector<runtime::Variant>* parameters;
+    double targetNumber = 0;
+};
+
+// "INSERT INTO [t] (...) IN ? SELECT ..." up to, not including, its FROM.
+std::string insertHead(const CopyPlan& plan, const Source& s) {
     std::string targets, values;
     for (const ColumnCopy& c : plan.columns) {
         const std::string comma = targets.empty() ? "" : ", ";
@@ -16,72 +24,95 @@ std::pair<std::string, std::string> columnLists(const CopyPlan& plan,
         values += comma;
         switch (c.from) {
         case ColumnCopy::From::Column:
-            values += bracketed(plan.source) + "." + bracketed(c.source);
+            values += bracketed(s.table) + "." + bracketed(s.staged ? c.target : c.source);
             break;
         case ColumnCopy::From::Constant:
             values += exactNumber(c.constant);
             break;
         case ColumnCopy::From::ClientNumber:
-            values += clientValue;
+            if (s.clientValue.empty()) {
+                values += "?";
+                s.parameters->emplace_back(s.targetNumber);
+            } else {
+                values += s.clientValue;
+            }
             break;
         case ColumnCopy::From::EmptyText:
             values += "''";
             break;
         }
     }
-    return {targets, values};
+    return "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values;
+}
+
+std::string orderBy(const CopyPlan& plan, const std::string& table) {
+    std::string out;
+    for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
+        out += (i ? ", " : " ORDER BY ") + bracketed(table) + "." + bracketed(plan.orderBy[i]);
+    return out;
+}
+
+std::string clientOf(const std::string& table, const std::string& column) {
+    return bracketed(table) + "." + bracketed(column);
 }
 
 } // namespace
-
-ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                         double shift, const std::vector<double>& numbers) {
-    const std::string source = bracketed(plan.source);
-    const std::string client = source + "." + bracketed(plan.clientColumn);
-    const auto [targets, values] = columnLists(plan, client + " + " + exactNumber(shift));
-    std::string list;
-    for (double n : numbers)
-        list += (list.empty() ? "" : ", ") + exactNumber(n);
-    ClientCopyStatement out;
-    out.parameters = {runtime::Variant(targetPath)};
-    out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
-              " FROM " + source + " WHERE " + client + " IN (" + list + ")";
-    for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
-        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
-    return out;
-}
 
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber) {
     ClientCopyStatement out;
     out.parameters.emplace_back(targetPath);
-    std::string targets, values;
-    for (const ColumnCopy& c : plan.columns) {
-        const std::string comma = targets.empty() ? "" : ", ";
-        targets += comma + bracketed(c.target);
-        values += comma;
-        switch (c.from) {
-        case ColumnCopy::From::Column:
-            values += bracketed(plan.source) + "." + bracketed(c.source);
-            break;
-        case ColumnCopy::From::Constant:
-            values += exactNumber(c.constant);
-            break;
-        case ColumnCopy::From::ClientNumber:
-            values += "?";
-            out.parameters.emplace_back(targetNumber);
-            break;
-        case ColumnCopy::From::EmptyText:
-            values += "''";
-            break;
-        }
-    }
-    const std::string source = bracketed(plan.source);
-    out.sql = "INSERT INTO " + bracketed(plan.target) + " (" + targets + ") IN ? SELECT " + values +
-              " FROM " + source + " WHERE " + source + "." + bracketed(plan.clientColumn) + " = ?";
+    out.sql = insertHead(plan, {plan.source, false, {}, &out.parameters, targetNumber}) + " FROM " +
+              bracketed(plan.source) + " WHERE " + clientOf(plan.source, plan.clientColumn) +
+              " = ?" + orderBy(plan, plan.source);
     out.parameters.emplace_back(sourceNumber);
-    for (std::size_t i = 0; i < plan.orderBy.size(); ++i)
-        out.sql += (i ? ", " : " ORDER BY ") + source + "." + bracketed(plan.orderBy[i]);
+    return out;
+}
+
+namespace {
+
+// The rows of the clients `numbers` (each a parameter), their ClientNumber columns taking
+// `clientValue`.
+ClientCopyStatement copyOfClients(const CopyPlan& plan, const std::string& targetPath,
+                                  const std::string& clientValue, std::span<const double> numbers) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    std::string sql = insertHead(plan, {plan.source, false, clientValue, &out.parameters, 0});
+    std::string marks;
+    for (double n : numbers) {
+        marks += marks.empty() ? "?" : ", ?";
+        out.parameters.emplace_back(n);
+    }
+    out.sql = sql + " FROM " + bracketed(plan.source) + " WHERE " +
+              clientOf(plan.source, plan.clientColumn) + " IN (" + marks + ")" +
+              orderBy(plan, plan.source);
+    return out;
+}
+
+} // namespace
+
+ClientCopyStatement clientsCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         std::span<const double> sourceNumbers) {
+    return copyOfClients(plan, targetPath, clientOf(plan.source, plan.clientColumn), sourceNumbers);
+}
+
+ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         double shift, const std::vector<double>& numbers) {
+    return copyOfClients(plan, targetPath,
+                         clientOf(plan.source, plan.clientColumn) + " + " + exactNumber(shift),
+                         numbers);
+}
+
+ClientCopyStatement renumberedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                            const NumberMapTable& map) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    const std::string staged = plan.target;
+    out.sql =
+        insertHead(plan, {staged, true, clientOf(map.table, map.newColumn), &out.parameters, 0}) +
+        " FROM " + bracketed(staged) + " INNER JOIN " + bracketed(map.table) + " ON " +
+        clientOf(staged, plan.clientColumn) + " = " + clientOf(map.table, map.oldColumn) +
+        orderBy(plan, staged);
     return out;
 }
 

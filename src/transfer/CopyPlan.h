@@ -7,6 +7,7 @@
 
 #include "runtime/Variant.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,27 @@ struct ClientCopyStatement {
 ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                         double sourceNumber, double targetNumber);
 
-// Copies, in one statement, the rows whose client column holds one of `numbers` into the
-// file at `targetPath`; a ClientNumber column takes the row's number plus `shift`.
+// Copies, in one statement, the rows whose client column holds one of `numbers` (each a
+// parameter) into the file at `targetPath`; a ClientNumber column takes the row's number
+// plus `shift`.
 ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                          double shift, const std::vector<double>& numbers);
+
+// Copies the rows of the clients `sourceNumbers` (each a parameter) into the file at
+// `targetPath`, each keeping its number.
+ClientCopyStatement clientsCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                         std::span<const double> sourceNumbers);
+
+// A table of old and new client numbers, each old number once, in the file a statement
+// runs on.
+struct NumberMapTable {
+    std::string table, oldColumn, newColumn;
+};
+
+// Copies the rows a plan has already copied into the file the statement runs on (its
+// target table there, every value as the plan made it) into the file at `targetPath`, each
+// under the new number `map` gives its old one; rows of a number the map lacks stay behind.
+ClientCopyStatement renumberedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
+                                            const NumberMapTable& map);
 
 } // namespace transfer

@@ -2,6 +2,7 @@
 
 #include "runtime/VariantOps.h"
 #include "transfer/IndividualCarryTables.h"
+#include "transfer/SqlText.h"
 
 namespace transfer {
 
@@ -21,6 +22,14 @@ std::vector<std::string_view> lastYearMainFields() {
     for (std::string_view f : sourceFields(individualMainCarry()))
         if (f != ClientNoField) out.push_back(f);
     return out;
+}
+
+std::string lastYearMainSelection(std::string_view condition) {
+    std::string fields;
+    for (std::string_view field : lastYearMainFields())
+        fields += (fields.empty() ? "" : ", ") + bracketed(field);
+    return "SELECT " + fields + " FROM [Qolb2017] WHERE " + std::string(condition) +
+           " ORDER BY [DCLNO]";
 }
 
 IndividualCarry::IndividualCarry(engine::Recordset& lastYearMain,

@@ -8,6 +8,7 @@
 #include "transfer/RecordCarry.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace transfer {
 
 // The fields of last year's Qolb2017 that a carry reads: DCLNO, then those of the table.
 std::vector<std::string_view> lastYearMainFields();
+
+// Jet SQL: those fields of last year's Qolb2017 rows meeting `condition`, by client number.
+std::string lastYearMainSelection(std::string_view condition);
 
 class IndividualCarry {
 public:

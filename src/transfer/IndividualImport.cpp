@@ -22,14 +22,9 @@ constexpr std::array<std::string_view, 9> kTransferTables{
 
 // Last year's living client of the number, rendered the same whatever the locale.
 engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
-    std::string sql = "SELECT ";
-    for (std::string_view field : lastYearMainFields()) {
-        if (sql.size() > 7) sql += ", ";
-        sql += bracketed(field);
-    }
-    sql += " FROM [Qolb2017] WHERE [DCLNO] = " + exactNumber(number) +
-           " AND [MPERSDECEASED] = 0 ORDER BY [DCLNO]";
-    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+    return lastYear.OpenRecordset(
+        lastYearMainSelection("[DCLNO] = " + exactNumber(number) + " AND [MPERSDECEASED] = 0"),
+        engine::dbOpenDynaset);
 }
 
 // The highest client number of this year's file; none when it holds no client.

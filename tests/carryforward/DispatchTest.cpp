@@ -8,6 +8,8 @@ namespace carry_test {
 namespace {
 
 const std::string kNotAvailable = "This import is not available yet.";
+const std::string kNotFound = "The Quolby2017 (Qolb2017LAN.mdb) cannot be found.  Please refer "
+                              "to the help for information!";
 
 TEST(ImportDispatch, TheKindIsReadWithoutRegardToCase) {
     using carryforward::Import;
@@ -45,7 +47,12 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
             // The import of one individual, with no client chosen, shows nothing.
             const bool chosenIndividual =
                 std::string(kind) == "pi" && std::string(button) == "cmdImpSelAss";
-            if (std::string(kind) != "xx" && !chosenIndividual)
+            // The import of every individual, with no file located, finds none.
+            const bool allIndividuals =
+                std::string(kind) == "pi" && std::string(button) == "cmdImpWholeDB";
+            if (allIndividuals)
+                desk.expectMessage(kNotFound, forms::vbOKOnly, "File not found", forms::vbOK);
+            else if (std::string(kind) != "xx" && !chosenIndividual)
                 desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
             ASSERT_TRUE(w.click(button));
             EXPECT_TRUE(desk.verify()) << desk.transcript();

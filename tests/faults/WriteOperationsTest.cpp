@@ -16,6 +16,7 @@
 #include "standalone/Messages.h"
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
+#include "transfer/AllIndividualsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/ImportEnd.h"
@@ -426,6 +427,37 @@ void importedNotTidied(Place& p) {
     last->Close();
 }
 
+// --- the import of every living individual, through the window ----------------------
+
+// Last year's clients 7 and 9 (the import files' client and one more), and this year's
+// file holding client 3 (the renumbering path) or no client (the path that keeps numbers).
+void makeAllImportFiles(Place& p, bool withClient) {
+    makeImportFiles(p);
+    support::addRow(p.net.file(kLastYear), "Qolb2017",
+                    {{"DCLNO", 9.0}, {"Surname", "Brown"}, {"MPERSDECEASED", std::int16_t{0}}});
+    support::addRow(p.net.file(kLastYear), "CARALL", {{"DCLNO", 9.0}, {"TA105", 1.0}});
+    if (withClient) return;
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kPers));
+    db->Execute("DELETE * FROM [Qolb2018]");
+    db->Execute("DELETE * FROM [CARALL]");
+    db->Close();
+}
+
+Claim importAllIndividuals(Place& p) {
+    ImportWindow win(p);
+    p.desk.answerAnyMessage(forms::vbOK);
+    win.w.cmdImpWholeDB.setEnabled(true);
+    const std::size_t before = p.desk.messages().size();
+    win.w.click("cmdImpWholeDB");
+    return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
+}
+
+void allImportedNotTidied(Place& p) {
+    auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
+    transfer::importAllIndividuals(*last, p.net.file(kPers), p.program.file("TransDB.mdb"), {});
+    last->Close();
+}
+
 std::vector<Operation> transferOperations() {
     return {
         {.name = "CapitalGainsCleanUp",
@@ -443,6 +475,18 @@ std::vector<Operation> transferOperations() {
          .prepare = makeImportFiles,
          .run = importChosenIndividual,
          .unfinished = importedNotTidied,
+         .allOrNothing = true},
+        {.name = "AllIndividualsImportRenumbered",
+         .files = {{false, kPers, ""}},
+         .prepare = [](Place& p) { makeAllImportFiles(p, true); },
+         .run = importAllIndividuals,
+         .unfinished = allImportedNotTidied,
+         .allOrNothing = true},
+        {.name = "AllIndividualsImportKeepingNumbers",
+         .files = {{false, kPers, ""}},
+         .prepare = [](Place& p) { makeAllImportFiles(p, false); },
+         .run = importAllIndividuals,
+         .unfinished = allImportedNotTidied,
          .allOrNothing = true},
     };
 }
