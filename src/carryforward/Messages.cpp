@@ -21,4 +21,10 @@ std::string clientNotImported(const std::string& client, const runtime::Error& e
            "Nothing has been written to this year's database.";
 }
 
+std::string companiesNotImported(const runtime::Error& e) {
+    return "The companies could not be imported." + std::string(app::kCrLf) +
+           forms::errorMessage(e) + std::string(app::kCrLf) +
+           "Nothing has been written to this year's database.";
+}
+
 } // namespace carryforward::msg

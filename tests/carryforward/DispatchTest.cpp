@@ -8,6 +8,8 @@ namespace carry_test {
 namespace {
 
 const std::string kNotAvailable = "This import is not available yet.";
+const std::string kCompaniesNotFound = "The Quolby 2017 (QolbCompany2017Lan.Mdb) cannot be "
+                                       "found.  Please refer to the help for information!";
 
 TEST(ImportDispatch, TheKindIsReadWithoutRegardToCase) {
     using carryforward::Import;
@@ -38,14 +40,19 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
     w.cmdImpSelAss.setEnabled(true);
     w.cmdImpWholeDB.setEnabled(true);
     w.TransPersDbPath = program.file("TransDB.mdb");
+    w.TransCompDbPath = program.file("TransCompanyDB.mdb");
+    w.PrevYearCompDbPath = src.file("QolbCompany2017Lan.MDB"); // not there
     for (const char* kind : {"pi", "ti", "ci", "xx"}) {
         for (const char* button : {"cmdImpSelAss", "cmdImpWholeDB"}) {
             SCOPED_TRACE(std::string(kind) + " " + button);
             w.ImportKind = kind;
-            // The import of one individual, with no client chosen, shows nothing.
-            const bool chosenIndividual =
-                std::string(kind) == "pi" && std::string(button) == "cmdImpSelAss";
-            if (std::string(kind) != "xx" && !chosenIndividual)
+            // The import of one client, with no client chosen, shows nothing.
+            const bool chosenOne = (std::string(kind) == "pi" || std::string(kind) == "ci") &&
+                                   std::string(button) == "cmdImpSelAss";
+            if (std::string(kind) == "ci" && !chosenOne)
+                desk.expectMessage(kCompaniesNotFound, forms::vbOKOnly, "File not found",
+                                   forms::vbOK);
+            else if (std::string(kind) != "xx" && !chosenOne)
                 desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
             ASSERT_TRUE(w.click(button));
             EXPECT_TRUE(desk.verify()) << desk.transcript();

@@ -1,0 +1,102 @@
+#include "transfer/CompanyImport.h"
+
+#include "app/DatabaseHandles.h"
+#include "engine/Transaction.h"
+#include "runtime/VariantOps.h"
+#include "transfer/CompanyCarryTable.h"
+
+#include <algorithm>
+
+namespace transfer {
+
+namespace {
+
+constexpr const char* kTable = "CompanyDetails";
+constexpr const char* kNumber = "CDCLNO";
+constexpr const char* kNumberIndex = "CDCLNOIndex";
+
+// Last year's companies in number order, walked by index so that the chosen number is a
+// key value and never part of any SQL text. Those with no number are never chosen.
+class ChosenCompanies {
+public:
+    ChosenCompanies(engine::Database& lastYear, std::optional<double> chosen)
+        : rs_(lastYear.OpenRecordset(kTable, engine::dbOpenTable)), chosen_(chosen) {
+        rs_->setIndex(kNumberIndex);
+        number_ = fieldPosition(*rs_, kNumber);
+    }
+    ~ChosenCompanies() { app::closeQuietly(rs_); }
+
+    engine::Recordset& recordset() { return *rs_; }
+    bool first() {
+        rs_->Seek(chosen_ ? "=" : ">", {runtime::Variant(chosen_.value_or(0))});
+        return !rs_->NoMatch();
+    }
+    bool next() {
+        rs_->MoveNext();
+        if (rs_->Eof()) return false;
+        return !chosen_ || runtime::CDbl(rs_->Fields(number_).Value()) == *chosen_;
+    }
+    long count() {
+        long n = 0;
+        for (bool more = first(); more; more = next())
+            ++n;
+        return n;
+    }
+
+private:
+    engine::RecordsetPtr rs_;
+    std::optional<double> chosen_;
+    int number_ = 0;
+};
+
+// The highest company number of this year's file, at least 0 (a file whose companies have
+// no number, or none above 0, numbers on from 1); none when it holds no company.
+std::optional<double> highestNumber(engine::Recordset& companies) {
+    if (companies.Eof()) return std::nullopt;
+    companies.setIndex(kNumberIndex);
+    companies.MoveLast(); // Null numbers come first in the index
+    const runtime::Variant number = companies.Fields(kNumber).Value();
+    return runtime::IsNull(number) ? 0.0 : std::max(0.0, runtime::CDbl(number));
+}
+
+void call(const std::function<void()>& f) {
+    if (f) f();
+}
+
+} // namespace
+
+std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
+                                                 const std::string& thisYearPath,
+                                                 std::optional<double> chosen,
+                                                 const CompanyProgress& progress) {
+    ChosenCompanies source(lastYear, chosen);
+    const long companies = source.count();
+    if (companies == 0) return std::nullopt;
+    if (progress.counted) progress.counted(companies);
+
+    CompaniesImported done;
+    engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
+    {
+        engine::Transaction transaction;
+        engine::RecordsetPtr target = thisYear->OpenRecordset(kTable, engine::dbOpenTable);
+        std::optional<double> highest = highestNumber(*target);
+        done.renumbered = highest.has_value();
+        RecordCarry carry(companyCarry(), source.recordset(), *target);
+        const int number = fieldPosition(source.recordset(), kNumber);
+        for (bool more = source.first(); more; more = source.next()) {
+            call(progress.step);
+            const Numbering numbering =
+                highest ? Numbering::renumbered(*highest += 1)
+                        : Numbering::kept(runtime::CDbl(source.recordset().Fields(number).Value()));
+            carry.add(numbering);
+            ++done.rows;
+            call(progress.step);
+        }
+        target->Close();
+        transaction.commit();
+    }
+    thisYear->Close();
+    return done;
+}
+
+} // namespace transfer
