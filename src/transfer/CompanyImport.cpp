@@ -15,20 +15,32 @@ constexpr const char* kTable = "CompanyDetails";
 constexpr const char* kNumber = "CDCLNO";
 constexpr const char* kNumberIndex = "CDCLNOIndex";
 
-// Last year's companies in number order, walked by index so that the chosen number is a
-// key value and never part of any SQL text. Those with no number are never chosen.
+// Last year's chosen companies in number order. One company is sought by its number as a
+// key value, so that no number is ever part of SQL text; every company is read through
+// one fixed query. Those with no number are never chosen.
 class ChosenCompanies {
 public:
-    ChosenCompanies(engine::Database& lastYear, std::optional<double> chosen)
-        : rs_(lastYear.OpenRecordset(kTable, engine::dbOpenTable)), chosen_(chosen) {
-        rs_->setIndex(kNumberIndex);
+    ChosenCompanies(engine::Database& lastYear, std::optional<double> chosen) : chosen_(chosen) {
+        if (chosen) {
+            rs_ = lastYear.OpenRecordset(kTable, engine::dbOpenTable);
+            rs_->setIndex(kNumberIndex);
+        } else {
+            rs_ = lastYear.OpenRecordset("SELECT * FROM [CompanyDetails] WHERE [CDCLNO] > 0 "
+                                         "ORDER BY [CDCLNO]",
+                                         engine::dbOpenDynaset);
+        }
         number_ = fieldPosition(*rs_, kNumber);
     }
     ~ChosenCompanies() { app::closeQuietly(rs_); }
 
     engine::Recordset& recordset() { return *rs_; }
     bool first() {
-        rs_->Seek(chosen_ ? "=" : ">", {runtime::Variant(chosen_.value_or(0))});
+        if (!chosen_) {
+            if (rs_->Eof() && rs_->Bof()) return false;
+            rs_->MoveFirst();
+            return true;
+        }
+        rs_->Seek("=", {runtime::Variant(*chosen_)});
         return !rs_->NoMatch();
     }
     bool next() {
@@ -37,6 +49,11 @@ public:
         return !chosen_ || runtime::CDbl(rs_->Fields(number_).Value()) == *chosen_;
     }
     long count() {
+        if (!chosen_) {
+            if (!first()) return 0;
+            rs_->MoveLast();
+            return rs_->RecordCount();
+        }
         long n = 0;
         for (bool more = first(); more; more = next())
             ++n;
@@ -44,8 +61,8 @@ public:
     }
 
 private:
-    engine::RecordsetPtr rs_;
     std::optional<double> chosen_;
+    engine::RecordsetPtr rs_;
     int number_ = 0;
 };
 
