@@ -48,6 +48,9 @@ CarryTable companyTable() {
     r.empty({"ObjectCompanyResolved"});
     r.noDate({"CompanyFinsSignedDate"}).clear({"CompanyFinsSignedCHK1"});
     r.empty({"CompanyFinsSigned", "WAMCompanyNote"});
+    // The lock fields free, as the import's end would leave them, so that the end has only
+    // the rows that were there before to tidy.
+    r.empty({"UserName", "LastUserName"}).set({"DateLastSaved"}, runtime::Variant::date(0));
     return r.take();
 }
 

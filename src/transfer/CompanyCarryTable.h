@@ -11,8 +11,7 @@ namespace transfer {
 
 // This year's CompanyDetails row from last year's row: the company's standing details are
 // carried and its financial year-end moves on by 365 days; the old year's figures, tick
-// boxes, workflow dates and texts start afresh. The lock fields are left to the import's
-// end.
+// boxes, workflow dates and texts start afresh; the lock fields start free.
 const CarryTable& companyCarry();
 
 // Days the financial year-end moves on by.
