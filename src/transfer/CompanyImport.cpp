@@ -34,6 +34,7 @@ public:
     ~ChosenCompanies() { app::closeQuietly(rs_); }
 
     engine::Recordset& recordset() { return *rs_; }
+    double number() const { return runtime::CDbl(rs_->Fields(number_).Value()); }
     bool first() {
         if (!chosen_) {
             if (rs_->Eof() && rs_->Bof()) return false;
@@ -46,7 +47,7 @@ public:
     bool next() {
         rs_->MoveNext();
         if (rs_->Eof()) return false;
-        return !chosen_ || runtime::CDbl(rs_->Fields(number_).Value()) == *chosen_;
+        return !chosen_ || number() == *chosen_;
     }
     long count() {
         if (!chosen_) {
@@ -99,12 +100,10 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
         std::optional<double> highest = highestNumber(*target);
         done.renumbered = highest.has_value();
         RecordCarry carry(companyCarry(), source.recordset(), *target);
-        const int number = fieldPosition(source.recordset(), kNumber);
         for (bool more = source.first(); more; more = source.next()) {
             call(progress.step);
             const Numbering numbering =
-                highest ? Numbering::renumbered(*highest += 1)
-                        : Numbering::kept(runtime::CDbl(source.recordset().Fields(number).Value()));
+                highest ? Numbering::renumbered(*highest += 1) : Numbering::kept(source.number());
             carry.add(numbering);
             ++done.rows;
             call(progress.step);
