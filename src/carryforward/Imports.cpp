@@ -5,6 +5,7 @@
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
+#include "carryforward/CompanyImport.h"
 #include "carryforward/Messages.h"
 #include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
@@ -122,10 +123,18 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     notAvailable(w);
 }
 void ImportSelAss_Company(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    const std::optional<std::size_t> element = chosenElement(w);
+    if (!element) {
+        w.lstPrevYear.SetFocus();
+        return;
+    }
+    w.SelectedCompNo = runtime::CDbl(w.PrevYearClientNos[*element]);
+    importCompanies(w, w.SelectedCompNo, listedName(w, *element));
 }
 void ImportWholeDB_Company(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    importCompanies(w, std::nullopt);
 }
 
 } // namespace carryforward

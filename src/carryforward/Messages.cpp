@@ -27,4 +27,10 @@ std::string clientsNotImported(const std::string& step, const runtime::Error& e)
            "Nothing has been written to this year's database.";
 }
 
+std::string companiesNotImported(const runtime::Error& e) {
+    return "The companies could not be imported." + std::string(app::kCrLf) +
+           forms::errorMessage(e) + std::string(app::kCrLf) +
+           "Nothing has been written to this year's database.";
+}
+
 } // namespace carryforward::msg

@@ -26,5 +26,12 @@ std::string clientNotImported(const std::string& client, const runtime::Error& e
 std::string clientsNotImported(const std::string& step, const runtime::Error& e);
 // Last year's file could be opened as a database but not read, or not opened at all.
 std::string sourceNotRead(const std::string& path, const runtime::Error& e);
+inline constexpr std::string_view CompaniesFileNotFound =
+    "The Quolby 2017 (QolbCompany2017Lan.Mdb) cannot be found.  Please refer to the help for "
+    "information!";
+// Also the answer for a chosen company last year's file no longer holds.
+inline constexpr std::string_view CompaniesFileEmpty = "The Quolby 2017 Company database is empty!";
+// The import of every company failed and this year's file was put back as it was.
+std::string companiesNotImported(const runtime::Error& e);
 
 } // namespace carryforward::msg

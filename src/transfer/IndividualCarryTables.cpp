@@ -1,9 +1,8 @@
 #include "transfer/IndividualCarryTables.h"
 
-#include "runtime/Constants.h"
+#include "transfer/CarryRules.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 namespace transfer {
@@ -11,65 +10,6 @@ namespace transfer {
 namespace {
 
 using runtime::Variant;
-
-// Builds a table in write order, a group of fields at a time.
-class Rules {
-public:
-    explicit Rules(std::string target) { table_.target = std::move(target); }
-
-    Rules& copy(std::initializer_list<const char*> fields) {
-        for (const char* f : fields)
-            add(f, Make::Copy);
-        return *this;
-    }
-    // name0 .. name<last>, each from last year's field of the same name.
-    Rules& copyNumbered(const std::string& name, int first, int last) {
-        for (int i = first; i <= last; ++i)
-            add(name + std::to_string(i), Make::Copy);
-        return *this;
-    }
-    Rules& copyFrom(const char* field, const char* from) {
-        return add(field, Make::CopyFrom, from);
-    }
-    Rules& plusOne(const char* field) { return add(field, Make::PlusOne); }
-    Rules& clientNumber(const char* field) { return add(field, Make::ClientNumber); }
-    Rules& byNumbering(const char* field, Variant kept, Variant renumbered) {
-        return add(field, Make::ByNumbering, {}, std::move(kept), std::move(renumbered));
-    }
-    Rules& set(std::initializer_list<const char*> fields, const Variant& value) {
-        for (const char* f : fields)
-            add(f, Make::Constant, {}, value);
-        return *this;
-    }
-    Rules& setNumbered(const std::string& name, int first, int last, const Variant& value) {
-        for (int i = first; i <= last; ++i)
-            add(name + std::to_string(i), Make::Constant, {}, value);
-        return *this;
-    }
-    // A whole number 0, stored as 0 in Integer and Double fields alike.
-    Rules& zero(std::initializer_list<const char*> fields) { return set(fields, Zero); }
-    Rules& zeroNumbered(const std::string& name, int first, int last) {
-        return setNumbered(name, first, last, Zero);
-    }
-    Rules& clear(std::initializer_list<const char*> fields) { return set(fields, Variant(false)); }
-    Rules& empty(std::initializer_list<const char*> fields) { return set(fields, Variant("")); }
-    Rules& noDate(std::initializer_list<const char*> fields) {
-        return set(fields, Variant(runtime::NoDateValue));
-    }
-
-    CarryTable take() { return std::move(table_); }
-
-    static inline const Variant Zero{std::int16_t{0}};
-
-private:
-    Rules& add(std::string field, Make make, std::string from = {}, Variant value = {},
-               Variant renumbered = {}) {
-        table_.rules.push_back(
-            {std::move(field), make, std::move(from), std::move(value), std::move(renumbered)});
-        return *this;
-    }
-    CarryTable table_;
-};
 
 CarryTable mainTable() {
     Rules r("Qolb2018");

@@ -15,6 +15,7 @@ std::string_view readField(const FieldRule& rule) {
     switch (rule.make) {
     case Make::Copy:
     case Make::PlusOne:
+    case Make::Plus:
         return rule.field;
     case Make::CopyFrom:
         return rule.from;
@@ -105,6 +106,7 @@ runtime::Variant RecordCarry::valueOf(const Bound& b, const Numbering& numbering
     const runtime::Variant last =
         fromSource ? source_.Fields(b.source).Value() : runtime::Variant(std::int16_t{0});
     if (rule.make == Make::PlusOne) return runtime::Add(last, runtime::Variant(std::int16_t{1}));
+    if (rule.make == Make::Plus) return runtime::Add(last, rule.value);
     return last;
 }
 

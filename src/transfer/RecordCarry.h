@@ -22,13 +22,14 @@ enum class Make {
     PlusOne,      // last year's field of the same name plus 1 (Null stays Null)
     ClientNumber, // the number the client is written under
     ByNumbering,  // `value` when the client keeps its number, `renumbered` when it gets a new one
+    Plus,         // last year's field of the same name plus `value` (Null stays Null)
 };
 
 struct FieldRule {
     std::string field; // of the new row
     Make make = Make::Copy;
     std::string from;            // CopyFrom
-    runtime::Variant value;      // Constant, ByNumbering
+    runtime::Variant value;      // Constant, ByNumbering, Plus
     runtime::Variant renumbered; // ByNumbering
 };
 

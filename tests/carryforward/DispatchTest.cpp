@@ -10,6 +10,8 @@ namespace {
 const std::string kNotAvailable = "This import is not available yet.";
 const std::string kNotFound = "The Quolby2017 (Qolb2017LAN.mdb) cannot be found.  Please refer "
                               "to the help for information!";
+const std::string kCompaniesNotFound = "The Quolby 2017 (QolbCompany2017Lan.Mdb) cannot be "
+                                       "found.  Please refer to the help for information!";
 
 TEST(ImportDispatch, TheKindIsReadWithoutRegardToCase) {
     using carryforward::Import;
@@ -40,19 +42,22 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
     w.cmdImpSelAss.setEnabled(true);
     w.cmdImpWholeDB.setEnabled(true);
     w.TransPersDbPath = program.file("TransDB.mdb");
+    w.TransCompDbPath = program.file("TransCompanyDB.mdb");
+    w.PrevYearCompDbPath = src.file("QolbCompany2017Lan.MDB"); // not there
     for (const char* kind : {"pi", "ti", "ci", "xx"}) {
         for (const char* button : {"cmdImpSelAss", "cmdImpWholeDB"}) {
             SCOPED_TRACE(std::string(kind) + " " + button);
             w.ImportKind = kind;
-            // The import of one individual, with no client chosen, shows nothing.
-            const bool chosenIndividual =
-                std::string(kind) == "pi" && std::string(button) == "cmdImpSelAss";
-            // The import of every individual, with no file located, finds none.
-            const bool allIndividuals =
-                std::string(kind) == "pi" && std::string(button) == "cmdImpWholeDB";
-            if (allIndividuals)
+            const std::string k = kind, b = button;
+            // The import of one client, with no client chosen, shows nothing; the imports
+            // of every client, with no file located, find none.
+            const bool chosenOne = (k == "pi" || k == "ci") && b == "cmdImpSelAss";
+            if (k == "pi" && !chosenOne)
                 desk.expectMessage(kNotFound, forms::vbOKOnly, "File not found", forms::vbOK);
-            else if (std::string(kind) != "xx" && !chosenIndividual)
+            else if (k == "ci" && !chosenOne)
+                desk.expectMessage(kCompaniesNotFound, forms::vbOKOnly, "File not found",
+                                   forms::vbOK);
+            else if (k != "xx" && !chosenOne)
                 desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
             ASSERT_TRUE(w.click(button));
             EXPECT_TRUE(desk.verify()) << desk.transcript();

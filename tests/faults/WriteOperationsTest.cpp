@@ -18,6 +18,7 @@
 #include "support/ErrorOf.h"
 #include "transfer/AllIndividualsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/CompanyImport.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/IndividualImport.h"
@@ -458,6 +459,54 @@ void allImportedNotTidied(Place& p) {
     last->Close();
 }
 
+// --- the imports of one chosen company and of every company, through the window -----
+
+const std::string kLastYearComp = "QolbCompany2017Lan.MDB";
+
+// Last year's companies 10 and 20, and this year's file with a company of its own (so the
+// import numbers on from 4) whose lock fields the end of the import tidies.
+void makeCompanyImportFiles(Place& p) {
+    support::DatabaseFile(p.net.file(kLastYearComp), support::FileKind::LastYearCompany)
+        .only({"CompanyDetails"})
+        .row("CompanyDetails", {{"CDCLNO", 10.0}, {"CompanyRegName", "Alpha"}})
+        .row("CompanyDetails", {{"CDCLNO", 20.0}, {"CompanyRegName", "Beta"}})
+        .make();
+    support::DatabaseFile(p.net.file(kComp), support::FileKind::Company)
+        .only({"CompanyDetails"})
+        .row("CompanyDetails", {{"CDCLNO", 3.0}, {"CompanyRegName", "Here"}})
+        .make();
+}
+
+// The window with last year's company file listed and its company 20 chosen.
+Claim importCompaniesThroughWindow(Place& p, const std::string& button) {
+    app::frmSysAdmin w;
+    carryforward::attach(w);
+    w.onLoad = [] {};
+    w.Show();
+    w.CompDbPath = p.net.file(kComp);
+    w.TransCompDbPath = p.program.file("TransCompanyDB.mdb");
+    w.PrevYearCompDbPath = p.net.file(kLastYearComp);
+    w.ImportKind = "CI";
+    w.lstPrevYear.AddItem("Beta");
+    w.PrevYearClientNos = {runtime::Variant(), runtime::Variant(20.0)};
+    w.PrevYearClientNames = {runtime::Variant(), runtime::Variant("Beta")};
+    w.lstPrevYear.setListIndex(0);
+    w.PrevYearSelected = 1;
+    w.cmdImpSelAss.setEnabled(true);
+    w.cmdImpWholeDB.setEnabled(true);
+    p.desk.answerAnyMessage(forms::vbOK);
+    const std::size_t before = p.desk.messages().size();
+    w.click(button);
+    return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
+}
+
+// The companies written and committed, their lock fields not yet tidied.
+void companiesNotTidied(Place& p, std::optional<double> chosen) {
+    auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYearComp));
+    transfer::importCompanies(*last, p.net.file(kComp), chosen);
+    last->Close();
+}
+
 std::vector<Operation> transferOperations() {
     return {
         {.name = "CapitalGainsCleanUp",
@@ -487,6 +536,18 @@ std::vector<Operation> transferOperations() {
          .prepare = [](Place& p) { makeAllImportFiles(p, false); },
          .run = importAllIndividuals,
          .unfinished = allImportedNotTidied,
+         .allOrNothing = true},
+        {.name = "ChosenCompanyImport",
+         .files = {{false, kComp, ""}},
+         .prepare = makeCompanyImportFiles,
+         .run = [](Place& p) { return importCompaniesThroughWindow(p, "cmdImpSelAss"); },
+         .unfinished = [](Place& p) { companiesNotTidied(p, 20.0); },
+         .allOrNothing = true},
+        {.name = "WholeCompanyImport",
+         .files = {{false, kComp, ""}},
+         .prepare = makeCompanyImportFiles,
+         .run = [](Place& p) { return importCompaniesThroughWindow(p, "cmdImpWholeDB"); },
+         .unfinished = [](Place& p) { companiesNotTidied(p, std::nullopt); },
          .allOrNothing = true},
     };
 }

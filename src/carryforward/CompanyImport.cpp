@@ -1,0 +1,64 @@
+#include "carryforward/CompanyImport.h"
+
+#include "app/BusyDisplay.h"
+#include "app/DatabaseHandles.h"
+#include "app/frmSysAdmin.h"
+#include "carryforward/Messages.h"
+#include "engine/EngineErrors.h"
+#include "schema/StructureDefinitions.h"
+#include "transfer/CompanyImport.h"
+#include "transfer/ImportEnd.h"
+
+namespace carryforward {
+
+namespace {
+
+// Last year's company file; none, after saying so, when it or its folder is missing.
+engine::DatabasePtr openLastYear(app::frmSysAdmin& w) {
+    try {
+        return app::defaultWorkspace().OpenDatabase(w.PrevYearCompDbPath);
+    } catch (const runtime::Error& e) {
+        if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
+            throw;
+    }
+    w.MsgText = std::string(msg::CompaniesFileNotFound);
+    w.MsgStyle = std::int32_t{forms::vbOKOnly};
+    w.MsgTitle = std::string(msg::FileNotFoundTitle);
+    w.MsgHelpContext = std::int16_t{msg::FileNotFoundHelpContext};
+    w.ShowMsg();
+    return nullptr;
+}
+
+std::string notImported(std::optional<double> chosen, const std::string& listed,
+                        const runtime::Error& e) {
+    return chosen ? msg::clientNotImported(listed, e) : msg::companiesNotImported(e);
+}
+
+} // namespace
+
+void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const std::string& listed) {
+    engine::DatabasePtr lastYear;
+    std::optional<app::ProgressDisplay> progress;
+    std::optional<transfer::CompaniesImported> done;
+    try {
+        schema::MakeTemp_Company_DB(w.TransCompDbPath);
+        lastYear = openLastYear(w);
+        if (!lastYear) return;
+        done = transfer::importCompanies(
+            *lastYear, w.CompDbPath, chosen,
+            {[&](long companies) { progress.emplace(w, companies); }, [&] { progress->step(); }});
+    } catch (const runtime::Error& e) {
+        app::closeQuietly(lastYear);
+        w.Ask(notImported(chosen, listed, e), forms::vbCritical, "");
+        return;
+    }
+    app::closeQuietly(lastYear);
+    if (!done) {
+        // A plain box: the window's message fields keep what they held.
+        forms::desktop().MsgBox(std::string(msg::CompaniesFileEmpty), forms::vbOKOnly);
+        return;
+    }
+    transfer::finishImport(w, w.CompDbPath, "CompanyDetails");
+}
+
+} // namespace carryforward
