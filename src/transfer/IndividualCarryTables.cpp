@@ -1,10 +1,9 @@
 #include "transfer/IndividualCarryTables.h"
 
 #include "runtime/Constants.h"
+#include "transfer/CarryRules.h"
 
 #include <cstdint>
-#include <initializer_list>
-#include <string>
 
 namespace transfer {
 
@@ -12,67 +11,8 @@ namespace {
 
 using runtime::Variant;
 
-// Builds a table in write order, a group of fields at a time.
-class Rules {
-public:
-    explicit Rules(std::string target) { table_.target = std::move(target); }
-
-    Rules& copy(std::initializer_list<const char*> fields) {
-        for (const char* f : fields)
-            add(f, Make::Copy);
-        return *this;
-    }
-    // name0 .. name<last>, each from last year's field of the same name.
-    Rules& copyNumbered(const std::string& name, int first, int last) {
-        for (int i = first; i <= last; ++i)
-            add(name + std::to_string(i), Make::Copy);
-        return *this;
-    }
-    Rules& copyFrom(const char* field, const char* from) {
-        return add(field, Make::CopyFrom, from);
-    }
-    Rules& plusOne(const char* field) { return add(field, Make::PlusOne); }
-    Rules& clientNumber(const char* field) { return add(field, Make::ClientNumber); }
-    Rules& byNumbering(const char* field, Variant kept, Variant renumbered) {
-        return add(field, Make::ByNumbering, {}, std::move(kept), std::move(renumbered));
-    }
-    Rules& set(std::initializer_list<const char*> fields, const Variant& value) {
-        for (const char* f : fields)
-            add(f, Make::Constant, {}, value);
-        return *this;
-    }
-    Rules& setNumbered(const std::string& name, int first, int last, const Variant& value) {
-        for (int i = first; i <= last; ++i)
-            add(name + std::to_string(i), Make::Constant, {}, value);
-        return *this;
-    }
-    // A whole number 0, stored as 0 in Integer and Double fields alike.
-    Rules& zero(std::initializer_list<const char*> fields) { return set(fields, Zero); }
-    Rules& zeroNumbered(const std::string& name, int first, int last) {
-        return setNumbered(name, first, last, Zero);
-    }
-    Rules& clear(std::initializer_list<const char*> fields) { return set(fields, Variant(false)); }
-    Rules& empty(std::initializer_list<const char*> fields) { return set(fields, Variant("")); }
-    Rules& noDate(std::initializer_list<const char*> fields) {
-        return set(fields, Variant(runtime::NoDateValue));
-    }
-
-    CarryTable take() { return std::move(table_); }
-
-    static inline const Variant Zero{std::int16_t{0}};
-
-private:
-    Rules& add(std::string field, Make make, std::string from = {}, Variant value = {},
-               Variant renumbered = {}) {
-        table_.rules.push_back(
-            {std::move(field), make, std::move(from), std::move(value), std::move(renumbered)});
-        return *this;
-    }
-    CarryTable table_;
-};
-
 CarryTable mainTable() {
-    Rules r("Qolb2018");
+    CarryRules r("Qolb2018");
     // Standing details, carried.
     r.copy({"Surname", "PERS2", "PERS3"}).plusOne("PERS5").copy({"DESC"}).clientNumber("DCLNO");
     r.copy({"Note", "FNameSelf", "FNameSpouse", "IDNumSelf", "IDNumSpouse", "First2Names",
@@ -123,7 +63,7 @@ CarryTable mainTable() {
     r.zero({"DED7", "DED8", "DDON", "DPFCC", "DPFAC", "ITProvFund4003", "DRACC", "DRAAC", "DODED",
             "TP3", "TP4", "TP5"});
     r.empty({"OTPD"}).zero({"FBCC1", "FBCC2", "FBCC3", "FBCC5", "LINT1"});
-    r.byNumbering("INT", Variant(std::int16_t{15}), Rules::Zero);
+    r.byNumbering("INT", Variant(std::int16_t{15}), CarryRules::Zero);
     r.zero({"LINT2", "LINT3"}).zeroNumbered("RACC", 1, 6).zeroNumbered("MLS", 1, 6);
     r.zero({"CTaxFreeI", "CTaxInc", "AnnAmount"}).empty({"AnnDet"});
     r.zero({"MonTFAnn", "MonTAnn", "FDAmount", "FXInt"}).empty({"FXDet"});
@@ -174,7 +114,7 @@ constexpr const char* kLumpSums[] = {"RetrenchmentLumps", "RRExGrtCTY0204", "Ret
 constexpr int kFirstLumpSumYear = 2010;
 
 CarryTable certificateTable() {
-    Rules r("IRP5IncDed");
+    CarryRules r("IRP5IncDed");
     r.clientNumber("DCLNO").set({"MaxNum"}, Variant(std::int16_t{1}));
     // The history of the years before this one, each year in its own fields.
     for (int year = kFirstLumpSumYear; year < 2018; ++year)

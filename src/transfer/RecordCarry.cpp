@@ -17,6 +17,7 @@ std::string_view readField(const FieldRule& rule) {
     case Make::PlusOne:
         return rule.field;
     case Make::CopyFrom:
+    case Make::HalfLoss:
         return rule.from;
     default:
         return {};
@@ -105,6 +106,10 @@ runtime::Variant RecordCarry::valueOf(const Bound& b, const Numbering& numbering
     const runtime::Variant last =
         fromSource ? source_.Fields(b.source).Value() : runtime::Variant(std::int16_t{0});
     if (rule.make == Make::PlusOne) return runtime::Add(last, runtime::Variant(std::int16_t{1}));
+    if (rule.make == Make::HalfLoss)
+        return !last.isNull() && runtime::CDbl(last) < 0
+                   ? runtime::Variant(runtime::CDbl(last) * 0.5)
+                   : runtime::Variant(std::int16_t{0});
     return last;
 }
 

@@ -22,6 +22,7 @@ enum class Make {
     PlusOne,      // last year's field of the same name plus 1 (Null stays Null)
     ClientNumber, // the number the client is written under
     ByNumbering,  // `value` when the client keeps its number, `renumbered` when it gets a new one
+    HalfLoss,     // half of last year's field `from` when below 0 (a loss carried), else 0
 };
 
 struct FieldRule {

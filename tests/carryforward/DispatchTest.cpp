@@ -42,10 +42,10 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
         for (const char* button : {"cmdImpSelAss", "cmdImpWholeDB"}) {
             SCOPED_TRACE(std::string(kind) + " " + button);
             w.ImportKind = kind;
-            // The import of one individual, with no client chosen, shows nothing.
-            const bool chosenIndividual =
-                std::string(kind) == "pi" && std::string(button) == "cmdImpSelAss";
-            if (std::string(kind) != "xx" && !chosenIndividual)
+            // The import of one individual or trust, with none chosen, shows nothing.
+            const bool chosenOne = (std::string(kind) == "pi" || std::string(kind) == "ti") &&
+                                   std::string(button) == "cmdImpSelAss";
+            if (std::string(kind) != "xx" && !chosenOne)
                 desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
             ASSERT_TRUE(w.click(button));
             EXPECT_TRUE(desk.verify()) << desk.transcript();
@@ -54,16 +54,19 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
 }
 
 TEST_F(DispatchTest, ADoubleClickShowsTheRowAndImportsIt) {
-    makeLastYear(src.file("QolbTrust2017Lan.Mdb"), FileKind::LastYearTrust,
-                 {{"TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}}},
-                  {"TRUSTDetails", {{"TDCLNO", 2.0}, {"TrustName", "Two"}}}});
+    support::DatabaseFile(src.file("QolbTrust2017Lan.Mdb"), FileKind::LastYearTrust)
+        .row("TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}})
+        .row("TRUSTDetails", {{"TDCLNO", 2.0}, {"TrustName", "Two"}})
+        .make();
     makeLastYear(src.file("Qolb2017LAN.MDB"), FileKind::LastYearIndividuals, {});
+    support::DatabaseFile(program.file("QolbTrust2018Lan.Mdb"), FileKind::Trust).make();
     chooseKind(1);
     locate(src.file("QolbTrust2017Lan.Mdb"));
+    w.TrustDbPath = program.file("QolbTrust2018Lan.Mdb");
 
     std::string shownWhenImported;
     desk.onMessage = [&] { shownWhenImported = w.Text8.Text(); };
-    desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
+    desk.expectMessage("The Transfer has been completed.", forms::vbOKOnly, "", forms::vbOK);
     ASSERT_TRUE(w.lstPrevYear.userDoubleClick(1));
     EXPECT_TRUE(desk.verify()) << desk.transcript();
     EXPECT_EQ(shownWhenImported, "Two");
