@@ -2,6 +2,8 @@
 
 #include "runtime/Constants.h"
 #include "schema/SchemaTables.h"
+#include "transfer/NumberMoves.h"
+#include "transfer/SqlText.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -41,10 +43,32 @@ std::vector<TrustTable> trustTables() {
         rent.constants.emplace_back(amount, 0);
     t.push_back(std::move(rent));
     // Sold assets come too: the capital-gains clean-up removes them afterwards.
-    for (const char* whole : {"TrustCGTDetails", "TrustCGTAcqCost", "TrustCGTImproveMade",
-                              "TrustCGTSaleCost", "TrustCGTImproveMadeBefore"})
-        t.push_back({whole, {}, {}, {}});
+    t.push_back({"TrustCGTDetails", {}, {}, {}});
     return t;
+}
+
+CopyPlan planFor(const TrustTable& d);
+
+std::vector<TrustTable> costTables() {
+    std::vector<TrustTable> t;
+    for (const char* costs : {"TrustCGTAcqCost", "TrustCGTImproveMade", "TrustCGTSaleCost",
+                              "TrustCGTImproveMadeBefore"})
+        t.push_back({costs, {}, {}, {}});
+    return t;
+}
+
+std::vector<CopyPlan> plansFor(const std::vector<TrustTable>& tables) {
+    std::vector<CopyPlan> out;
+    for (const TrustTable& d : tables)
+        out.push_back(planFor(d));
+    return out;
+}
+
+constexpr std::string_view kAssetNumber = "CGTAsset Number";
+
+// A condition on the source table's asset number, added to a statement that has no ORDER BY.
+void restrict(ClientCopyStatement& s, const CopyPlan& plan, const std::string& condition) {
+    s.sql += " AND (" + bracketed(plan.source) + "." + bracketed(kAssetNumber) + condition + ")";
 }
 
 const schema::TableSpec& thisYearTable(const std::string& name) {
@@ -73,12 +97,12 @@ CopyPlan planFor(const TrustTable& d) {
 } // namespace
 
 const std::vector<CopyPlan>& trustDetailCopies() {
-    static const std::vector<CopyPlan> plans = [] {
-        std::vector<CopyPlan> out;
-        for (const TrustTable& d : trustTables())
-            out.push_back(planFor(d));
-        return out;
-    }();
+    static const std::vector<CopyPlan> plans = plansFor(trustTables());
+    return plans;
+}
+
+const std::vector<CopyPlan>& trustCostLineCopies() {
+    static const std::vector<CopyPlan> plans = plansFor(costTables());
     return plans;
 }
 
@@ -86,6 +110,43 @@ std::vector<CopiedRows> copyTrustDetails(engine::Database& lastYear,
                                          const std::string& thisYearPath, double lastYearNumber,
                                          double newNumber) {
     return copyClientRows(trustDetailCopies(), lastYear, thisYearPath, lastYearNumber, newNumber);
+}
+
+std::vector<CopiedRows>
+copyTrustCostLines(engine::Database& lastYear, const std::string& thisYearPath,
+                   double lastYearNumber, double newNumber,
+                   const std::map<double, std::optional<std::int16_t>>& moved) {
+    std::vector<double> changed;
+    for (const auto& [from, to] : moved)
+        changed.push_back(from);
+    std::vector<CopiedRows> out;
+    for (const CopyPlan& plan : trustCostLineCopies()) {
+        CopiedRows copied{plan.target, 0};
+        auto run = [&](const ClientCopyStatement& s) {
+            lastYear.Execute(s.sql, s.parameters);
+            copied.rows += lastYear.RecordsAffected();
+        };
+        // The lines whose asset keeps its number, and those of no asset, as they are.
+        ClientCopyStatement same =
+            clientCopyStatement(plan, thisYearPath, lastYearNumber, newNumber);
+        if (!changed.empty())
+            restrict(same, plan,
+                     " IS NULL OR NOT (" + clientsIn(std::string(kAssetNumber), changed) + ")");
+        run(same);
+        for (const auto& [from, to] : moved) {
+            if (!to) continue;
+            CopyPlan renumbered = plan;
+            for (ColumnCopy& c : renumbered.columns)
+                if (c.target == kAssetNumber)
+                    c = {c.target, ColumnCopy::From::Constant, {}, double(*to)};
+            ClientCopyStatement s =
+                clientCopyStatement(renumbered, thisYearPath, lastYearNumber, newNumber);
+            restrict(s, plan, " = " + exactNumber(from));
+            run(s);
+        }
+        out.push_back(copied);
+    }
+    return out;
 }
 
 } // namespace transfer

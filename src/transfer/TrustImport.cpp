@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
+#include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TrustCarryTables.h"
@@ -86,7 +87,14 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
              copyTrustDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
             done.detailRows += copied.rows;
         FlagTrustRentalIncome(*thisYear);
-        RenumberCGT_Trust(*thisYear, {done.newNumber});
+        // The cost lines follow their assets once these are tidied, so that their tables,
+        // which have no index, are never searched in this year's file.
+        const CostLineMoves moves = cleanUpAssets(*thisYear, trustCapitalGains(), {done.newNumber});
+        const auto moved = moves.find(done.newNumber);
+        for (const CopiedRows& copied : copyTrustCostLines(
+                 lastYear, thisYearPath, lastYearNumber, done.newNumber,
+                 moved == moves.end() ? CostLineMoves::mapped_type{} : moved->second))
+            done.detailRows += copied.rows;
         main->Close();
         income->Close();
         transaction.commit();

@@ -82,6 +82,7 @@ void makeLastYearFile(const std::string& path) {
         .row("TrustCGTDetails", asset(3, "boat", runtime::BlankDateSerial))
         .row("TrustCGTAcqCost", costLine("Acquisition costs Details", 1, 10))
         .row("TrustCGTAcqCost", costLine("Acquisition costs Details", 2, 20))
+        .row("TrustCGTAcqCost", {{"TDCLNO", kAlpha}, {"Cost", 11.0}}) // of no asset
         .row("TrustCGTImproveMade", costLine("Improvements made Details", 2, 21))
         .row("TrustCGTSaleCost", costLine("Sale costs Details", 2, 22))
         .row("TrustCGTImproveMadeBefore", costLine("Improvements made Details", 3, 30))
@@ -226,7 +227,8 @@ TEST_F(SelectedTrustImport, TheTrustArrivesUnderOneNumberWithTheNewYearsResets) 
 }
 
 // The detail rows come under the new number with the old year's figures reset; the sold
-// asset goes with its cost lines, the later asset and its line move down to close the gap.
+// asset goes with its cost lines, the later asset and its line move down to close the gap,
+// and a line of no asset comes as it is.
 TEST_F(SelectedTrustImport, TheDetailRowsFollowAndTheSoldAssetGoes) {
     for (const std::vector<double>& trusts : {std::vector<double>{}, {40}}) {
         const double n = trusts.empty() ? kAlpha : 41;
@@ -247,7 +249,7 @@ TEST_F(SelectedTrustImport, TheDetailRowsFollowAndTheSoldAssetGoes) {
                                 of(n) + " ORDER BY [TCGTAssetNum]"),
                   (Rows{{i(1), Variant("land"), i(2)}, {i(2), Variant("boat"), i(2)}}));
         const std::vector<std::pair<std::string, Rows>> costs{
-            {"TrustCGTAcqCost", {{d(1), d(10)}}},
+            {"TrustCGTAcqCost", {{d(1), d(10)}, {kNull, d(11)}}},
             {"TrustCGTImproveMade", {}},
             {"TrustCGTSaleCost", {}},
             {"TrustCGTImproveMadeBefore", {{d(2), d(30)}}}};
