@@ -47,21 +47,12 @@ std::vector<TrustTable> trustTables() {
     return t;
 }
 
-CopyPlan planFor(const TrustTable& d);
-
 std::vector<TrustTable> costTables() {
     std::vector<TrustTable> t;
     for (const char* costs : {"TrustCGTAcqCost", "TrustCGTImproveMade", "TrustCGTSaleCost",
                               "TrustCGTImproveMadeBefore"})
         t.push_back({costs, {}, {}, {}});
     return t;
-}
-
-std::vector<CopyPlan> plansFor(const std::vector<TrustTable>& tables) {
-    std::vector<CopyPlan> out;
-    for (const TrustTable& d : tables)
-        out.push_back(planFor(d));
-    return out;
 }
 
 constexpr std::string_view kAssetNumber = "CGTAsset Number";
@@ -92,6 +83,13 @@ CopyPlan planFor(const TrustTable& d) {
             std::ranges::find(d.notCarried, f.name) == d.notCarried.end())
             plan.columns.push_back(columnCopy(d, f.name));
     return plan;
+}
+
+std::vector<CopyPlan> plansFor(const std::vector<TrustTable>& tables) {
+    std::vector<CopyPlan> out;
+    for (const TrustTable& d : tables)
+        out.push_back(planFor(d));
+    return out;
 }
 
 } // namespace
