@@ -13,6 +13,7 @@
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/IndividualImport.h"
+#include "transfer/TrustImport.h"
 
 #include <optional>
 
@@ -42,15 +43,15 @@ std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
                : std::string();
 }
 
-// Last year's individuals file; none, after saying so, when it or its folder is missing.
-engine::DatabasePtr openLastYear(app::frmSysAdmin& w) {
+// Last year's file; none, after saying `notFound`, when it or its folder is missing.
+engine::DatabasePtr openLastYear(app::frmSysAdmin& w, std::string_view notFound) {
     try {
         return app::defaultWorkspace().OpenDatabase(w.PrevYearDbPath);
     } catch (const runtime::Error& e) {
         if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
             throw;
     }
-    w.MsgText = std::string(msg::IndividualsFileNotFound);
+    w.MsgText = std::string(notFound);
     w.MsgStyle = std::int16_t{forms::vbOKOnly};
     w.MsgTitle = std::string(msg::FileNotFoundTitle);
     w.MsgHelpContext = std::int16_t{msg::FileNotFoundHelpContext};
@@ -69,7 +70,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w);
+    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
     if (!lastYear) return;
 
     std::optional<app::ProgressDisplay> progress;
@@ -95,7 +96,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
     transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
-    const engine::DatabasePtr lastYear = openLastYear(w);
+    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
     if (!lastYear) return;
 
     std::optional<app::ProgressDisplay> progress;
@@ -116,8 +117,47 @@ void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     }
     transfer::finishImport(w, w.PersDbPath, "Qolb2018");
 }
+namespace {
+
+// The trusts' lock fields tidied after the commit, the workspace closed, and the box.
+void FinishImport_Trust(app::frmSysAdmin& w) {
+    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails");
+}
+
+} // namespace
+
 void ImportSelAss_Trust(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    const std::optional<std::size_t> element = chosenElement(w);
+    if (!element) {
+        w.lstPrevYear.SetFocus();
+        return;
+    }
+    w.SelectedTrustNo = runtime::CDbl(w.PrevYearClientNos[*element]);
+    const engine::DatabasePtr lastYear = openLastYear(w, msg::TrustFileNotFound);
+    if (!lastYear) return;
+
+    std::optional<app::ProgressDisplay> progress;
+    std::optional<transfer::TrustImported> done;
+    try {
+        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo, [&](long n) {
+            progress.emplace(w, n);
+            for (long i = 0; i < n; ++i)
+                progress->step();
+        });
+    } catch (const runtime::Error& e) {
+        app::closeQuietly(lastYear);
+        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        return;
+    }
+    app::closeQuietly(lastYear);
+    if (!done) {
+        w.Ask(std::string(msg::TrustFileEmpty), forms::vbOKOnly, "");
+        return;
+    }
+    for (long i = 0; i < done->records; ++i)
+        progress->step();
+    FinishImport_Trust(w);
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     notAvailable(w);

@@ -20,6 +20,11 @@ inline constexpr std::string_view FileNotFoundTitle = "File not found";
 inline constexpr int FileNotFoundHelpContext = 20;
 // Also the answer for a client last year's file holds as deceased, or not at all.
 inline constexpr std::string_view IndividualsFileEmpty = "The Quolby2017 database is empty!";
+inline constexpr std::string_view TrustFileNotFound =
+    "The Quolby 2017 (QolbTrust2017Lan.Mdb) cannot be found.  Please refer to the help for "
+    "information!";
+// Also the answer for a trust last year's file no longer holds.
+inline constexpr std::string_view TrustFileEmpty = "The Quolby 2017 database is empty!";
 // The import of `client` failed and this year's file was put back as it was.
 std::string clientNotImported(const std::string& client, const runtime::Error& e);
 // The import of every individual failed at `step` and this year's file was put back.

@@ -163,15 +163,14 @@ void moveCostLines(engine::Database& db, const CapitalGainsTables& t, const Plan
     }
 }
 
-} // namespace
-
-void cleanUpCapitalGains(engine::Database& db, const CapitalGainsTables& t,
-                         const std::vector<double>& named) {
+// Everything but the cost lines, whose moves the plans hold.
+Plans tidyAssets(engine::Database& db, const CapitalGainsTables& t,
+                 const std::vector<double>& named) {
     std::vector<double> clients = named;
     std::sort(clients.begin(), clients.end());
     clients.erase(std::unique(clients.begin(), clients.end()), clients.end());
 
-    const Plans plans = readPlans(db, t, clients);
+    Plans plans = readPlans(db, t, clients);
     std::vector<double> lost, keep, none;
     std::map<int, std::vector<double>> byCount; // of the clients that lost an asset
     for (const auto& [c, work] : plans) {
@@ -190,11 +189,26 @@ void cleanUpCapitalGains(engine::Database& db, const CapitalGainsTables& t,
     for (const auto& [count, list] : byCount)
         db.Execute("UPDATE " + bracketed(t.assets) + " SET " + bracketed(t.assetCount) + " = " +
                    std::to_string(count) + " WHERE " + clientsIn(t.client, list));
-    moveCostLines(db, t, plans);
 
     const std::string flag = "UPDATE " + bracketed(t.flagTable) + " SET " + bracketed(t.flagField);
     if (!keep.empty()) db.Execute(flag + " = 1 WHERE " + clientsIn(t.client, keep));
     if (!none.empty()) db.Execute(flag + " = 0 WHERE " + clientsIn(t.client, none));
+    return plans;
+}
+
+} // namespace
+
+void cleanUpCapitalGains(engine::Database& db, const CapitalGainsTables& t,
+                         const std::vector<double>& named) {
+    moveCostLines(db, t, tidyAssets(db, t, named));
+}
+
+CostLineMoves cleanUpAssets(engine::Database& db, const CapitalGainsTables& t,
+                            const std::vector<double>& named) {
+    CostLineMoves out;
+    for (const auto& [c, work] : tidyAssets(db, t, named))
+        if (!work.plan.costLines.empty()) out.emplace(c, work.plan.costLines);
+    return out;
 }
 
 void RenumberCGT_Personal(engine::Database& thisYear, const std::vector<double>& clients) {

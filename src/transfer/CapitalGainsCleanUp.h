@@ -3,6 +3,9 @@
 #include "engine/Dao.h"
 #include "transfer/CapitalGainsTables.h"
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace transfer {
@@ -17,6 +20,13 @@ namespace transfer {
 // clients, so that an error (raised with the engine's number) leaves the file as it was.
 void cleanUpCapitalGains(engine::Database& thisYear, const CapitalGainsTables& tables,
                          const std::vector<double>& clients);
+
+// The same but for the cost lines, left as they are, for an import that has not copied them
+// yet: gives, for each client, what must become of the lines of each asset number that
+// changes (none: they go with their sold asset).
+using CostLineMoves = std::map<double, std::map<double, std::optional<std::int16_t>>>;
+CostLineMoves cleanUpAssets(engine::Database& thisYear, const CapitalGainsTables& tables,
+                            const std::vector<double>& clients);
 
 // The clean-up after an import of individuals.
 void RenumberCGT_Personal(engine::Database& thisYear, const std::vector<double>& clients);

@@ -7,7 +7,7 @@ namespace transfer {
 namespace {
 
 CarryTable companyTable() {
-    Rules r("CompanyDetails");
+    CarryRules r("CompanyDetails");
     // Standing details, carried.
     r.clientNumber("CDCLNO").copy({"CompanyRegName", "CompTradeName"});
     r.plus("vdtCompFinYearEndDate", runtime::Variant(kYearEndMove));

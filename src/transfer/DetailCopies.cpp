@@ -193,8 +193,15 @@ const std::vector<CopyPlan>& individualsDetailCopies() {
 std::vector<CopiedRows> copyClientDetails(engine::Database& lastYear,
                                           const std::string& thisYearPath, double lastYearNumber,
                                           double newNumber) {
+    return copyClientRows(individualsDetailCopies(), lastYear, thisYearPath, lastYearNumber,
+                          newNumber);
+}
+
+std::vector<CopiedRows> copyClientRows(const std::vector<CopyPlan>& plans,
+                                       engine::Database& lastYear, const std::string& thisYearPath,
+                                       double lastYearNumber, double newNumber) {
     std::vector<CopiedRows> out;
-    for (const CopyPlan& plan : individualsDetailCopies()) {
+    for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s =
             clientCopyStatement(plan, thisYearPath, lastYearNumber, newNumber);
         lastYear.Execute(s.sql, s.parameters);

@@ -34,4 +34,9 @@ std::vector<CopiedRows> copyClientDetails(engine::Database& lastYear,
                                           const std::string& thisYearPath, double lastYearNumber,
                                           double newNumber);
 
+// The same for any set of plans, run in their order.
+std::vector<CopiedRows> copyClientRows(const std::vector<CopyPlan>& plans,
+                                       engine::Database& lastYear, const std::string& thisYearPath,
+                                       double lastYearNumber, double newNumber);
+
 } // namespace transfer

@@ -1,9 +1,9 @@
 #include "transfer/IndividualCarryTables.h"
 
+#include "runtime/Constants.h"
 #include "transfer/CarryRules.h"
 
 #include <cstdint>
-#include <string>
 
 namespace transfer {
 
@@ -12,7 +12,7 @@ namespace {
 using runtime::Variant;
 
 CarryTable mainTable() {
-    Rules r("Qolb2018");
+    CarryRules r("Qolb2018");
     // Standing details, carried.
     r.copy({"Surname", "PERS2", "PERS3"}).plusOne("PERS5").copy({"DESC"}).clientNumber("DCLNO");
     r.copy({"Note", "FNameSelf", "FNameSpouse", "IDNumSelf", "IDNumSpouse", "First2Names",
@@ -63,7 +63,7 @@ CarryTable mainTable() {
     r.zero({"DED7", "DED8", "DDON", "DPFCC", "DPFAC", "ITProvFund4003", "DRACC", "DRAAC", "DODED",
             "TP3", "TP4", "TP5"});
     r.empty({"OTPD"}).zero({"FBCC1", "FBCC2", "FBCC3", "FBCC5", "LINT1"});
-    r.byNumbering("INT", Variant(std::int16_t{15}), Rules::Zero);
+    r.byNumbering("INT", Variant(std::int16_t{15}), CarryRules::Zero);
     r.zero({"LINT2", "LINT3"}).zeroNumbered("RACC", 1, 6).zeroNumbered("MLS", 1, 6);
     r.zero({"CTaxFreeI", "CTaxInc", "AnnAmount"}).empty({"AnnDet"});
     r.zero({"MonTFAnn", "MonTAnn", "FDAmount", "FXInt"}).empty({"FXDet"});
@@ -114,7 +114,7 @@ constexpr const char* kLumpSums[] = {"RetrenchmentLumps", "RRExGrtCTY0204", "Ret
 constexpr int kFirstLumpSumYear = 2010;
 
 CarryTable certificateTable() {
-    Rules r("IRP5IncDed");
+    CarryRules r("IRP5IncDed");
     r.clientNumber("DCLNO").set({"MaxNum"}, Variant(std::int16_t{1}));
     // The history of the years before this one, each year in its own fields.
     for (int year = kFirstLumpSumYear; year < 2018; ++year)

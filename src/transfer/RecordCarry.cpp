@@ -18,6 +18,7 @@ std::string_view readField(const FieldRule& rule) {
     case Make::Plus:
         return rule.field;
     case Make::CopyFrom:
+    case Make::HalfLoss:
         return rule.from;
     default:
         return {};
@@ -107,6 +108,10 @@ runtime::Variant RecordCarry::valueOf(const Bound& b, const Numbering& numbering
         fromSource ? source_.Fields(b.source).Value() : runtime::Variant(std::int16_t{0});
     if (rule.make == Make::PlusOne) return runtime::Add(last, runtime::Variant(std::int16_t{1}));
     if (rule.make == Make::Plus) return runtime::Add(last, rule.value);
+    if (rule.make == Make::HalfLoss)
+        return !last.isNull() && runtime::CDbl(last) < 0
+                   ? runtime::Variant(runtime::CDbl(last) * 0.5)
+                   : runtime::Variant(std::int16_t{0});
     return last;
 }
 

@@ -23,6 +23,7 @@ enum class Make {
     ClientNumber, // the number the client is written under
     ByNumbering,  // `value` when the client keeps its number, `renumbered` when it gets a new one
     Plus,         // last year's field of the same name plus `value` (Null stays Null)
+    HalfLoss,     // half of last year's field `from` when below 0 (a loss carried), else 0
 };
 
 struct FieldRule {

@@ -49,9 +49,9 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
             SCOPED_TRACE(std::string(kind) + " " + button);
             w.ImportKind = kind;
             const std::string k = kind, b = button;
-            // The import of one client, with no client chosen, shows nothing; the imports
-            // of every client, with no file located, find none.
-            const bool chosenOne = (k == "pi" || k == "ci") && b == "cmdImpSelAss";
+            // The import of one client of any kind, with no client chosen, shows nothing; the
+            // imports of every client, with no file located, find none.
+            const bool chosenOne = (k == "pi" || k == "ti" || k == "ci") && b == "cmdImpSelAss";
             if (k == "pi" && !chosenOne)
                 desk.expectMessage(kNotFound, forms::vbOKOnly, "File not found", forms::vbOK);
             else if (k == "ci" && !chosenOne)
@@ -66,16 +66,19 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
 }
 
 TEST_F(DispatchTest, ADoubleClickShowsTheRowAndImportsIt) {
-    makeLastYear(src.file("QolbTrust2017Lan.Mdb"), FileKind::LastYearTrust,
-                 {{"TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}}},
-                  {"TRUSTDetails", {{"TDCLNO", 2.0}, {"TrustName", "Two"}}}});
+    support::DatabaseFile(src.file("QolbTrust2017Lan.Mdb"), FileKind::LastYearTrust)
+        .row("TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}})
+        .row("TRUSTDetails", {{"TDCLNO", 2.0}, {"TrustName", "Two"}})
+        .make();
     makeLastYear(src.file("Qolb2017LAN.MDB"), FileKind::LastYearIndividuals, {});
+    support::DatabaseFile(program.file("QolbTrust2018Lan.Mdb"), FileKind::Trust).make();
     chooseKind(1);
     locate(src.file("QolbTrust2017Lan.Mdb"));
+    w.TrustDbPath = program.file("QolbTrust2018Lan.Mdb");
 
     std::string shownWhenImported;
     desk.onMessage = [&] { shownWhenImported = w.Text8.Text(); };
-    desk.expectMessage(kNotAvailable, forms::vbInformation, "", forms::vbOK);
+    desk.expectMessage("The Transfer has been completed.", forms::vbOKOnly, "", forms::vbOK);
     ASSERT_TRUE(w.lstPrevYear.userDoubleClick(1));
     EXPECT_TRUE(desk.verify()) << desk.transcript();
     EXPECT_EQ(shownWhenImported, "Two");

@@ -1,0 +1,108 @@
+#include "transfer/TrustImport.h"
+
+#include "app/DatabaseHandles.h"
+#include "engine/Transaction.h"
+#include "runtime/VariantOps.h"
+#include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/RecordCarry.h"
+#include "transfer/SqlText.h"
+#include "transfer/TrustCarryTables.h"
+#include "transfer/TrustCleanUps.h"
+#include "transfer/TrustDetailCopies.h"
+
+#include <string_view>
+
+namespace transfer {
+
+namespace {
+
+constexpr std::string_view kClient = "TDCLNO";
+
+// Last year's rows of the number in `table` holding the fields a carry reads.
+engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view table,
+                                 const CarryTable& carry, double number) {
+    std::string sql = "SELECT " + bracketed(kClient);
+    for (std::string_view field : sourceFields(carry))
+        if (field != kClient) sql += ", " + bracketed(field);
+    sql +=
+        " FROM " + bracketed(table) + " WHERE " + bracketed(kClient) + " = " + exactNumber(number);
+    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+}
+
+long rowCount(engine::Recordset& rs) {
+    if (rs.Eof()) return 0;
+    rs.MoveLast();
+    const long rows = rs.RecordCount();
+    rs.MoveFirst();
+    return rows;
+}
+
+// The highest trust number of this year's file; none when it holds no numbered trust.
+std::optional<double> highestNumber(engine::Recordset& main) {
+    main.setIndex("TDCLNOIndex");
+    if (main.Eof()) return std::nullopt;
+    main.MoveLast();
+    const runtime::Variant number = main.Fields(kClient).Value();
+    return runtime::IsNull(number) ? std::nullopt : std::optional(runtime::CDbl(number));
+}
+
+} // namespace
+
+std::optional<TrustImported> importTrust(engine::Database& lastYear,
+                                         const std::string& thisYearPath, double lastYearNumber,
+                                         const std::function<void(long records)>& read) {
+    engine::RecordsetPtr lastMain =
+        selectTrust(lastYear, "TRUSTDetails", trustMainCarry(), lastYearNumber);
+    const long records = rowCount(*lastMain);
+    if (records == 0) return std::nullopt;
+    engine::RecordsetPtr lastIncome =
+        selectTrust(lastYear, "TRUSTIncExpend", trustIncomeCarry(), lastYearNumber);
+    if (read) read(records);
+
+    TrustImported done{lastYearNumber, lastYearNumber, records, 0};
+    engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
+    {
+        engine::Transaction transaction;
+        engine::RecordsetPtr main = thisYear->OpenRecordset("TRUSTDetails", engine::dbOpenTable);
+        engine::RecordsetPtr income =
+            thisYear->OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
+        const std::optional<double> highest = highestNumber(*main);
+        RecordCarry mainCarry(trustMainCarry(), *lastMain, *main);
+        RecordCarry incomeCarry(trustIncomeCarry(), *lastIncome, *income);
+        for (long k = 1; k <= records; ++k, lastMain->MoveNext()) {
+            const Numbering numbering =
+                highest ? Numbering::renumbered(*highest + static_cast<double>(k))
+                        : Numbering::kept(lastYearNumber);
+            mainCarry.add(numbering);
+            // Fewer income rows than records: the rest start as if last year had no gain.
+            if (lastIncome->Eof()) {
+                incomeCarry.addWithoutSource(numbering);
+            } else {
+                incomeCarry.add(numbering);
+                lastIncome->MoveNext();
+            }
+            done.newNumber = numbering.clientNo;
+        }
+        for (const CopiedRows& copied :
+             copyTrustDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
+            done.detailRows += copied.rows;
+        FlagTrustRentalIncome(*thisYear);
+        // The cost lines follow their assets once these are tidied, so that their tables,
+        // which have no index, are never searched in this year's file.
+        const CostLineMoves moves = cleanUpAssets(*thisYear, trustCapitalGains(), {done.newNumber});
+        const auto moved = moves.find(done.newNumber);
+        for (const CopiedRows& copied : copyTrustCostLines(
+                 lastYear, thisYearPath, lastYearNumber, done.newNumber,
+                 moved == moves.end() ? CostLineMoves::mapped_type{} : moved->second))
+            done.detailRows += copied.rows;
+        main->Close();
+        income->Close();
+        transaction.commit();
+    }
+    thisYear->Close();
+    lastMain->Close();
+    lastIncome->Close();
+    return done;
+}
+
+} // namespace transfer
