@@ -7,6 +7,7 @@
 //   selass_bench [clients-in-the-smaller-year]
 
 #include "BenchDesktop.h"
+#include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -80,16 +80,6 @@ void makeThisYear(const std::string& path, int clients) {
     file.make();
 }
 
-// The copy's pages reach the disk before the clock starts, so that the import's first sync
-// is not charged with writing out a whole file it did not write.
-void syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -106,8 +96,7 @@ void report(int clients, const std::vector<double>& v) {
 double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::string& base,
                   const std::string& lastYear) {
     const std::string work = (dir / "Qolb2018LAN.mdb").string();
-    fs::copy_file(base, work, fs::copy_options::overwrite_existing);
-    syncFile(work);
+    bench::syncedCopy(base, work);
     app::frmSysAdmin w;
     w.PersDbPath = work;
     w.TransPersDbPath = (dir / "TransDB.mdb").string();

@@ -8,6 +8,7 @@
 //   [KEEP=folder] seltrust_bench [trusts-in-the-smaller-year]
 
 #include "BenchDesktop.h"
+#include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
@@ -106,7 +107,7 @@ void report(int trusts, const std::vector<double>& v) {
 double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::string& base,
                   const std::string& lastYear) {
     const std::string work = (dir / "QolbTrust2018Lan.Mdb").string();
-    fs::copy_file(base, work, fs::copy_options::overwrite_existing);
+    bench::syncedCopy(base, work);
     app::frmSysAdmin w;
     w.TrustDbPath = work;
     w.PrevYearDbPath = lastYear;
