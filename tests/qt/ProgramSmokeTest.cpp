@@ -8,6 +8,7 @@
 #include "qt/ProgramWindows.h"
 #include "qt/QtDesktop.h"
 #include "support/DatabaseFile.h"
+#include "support/StandAloneFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,11 +105,17 @@ protected:
             EXPECT_GE(w->width(), need.width()) << where << ": " << w->objectName().toStdString();
             EXPECT_GE(w->height(), need.height()) << where << ": " << w->objectName().toStdString();
         }
-        if (const QByteArray dir = qgetenv("QUOLBY_SCREENSHOTS"); !dir.isEmpty())
-            frame().grab().save(
-                QDir(QString::fromLocal8Bit(dir))
-                    .filePath(QString::fromStdString(where) + QStringLiteral(".png")));
+        saveShot(frame(), where);
     }
+
+    // A picture of `w` in the folder QUOLBY_SCREENSHOTS names, when it names one.
+    static void saveShot(QWidget& w, const std::string& name) {
+        if (const QByteArray dir = qgetenv("QUOLBY_SCREENSHOTS"); !dir.isEmpty())
+            w.grab().save(QDir(QString::fromLocal8Bit(dir))
+                              .filePath(QString::fromStdString(name) + QStringLiteral(".png")));
+    }
+
+    void listLastYear();
 
     QTemporaryDir folder;
     qtui::QtDesktop desk{{folderPath(), lockPath(), "Quolby2018 SysAdmin"}};
@@ -183,11 +190,16 @@ TEST_F(ProgramSmokeTest, StartsWithItsWindowsAndCaptions) {
 
 // Last year's individuals located through the dialog: the list fills in name order and a
 // click shows the client in the boxes.
-TEST_F(ProgramSmokeTest, LastYearsClientsAreListedAndAClickShowsOne) {
+// Last year's individuals file with Smith and Adams, located on the previous-year page.
+void ProgramSmokeTest::listLastYear() {
     using runtime::Variant;
     const std::string last = folderPath() + "/Qolb2017LAN.MDB";
     support::DatabaseFile(last, support::FileKind::LastYearIndividuals)
-        .row("Qolb2017", {{"DCLNO", 1.0}, {"Surname", "Smith"}, {"PERS2", "J."}, {"Desc", "2017"}})
+        .row("Qolb2017", {{"DCLNO", 1.0},
+                          {"Surname", "Smith"},
+                          {"PERS2", "J."},
+                          {"Desc", "2017"},
+                          {"MPERSDECEASED", std::int16_t{0}}})
         .row("Qolb2017", {{"DCLNO", 2.0}, {"Surname", "Adams"}, {"PERS2", "K."}, {"Desc", ""}})
         .row("Qolb2017Cont", {{"DCLNO", 1.0},
                               {"TaxRefNo_1", "0123"},
@@ -207,7 +219,10 @@ TEST_F(ProgramSmokeTest, LastYearsClientsAreListedAndAClickShowsOne) {
     });
     QTest::mouseClick(widget("cmdLocateDB"), Qt::LeftButton);
     ASSERT_TRUE(script.waitUntilDone());
+}
 
+TEST_F(ProgramSmokeTest, LastYearsClientsAreListedAndAClickShowsOne) {
+    listLastYear();
     auto* list = widget<QListWidget>("lstPrevYear");
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(0)->text(), "Adams K.  ");
@@ -219,6 +234,54 @@ TEST_F(ProgramSmokeTest, LastYearsClientsAreListedAndAClickShowsOne) {
     EXPECT_EQ(widget<QLineEdit>("Text2")->text(), "0123/456/78/9");
     EXPECT_EQ(widget<QLineEdit>("Text3")->text(), "2017");
     expectReadable("page2-listed");
+}
+
+TEST_F(ProgramSmokeTest, AClickedClientIsImportedAndTheWindowSaysSo) {
+    listLastYear();
+    auto* list = widget<QListWidget>("lstPrevYear");
+    ASSERT_EQ(list->count(), 2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    script.expect<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(box.text().toStdString(), "The Transfer has been completed.");
+        saveShot(box, "page2-imported-box");
+        box.button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(widget("cmdImpSelAss"), Qt::LeftButton);
+    ASSERT_TRUE(script.waitUntilDone());
+    expectReadable("page2-imported");
+}
+
+TEST_F(ProgramSmokeTest, StandAloneFilesAreImportedAndTheWindowSaysSo) {
+    QDir(folder.path()).mkdir("standalone");
+    const std::string source = folderPath() + "/standalone/Qolb2018.mdb";
+    support::makeStandAlone(source, {{"Qolb2018", {{"DCLNO", 1.0}, {"Surname", "Smith"}}},
+                                     {"TRUSTDetails", {{"TDCLNO", 1.0}, {"TrustName", "One"}}}});
+    support::DatabaseFile(folderPath() + "/standalone/QolbCompany2018.Mdb",
+                          support::FileKind::Company)
+        .row("CompanyDetails", {{"CDCLNO", 1.0}, {"CompanyRegName", "Alpha"}})
+        .make();
+    start();
+    clickTab("SSIndexTab1", 2);
+    clickTab("SSIndexTab2", 0);
+    script.expect<QFileDialog>([&](QFileDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Locate File Name : Qolb2018.mdb");
+        d.selectFile(QString::fromStdString(source));
+        static_cast<QDialog&>(d).accept();
+    });
+    QTest::mouseClick(widget("cmdLocateImportDBs"), Qt::LeftButton);
+    ASSERT_TRUE(script.waitUntilDone());
+    EXPECT_EQ(widget<QLineEdit>("txtQolbDBImportSource")->text().toStdString(), source);
+    EXPECT_TRUE(widget("cmdImportNow")->isEnabled());
+    expectReadable("page2-standalone-located");
+    script.expect<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(box.text().toStdString(), "The File Transfer has been successfull !");
+        saveShot(box, "page2-standalone-box");
+        box.button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(widget("cmdImportNow"), Qt::LeftButton);
+    ASSERT_TRUE(script.waitUntilDone());
+    expectReadable("page2-standalone-imported");
 }
 
 TEST_F(ProgramSmokeTest, AUserNameTypedAndSavedShowsInTheList) {

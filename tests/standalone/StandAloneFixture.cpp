@@ -1,37 +1,12 @@
 #include "StandAloneFixture.h"
 
 #include "runtime/VariantOps.h"
-#include "schema/DefinitionRun.h"
-#include "schema/SchemaTables.h"
-#include "schema/StructureHelpers.h"
 #include "standalone/Attach.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <set>
 
 namespace standalone_test {
-
-void makeStandAlone(const std::string& path, const Rows& rows, std::optional<Variant> version) {
-    std::vector<schema::TableSpec> tables;
-    std::set<std::string> names;
-    for (const auto* part : {&schema::individualsMainTables(), &schema::individualsDetailTables(),
-                             &schema::individualsExtendedTables(), &schema::trustDbTables()})
-        for (const schema::TableSpec& t : *part)
-            if (names.insert(t.name).second) tables.push_back(t);
-    schema::MakeDatabase(path, false);
-    const engine::DatabasePtr db = schema::CurDB();
-    {
-        schema::detail::FileTransaction transaction;
-        transaction.begin();
-        schema::detail::runTables(tables);
-        transaction.commit();
-    }
-    for (const auto& [table, values] : rows)
-        support::addRow(*db, table, values);
-    if (version) support::addRow(*db, "DefInvOpt", {{"UpDateDB", *version}});
-    db->Close();
-}
 
 std::vector<double> numbers(const std::string& path, const std::string& table,
                             const std::string& key) {

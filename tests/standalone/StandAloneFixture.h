@@ -7,6 +7,7 @@
 #include "app/frmSysAdmin.h"
 #include "support/DatabaseFile.h"
 #include "support/ScriptedDesktop.h"
+#include "support/StandAloneFile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,9 @@ namespace standalone_test {
 
 using runtime::Variant;
 using support::FileKind;
+using support::makeStandAlone;
 using support::Row;
-using Rows = std::vector<std::pair<std::string, Row>>;
-
-// The stand-alone individuals file at `path`: the network structure of the individuals and
-// of the trusts in one file, these rows, and `version` in DefInvOpt (no row when none).
-void makeStandAlone(const std::string& path, const Rows& rows,
-                    std::optional<Variant> version = Variant(std::int16_t{3}));
+using support::Rows;
 
 // The numbers of a table's rows, ascending (Null rows as -1).
 std::vector<double> numbers(const std::string& path, const std::string& table,
