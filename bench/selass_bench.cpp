@@ -7,6 +7,7 @@
 //   selass_bench [clients-in-the-smaller-year]
 
 #include "BenchDesktop.h"
+#include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
@@ -80,15 +81,8 @@ void makeThisYear(const std::string& path, int clients) {
     file.make();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-void report(int clients, const std::vector<double>& v) {
-    std::printf("  %6d clients: %.3f s (%.3f-%.3f)\n", clients, median(v),
-                *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+void report(int count, const std::vector<double>& v) {
+    std::printf("  %6d clients: %s\n", count, bench::medianAndRange(v).c_str());
 }
 
 // One import through the window into a fresh copy of `base`; its time, or -1 when it did not
@@ -153,8 +147,8 @@ int main(int argc, char** argv) {
     std::printf("import of one individual with its detail rows, %d runs each:\n", runs);
     report(sizes[0], times[0]);
     report(sizes[1], times[1]);
-    const double ratio = median(times[1]) / median(times[0]);
+    const double ratio = bench::median(times[1]) / bench::median(times[0]);
     std::printf("  ratio %.2f (limit 1.3); %d clients %s 0.25 s\n", ratio, sizes[0],
-                median(times[0]) < 0.25 ? "under" : "NOT under");
+                bench::median(times[0]) < 0.25 ? "under" : "NOT under");
     return 0;
 }

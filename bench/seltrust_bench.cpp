@@ -8,6 +8,7 @@
 //   [KEEP=folder] seltrust_bench [trusts-in-the-smaller-year]
 
 #include "BenchDesktop.h"
+#include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
@@ -91,15 +92,8 @@ void makeThisYear(const std::string& path, int trusts) {
     file.make();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-void report(int trusts, const std::vector<double>& v) {
-    std::printf("  %6d trusts: %.3f s (%.3f-%.3f)\n", trusts, median(v),
-                *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+void report(int count, const std::vector<double>& v) {
+    std::printf("  %6d trusts: %s\n", count, bench::medianAndRange(v).c_str());
 }
 
 // One import through the window into a fresh copy of `base`; its time, or -1 when it did not
@@ -167,8 +161,8 @@ int main(int argc, char** argv) {
     std::printf("import of one trust with its detail rows, %d runs each:\n", runs);
     report(sizes[0], times[0]);
     report(sizes[1], times[1]);
-    const double ratio = median(times[1]) / median(times[0]);
+    const double ratio = bench::median(times[1]) / bench::median(times[0]);
     std::printf("  ratio %.2f (limit 1.3); %d trusts %s 0.25 s\n", ratio, sizes[0],
-                median(times[0]) < 0.25 ? "under" : "NOT under");
+                bench::median(times[0]) < 0.25 ? "under" : "NOT under");
     return 0;
 }

@@ -10,15 +10,15 @@
 //   standalone_bench [individuals-in-the-smaller-file]
 
 #include "BenchDesktop.h"
+#include "Stats.h"
+#include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "engine/Dao.h"
 #include "engine/Transaction.h"
-#include "schema/DefinitionRun.h"
-#include "schema/SchemaTables.h"
-#include "schema/StructureHelpers.h"
 #include "standalone/Attach.h"
 #include "standalone/Kinds.h"
 #include "support/DatabaseFile.h"
+#include "support/StandAloneFile.h"
 #include "transfer/SqlText.h"
 
 #include <algorithm>
@@ -64,28 +64,10 @@ void fillKind(engine::Database& db, const standalone::Kind& kind, int clients) {
 
 void makeStandAlone(const std::string& path, const std::string& companies, int people, int trusts,
                     int firms) {
-    std::vector<schema::TableSpec> tables;
-    std::set<std::string> names;
-    for (const auto* part : {&schema::individualsMainTables(), &schema::individualsDetailTables(),
-                             &schema::individualsExtendedTables(), &schema::trustDbTables()})
-        for (const schema::TableSpec& t : *part)
-            if (names.insert(t.name).second) tables.push_back(t);
-    schema::MakeDatabase(path, false);
-    {
-        schema::detail::FileTransaction t;
-        t.begin();
-        schema::detail::runTables(tables);
-        t.commit();
-    }
-    schema::CurDB()->Close();
+    support::makeStandAlone(path, {});
     auto db = ws().OpenDatabase(path);
     fillKind(*db, standalone::individualsKind(), people);
     fillKind(*db, standalone::trustsKind(), trusts);
-    {
-        engine::Transaction tx;
-        fill(*db, "DefInvOpt", "UpDateDB", 3, 3);
-        tx.commit();
-    }
     db->Close();
     support::DatabaseFile(companies, support::FileKind::Company).make();
     db = ws().OpenDatabase(companies);
@@ -121,7 +103,7 @@ Network freshNetwork(const fs::path& dir, const Network& base) {
                     (dir / "QolbCompany2018Lan.Mdb").string()};
     for (auto [from, to] :
          {std::pair{base.pers, n.pers}, {base.trust, n.trust}, {base.comp, n.comp}})
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+        bench::syncedCopy(from, to);
     return n;
 }
 
@@ -171,15 +153,8 @@ double bareCopy(const Network& net, const Files& src) {
     return d.count();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 void report(const char* what, const std::vector<double>& v) {
-    std::printf("  %-34s %.3f s (%.3f-%.3f)\n", what, median(v),
-                *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+    std::printf("  %-34s %s\n", what, bench::medianAndRange(v).c_str());
 }
 
 } // namespace
@@ -232,6 +207,7 @@ int main(int argc, char** argv) {
     report("import through the window", imported[0]);
     report("import, stand-alone twice the size", imported[1]);
     std::printf("  import / bare copy %.2f (limit 3); twice the size %.2f (limit 2.2)\n",
-                median(imported[0]) / median(bare), median(imported[1]) / median(imported[0]));
+                bench::median(imported[0]) / bench::median(bare),
+                bench::median(imported[1]) / bench::median(imported[0]));
     return 0;
 }
