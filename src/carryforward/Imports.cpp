@@ -10,20 +10,18 @@
 #include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
 #include "transfer/AllIndividualsImport.h"
+#include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/IndividualImport.h"
 #include "transfer/TrustImport.h"
 
+#include <filesystem>
 #include <optional>
 
 namespace carryforward {
 
 namespace {
-
-void notAvailable(app::frmSysAdmin& w) {
-    w.Ask(std::string(msg::ImportNotAvailable), forms::vbInformation, "");
-}
 
 // The element of the listing arrays of the chosen row; none when no row is chosen (a list
 // that lost its selection keeps PrevYearSelected set) or the row holds no number.
@@ -35,6 +33,12 @@ std::optional<std::size_t> chosenElement(const app::frmSysAdmin& w) {
         runtime::IsEmpty(w.PrevYearClientNos[element]))
         return std::nullopt;
     return element;
+}
+
+// Two paths naming one existing file (a missing file is no other's).
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
@@ -160,7 +164,33 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
     FinishImport_Trust(w);
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
-    notAvailable(w);
+    transfer::BusyGuard guard(w);
+    if (sameFile(w.PrevYearDbPath, w.TrustDbPath)) {
+        w.Ask(std::string(msg::SameTrustFile), forms::vbCritical, "");
+        return;
+    }
+    engine::DatabasePtr lastYear;
+    std::optional<app::ProgressDisplay> progress;
+    std::optional<transfer::AllTrustsImported> done;
+    try {
+        transfer::during("the transfer database",
+                         [&] { transfer::emptyTrustsTransferFile(w.TransTrustDbPath); });
+        lastYear = openLastYear(w, msg::TrustFileNotFound);
+        if (!lastYear) return;
+        done = transfer::importAllTrusts(
+            *lastYear, w.TrustDbPath, w.TransTrustDbPath,
+            {[&](long trusts) { progress.emplace(w, trusts); }, [&] { progress->step(); }});
+    } catch (const transfer::ImportStepError& e) {
+        app::closeQuietly(lastYear);
+        w.Ask(msg::trustsNotImported(e.step(), e), forms::vbCritical, "");
+        return;
+    }
+    app::closeQuietly(lastYear);
+    if (!done) {
+        w.Ask(std::string(msg::TrustFileEmpty), forms::vbOKOnly, "");
+        return;
+    }
+    FinishImport_Trust(w);
 }
 void ImportSelAss_Company(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);

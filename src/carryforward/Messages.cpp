@@ -33,4 +33,10 @@ std::string companiesNotImported(const runtime::Error& e) {
            "Nothing has been written to this year's database.";
 }
 
+std::string trustsNotImported(const std::string& step, const runtime::Error& e) {
+    return "The trusts could not be imported: the import stopped at " + step + "." +
+           std::string(app::kCrLf) + forms::errorMessage(e) + std::string(app::kCrLf) +
+           "Nothing has been written to this year's database.";
+}
+
 } // namespace carryforward::msg

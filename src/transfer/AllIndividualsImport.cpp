@@ -14,17 +14,6 @@ namespace {
 
 using runtime::Variant;
 
-// Runs `work`, raising a failure as one of `step`.
-template <class Work> auto during(const std::string& step, Work work) {
-    try {
-        return work();
-    } catch (const ImportStepError&) {
-        throw;
-    } catch (const runtime::Error& e) {
-        throw ImportStepError(step, e);
-    }
-}
-
 // The highest client number of this year's file; none when it holds no client, 0 when its
 // highest row holds no number.
 std::optional<double> highestClientNo(engine::Recordset& main) {

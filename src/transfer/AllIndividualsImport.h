@@ -38,6 +38,17 @@ private:
     std::string step_;
 };
 
+// Runs `work`, raising a failure as one of `step`.
+template <class Work> auto during(const std::string& step, Work work) {
+    try {
+        return work();
+    } catch (const ImportStepError&) {
+        throw;
+    } catch (const runtime::Error& e) {
+        throw ImportStepError(step, e);
+    }
+}
+
 // Carries last year's living clients (number above 0, not deceased) into the file at
 // `thisYearPath`: under their own numbers into a year without clients, else under the
 // numbers after the highest, their detail rows through the transfer file at

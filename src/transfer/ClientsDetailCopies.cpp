@@ -19,8 +19,14 @@ constexpr std::size_t kBatch = 500;
 
 std::vector<CopiedRows> copyClientsDetails(engine::Database& from, const std::string& targetPath,
                                            const std::vector<double>& clients) {
+    return copyClientsDetails(individualsDetailCopies(), from, targetPath, clients);
+}
+
+std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
+                                           engine::Database& from, const std::string& targetPath,
+                                           const std::vector<double>& clients) {
     std::vector<CopiedRows> out;
-    for (const CopyPlan& plan : individualsDetailCopies()) {
+    for (const CopyPlan& plan : plans) {
         CopiedRows copied{plan.target, 0};
         for (std::size_t first = 0; first < clients.size(); first += kBatch) {
             const std::span<const double> batch(clients.data() + first,
@@ -53,6 +59,13 @@ void prepareClientNoMap(const std::string& transferPath) {
 std::vector<CopiedRows> copyRenumberedDetails(engine::Database& transfer,
                                               const std::string& thisYearPath,
                                               const ClientNoMap& map) {
+    return copyRenumberedDetails(individualsDetailCopies(), transfer, thisYearPath, map);
+}
+
+std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans,
+                                              engine::Database& transfer,
+                                              const std::string& thisYearPath,
+                                              const ClientNoMap& map) {
     engine::RecordsetPtr rs = transfer.OpenRecordset(kMap.table, engine::dbOpenTable);
     engine::FieldRef oldNo = rs->Fields(kMap.oldColumn);
     engine::FieldRef newNo = rs->Fields(kMap.newColumn);
@@ -65,7 +78,7 @@ std::vector<CopiedRows> copyRenumberedDetails(engine::Database& transfer,
     rs->Close();
 
     std::vector<CopiedRows> out;
-    for (const CopyPlan& plan : individualsDetailCopies()) {
+    for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s = renumberedCopyStatement(plan, thisYearPath, kMap);
         transfer.Execute(s.sql, s.parameters);
         out.push_back({plan.target, transfer.RecordsAffected()});

@@ -24,6 +24,10 @@ struct ClientNoMap {
 // not carried forward takes no rows and a number carried twice brings its rows once.
 std::vector<CopiedRows> copyClientsDetails(engine::Database& from, const std::string& targetPath,
                                            const std::vector<double>& clients);
+// The same by `plans`, for a file of another kind of client.
+std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
+                                           engine::Database& from, const std::string& targetPath,
+                                           const std::vector<double>& clients);
 
 // Makes the table of old and new numbers in the transfer file, or empties it. Run before
 // the import's transaction: a table's making is no part of one.
@@ -34,6 +38,11 @@ void prepareClientNoMap(const std::string& transferPath);
 // link between the two numbers, so an old number that equals some client's new number
 // never moves another client's rows.
 std::vector<CopiedRows> copyRenumberedDetails(engine::Database& transfer,
+                                              const std::string& thisYearPath,
+                                              const ClientNoMap& map);
+// The same by `plans`, whose targets the transfer file holds.
+std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans,
+                                              engine::Database& transfer,
                                               const std::string& thisYearPath,
                                               const ClientNoMap& map);
 

@@ -8,6 +8,8 @@ namespace carry_test {
 namespace {
 
 const std::string kNotAvailable = "This import is not available yet.";
+const std::string kTrustsNotFound = "The Quolby 2017 (QolbTrust2017Lan.Mdb) cannot be found.  "
+                                    "Please refer to the help for information!";
 const std::string kNotFound = "The Quolby2017 (Qolb2017LAN.mdb) cannot be found.  Please refer "
                               "to the help for information!";
 const std::string kCompaniesNotFound = "The Quolby 2017 (QolbCompany2017Lan.Mdb) cannot be "
@@ -43,6 +45,7 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
     w.cmdImpWholeDB.setEnabled(true);
     w.TransPersDbPath = program.file("TransDB.mdb");
     w.TransCompDbPath = program.file("TransCompanyDB.mdb");
+    w.TransTrustDbPath = program.file("TransTrustDB.mdb");
     w.PrevYearCompDbPath = src.file("QolbCompany2017Lan.MDB"); // not there
     for (const char* kind : {"pi", "ti", "ci", "xx"}) {
         for (const char* button : {"cmdImpSelAss", "cmdImpWholeDB"}) {
@@ -54,6 +57,8 @@ TEST_F(DispatchTest, EachButtonStartsAnImportOfAKnownKindOnly) {
             const bool chosenOne = (k == "pi" || k == "ti" || k == "ci") && b == "cmdImpSelAss";
             if (k == "pi" && !chosenOne)
                 desk.expectMessage(kNotFound, forms::vbOKOnly, "File not found", forms::vbOK);
+            else if (k == "ti" && !chosenOne)
+                desk.expectMessage(kTrustsNotFound, forms::vbOKOnly, "File not found", forms::vbOK);
             else if (k == "ci" && !chosenOne)
                 desk.expectMessage(kCompaniesNotFound, forms::vbOKOnly, "File not found",
                                    forms::vbOK);
