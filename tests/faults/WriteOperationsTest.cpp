@@ -17,6 +17,7 @@
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
 #include "transfer/AllIndividualsImport.h"
+#include "transfer/AllTrustsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/DetailCopies.h"
@@ -576,6 +577,39 @@ void trustImportedNotTidied(Place& p) {
     last->Close();
 }
 
+// --- the import of every trust, through the window ---------------------------------
+
+// Last year's trust 17 (the one-trust files) and trust 18, and this year's file holding
+// trust 40 (the renumbering path) or no trust (the path that keeps numbers).
+void makeAllTrustFiles(Place& p, bool withTrust) {
+    makeTrustImportFiles(p);
+    support::addRow(p.net.file(kLastYearTrust), "TRUSTDetails",
+                    {{"TDCLNO", 18.0}, {"TrustName", "Beta"}});
+    support::addRow(p.net.file(kLastYearTrust), "TandBenDetails",
+                    {{"TDCLNO", 18.0}, {"TrustNum", std::int16_t{1}}});
+    if (withTrust) return;
+    auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kTrust));
+    db->Execute("DELETE * FROM [TRUSTDetails]");
+    db->Execute("DELETE * FROM [TRUSTIncExpend]");
+    db->Close();
+}
+
+Claim importAllTrusts(Place& p) {
+    TrustImportWindow win(p);
+    win.w.TransTrustDbPath = p.program.file("TransTrustDB.mdb");
+    p.desk.answerAnyMessage(forms::vbOK);
+    win.w.cmdImpWholeDB.setEnabled(true);
+    const std::size_t before = p.desk.messages().size();
+    win.w.click("cmdImpWholeDB");
+    return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
+}
+
+void allTrustsNotTidied(Place& p) {
+    auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYearTrust));
+    transfer::importAllTrusts(*last, p.net.file(kTrust), p.program.file("TransTrustDB.mdb"), {});
+    last->Close();
+}
+
 std::vector<Operation> transferOperations() {
     return {
         {.name = "CapitalGainsCleanUp",
@@ -623,6 +657,18 @@ std::vector<Operation> transferOperations() {
          .prepare = makeTrustImportFiles,
          .run = importChosenTrust,
          .unfinished = trustImportedNotTidied,
+         .allOrNothing = true},
+        {.name = "AllTrustsImportRenumbered",
+         .files = {{false, kTrust, ""}},
+         .prepare = [](Place& p) { makeAllTrustFiles(p, true); },
+         .run = importAllTrusts,
+         .unfinished = allTrustsNotTidied,
+         .allOrNothing = true},
+        {.name = "AllTrustsImportKeepingNumbers",
+         .files = {{false, kTrust, ""}},
+         .prepare = [](Place& p) { makeAllTrustFiles(p, false); },
+         .run = importAllTrusts,
+         .unfinished = allTrustsNotTidied,
          .allOrNothing = true},
     };
 }
