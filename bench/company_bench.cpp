@@ -1,13 +1,14 @@
 // The import of every company through the window: 5,000 and 10,000 companies into an
 // empty year and into a year holding 5,000, each beside a bare SQL copy of the same rows
 // (ATTACH and one INSERT ... SELECT with the same column lists, in one transaction). Import
-// and copy alternate on fresh copies of their files, RUNS times each (5 unless set); each
+// and copy alternate on fresh, synced copies of their files, RUNS times each (5 unless set); each
 // prints its median and range. Targets: each import at most 3 times its copy, and 10,000
 // at most 2.2 times 5,000.
 //
 //   company_bench [companies-in-the-smaller-run]
 
 #include "BenchDesktop.h"
+#include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
@@ -171,13 +172,13 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r)
         for (int b = 0; b < 2; ++b)
             for (int s = 0; s < 2; ++s) {
-                fs::copy_file(bases[b], work, fs::copy_options::overwrite_existing);
+                bench::syncedCopy(bases[b], work);
                 const double t = importInto(desk, dir, work, lastYears[s]);
                 if (t < 0)
                     ++failed;
                 else
                     imports[b][s].push_back(t);
-                fs::copy_file(bases[b], work, fs::copy_options::overwrite_existing);
+                bench::syncedCopy(bases[b], work);
                 copies[b][s].push_back(bareCopy(work, lastYears[s], sql));
             }
     fs::remove_all(dir);
