@@ -9,6 +9,7 @@
 //   wholeind_bench [N]
 
 #include "BenchDesktop.h"
+#include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
@@ -210,7 +211,7 @@ struct Run {
 Run inChild(const fs::path& dir, const std::string& base, const std::string& lastYear,
             const std::function<bool(const std::string&, const std::string&)>& work) {
     const std::string copy = (dir / "Qolb2018LAN.mdb").string();
-    fs::copy_file(base, copy, fs::copy_options::overwrite_existing);
+    bench::syncedCopy(base, copy);
     int fds[2];
     if (pipe(fds) != 0) return {};
     const pid_t pid = fork();

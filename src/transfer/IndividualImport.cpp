@@ -41,8 +41,13 @@ std::optional<double> highestNumber(engine::Recordset& main) {
 void emptyIndividualsTransferFile(const std::string& transferPath) {
     schema::MakeTemp_Personal_DB(transferPath);
     engine::DatabasePtr db = app::defaultWorkspace().OpenDatabase(transferPath);
-    for (std::string_view table : kTransferTables)
-        db->Execute("DELETE *FROM [" + std::string(table) + "]");
+    {
+        // One commit for the whole file rather than a sync per table.
+        engine::Transaction transaction;
+        for (std::string_view table : kTransferTables)
+            db->Execute("DELETE *FROM [" + std::string(table) + "]");
+        transaction.commit();
+    }
     db->Close();
 }
 
