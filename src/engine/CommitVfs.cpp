@@ -299,6 +299,11 @@ sqlite3_vfs gVfs;
 
 } // namespace
 
+const char* baseVfsName() {
+    ensureCommitVfs();
+    return gReal->zName;
+}
+
 void ensureCommitVfs() {
     static const bool registered = [] {
         gReal = sqlite3_vfs_find(nullptr);

@@ -24,6 +24,11 @@ namespace engine::detail {
 // through it.
 void ensureCommitVfs();
 
+// The name of the layer this one wraps. A file opened through it directly is outside every
+// hold: a connection that only reads a file, attached, gives up its lock on it at its own
+// commit even while that file's commit is held.
+const char* baseVfsName();
+
 // The mark beside a database naming the record of a commit over several files, while
 // that commit finishes: "<record path>\n<journal stamp>\n".
 std::string commitMarkPath(const std::string& dbPath);

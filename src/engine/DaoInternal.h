@@ -133,6 +133,18 @@ struct Store : std::enable_shared_from_this<Store> {
     // read from the file is read again.
     void leaveTransaction(bool rolledBack);
 
+    // Other files this connection reads attached, by canonical path, each under the schema
+    // name sourceSchema(i) (AttachedSources.cpp). Only inside the workspace transaction: a
+    // file attached before BEGIN IMMEDIATE would be reserved with the file itself. It stays
+    // attached until the transaction ends (SQLite detaches no file a transaction has read).
+    std::vector<std::string> attachedSources;
+    // The schema name under which the file at `path` is read; empty when no more files can
+    // be attached.
+    std::string attachSource(const std::string& path);
+    // Detaches every file that can be; called whenever the connection is out of a
+    // transaction again.
+    void detachSources();
+
     // Prepared statements by SQL text. A structure change leaves them valid (SQLite
     // prepares a statement again when the file's structure changed under it); a rollback
     // drops them all.

@@ -419,6 +419,7 @@ private:
         }
         if (acceptKw("IN")) {
             if (!acceptSym("(")) bad();
+            if (isKw(peek(), "SELECT")) return inSubquery(e, notText);
             std::string list;
             do {
                 const Expr item = value(orExpr());
@@ -429,6 +430,12 @@ private:
             return {e.sql + notText + " IN (" + list + ")", Type::Truth};
         }
         return e;
+    }
+    // `x IN (SELECT one column FROM ...)`: the values of a query of the same file.
+    Expr inSubquery(const Expr& e, const std::string& notText) {
+        const Select s = select(true);
+        if (s.star || s.items.size() != 1 || !acceptSym(")")) bad();
+        return {e.sql + notText + " IN (" + s.sql() + ")", Type::Truth};
     }
     // SQLite's operators agree with Jet's on numbers only: "+" of texts would add them as
     // numbers, and a text that is no number would count as 0 rather than be refused.
@@ -543,7 +550,8 @@ private:
     }
 
     // --- SELECT ---
-    Select select() {
+    // nested: a subquery, which the caller's ")" ends.
+    Select select(bool nested = false) {
         Select s;
         expectKw("SELECT", err::SyntaxErrorInSelect);
         s.head = acceptKw("DISTINCT") ? "SELECT DISTINCT " : "SELECT ";
@@ -589,7 +597,8 @@ private:
                 if (isSym(peek(), ",")) s.tail += ", ";
             } while (acceptSym(","));
         }
-        if (peek().kind != Tok::End && !isSym(peek(), ";")) raiseEngine(err::SyntaxErrorInSelect);
+        if (!nested && peek().kind != Tok::End && !isSym(peek(), ";"))
+            raiseEngine(err::SyntaxErrorInSelect);
         return s;
     }
 
@@ -626,7 +635,7 @@ private:
             expectSym(")", err::SyntaxErrorInFrom);
             return f;
         }
-        std::string f = quoteIdent(name(err::SyntaxErrorInFrom));
+        std::string f = kSourceMark + quoteIdent(name(err::SyntaxErrorInFrom));
         if (acceptKw("AS") || isName(peek()))
             f += " AS " + quoteIdent(name(err::SyntaxErrorInFrom));
         return f;
@@ -752,8 +761,28 @@ private:
 
 } // namespace
 
+std::string withSources(std::string_view sql, std::string_view sourceSchema) {
+    const std::string prefix = sourceSchema.empty() ? "" : quoteIdent(sourceSchema) + ".";
+    std::string out;
+    out.reserve(sql.size());
+    char quote = 0; // the quote of the literal or name being read; a doubled one stays inside
+    for (char c : sql) {
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == kSourceMark) {
+            out += prefix;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 std::string TranslatedStatement::render(std::string_view schema, const ValueWrapper& wrapValue,
-                                        bool ignoreFailedRows) const {
+                                        bool ignoreFailedRows,
+                                        std::string_view sourceSchema) const {
     std::string sql;
     for (const Piece& p : pieces) {
         switch (p.kind) {
@@ -771,7 +800,7 @@ std::string TranslatedStatement::render(std::string_view schema, const ValueWrap
             break;
         }
     }
-    return sql;
+    return withSources(sql, sourceSchema);
 }
 
 TranslatedStatement translateJet(std::string_view jetSql) {

@@ -37,14 +37,17 @@ struct TranslatedStatement {
     // called for `SELECT *` sources, whose values are not listed one by one.
     // ignoreFailedRows: INSERT/UPDATE skip the rows SQLite refuses (OR IGNORE), as Jet does
     // when the statement runs without its fail-on-error option.
+    // sourceSchema, if given, qualifies every table the statement reads (FROM and JOIN,
+    // subqueries included): the text then reads the file attached under that name.
     using ValueWrapper = std::function<std::string(std::size_t column, const std::string& expr)>;
     std::string render(std::string_view schema = {}, const ValueWrapper& wrapValue = {},
-                       bool ignoreFailedRows = false) const;
+                       bool ignoreFailedRows = false, std::string_view sourceSchema = {}) const;
 
     // render() with no schema and no wrapping: the text to prepare when neither applies.
     std::string plainSql;
 
-    // The SQLite text's pieces, in order (filled by the translator).
+    // The SQLite text's pieces, in order (filled by the translator). Text and Value pieces
+    // mark each table read with kSourceMark before its name; withSources() resolves the marks.
     struct Piece {
         enum class Kind { Text, ConflictClause, SchemaPrefix, Value } kind = Kind::Text;
         std::string text;       // Text: SQLite text; Value: the value's expression
@@ -52,6 +55,14 @@ struct TranslatedStatement {
     };
     std::vector<Piece> pieces;
 };
+
+// Marks where a table read by the statement is named: a character no name or keyword holds;
+// one inside a quoted literal or name is text like any other.
+inline constexpr char kSourceMark = '\x01';
+
+// `sql` with each mark outside quotes replaced by `"sourceSchema".`, or dropped when the
+// schema is empty.
+std::string withSources(std::string_view sql, std::string_view sourceSchema);
 
 // Translates one Jet SQL text. Throws runtime::Error with a syntax-error number (3075 in
 // an expression, 3129 unknown statement, 3131 FROM, 3134 INSERT, 3135 JOIN, 3141 SELECT,

@@ -10,6 +10,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 
+#include <algorithm>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
@@ -125,10 +126,19 @@ bool playBack(Store& s) {
            SQLITE_OK;
 }
 
+// A connection that read another file attached holds a read lock on it until its own
+// commit, which would keep that file's commit waiting: such connections commit first.
+std::vector<std::shared_ptr<Store>> inCommitOrder(std::vector<std::shared_ptr<Store>> stores) {
+    std::stable_partition(stores.begin(), stores.end(),
+                          [](const auto& s) { return !s->attachedSources.empty(); });
+    return stores;
+}
+
 } // namespace
 
-void commitAll(const std::vector<std::shared_ptr<Store>>& stores) {
-    if (stores.empty()) return;
+void commitAll(const std::vector<std::shared_ptr<Store>>& participants) {
+    if (participants.empty()) return;
+    const std::vector<std::shared_ptr<Store>> stores = inCommitOrder(participants);
     // Part of the work is gone with a transaction SQLite ended: the rest must not land.
     for (const auto& lost : stores)
         if (lost->transactionLost()) {

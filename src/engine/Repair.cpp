@@ -2,6 +2,7 @@
 
 #include "engine/EngineErrors.h"
 #include "engine/FileLock.h"
+#include "engine/FileUri.h"
 #include "engine/RepairedTables.h"
 
 #include <cctype>
@@ -206,26 +207,10 @@ Marking marking(sqlite3* db, std::string_view marker) {
     return text && text == marker ? Marking::Marked : Marking::Unmarked;
 }
 
-// "file:" URI of a path, every byte that could mean something in a URI escaped.
-std::string fileUri(const std::string& path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 15];
-        }
-    }
-    return uri;
-}
-
 // A file that says of itself that it is not the engine's: read as it lies on disk, without
 // playing back a journal or taking a lock, so that nothing of it changes.
 bool markedAsForeign(const std::string& path, std::string_view marker) {
-    Connection src(fileUri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    Connection src(detail::fileUri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
     return src.get() && marking(src.get(), marker) == Marking::Unmarked;
 }
 

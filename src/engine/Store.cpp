@@ -254,6 +254,7 @@ void Store::beforeWrite() {
     if (const Store* lost = state.lostParticipant())
         raiseEngine(err::DiskOrNetworkError, lost->path);
     if (inTransaction) return;
+    detachSources();
     // Taken as a write at once: a read lock upgraded later could be refused without
     // waiting, when another process wants the file too.
     exec("BEGIN IMMEDIATE");
@@ -275,6 +276,7 @@ void Store::leaveTransaction(bool rolledBack) {
     transactionLost_ = false;
     joinLevel = 0;
     transactionLock.reset();
+    detachSources();
     if (rolledBack) {
         invalidateSchema();
         clearStatements();

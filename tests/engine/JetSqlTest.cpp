@@ -246,6 +246,32 @@ TEST(JetSql, OperatorsKeepJetsMeaning) {
     }
 }
 
+// `IN (SELECT ...)` takes the values of one column of a query; anything else is refused.
+TEST(JetSql, SubqueryGivesTheValuesOfIn) {
+    const struct {
+        const char* jet;
+        const char* sqlite; // nullptr: refused with 3075
+    } cases[] = {
+        {"SELECT a FROM T WHERE T.n IN (SELECT [n] FROM [M] WHERE [n] > 0 AND d = 0) ORDER BY a",
+         R"(SELECT "a" FROM "T" WHERE "T"."n" IN (SELECT "n" FROM "M" WHERE "n" > 0 AND "d" = 0) ORDER BY "a")"},
+        {"DELETE * FROM T WHERE n NOT IN (SELECT DISTINCT n FROM M)",
+         R"(DELETE FROM "T" WHERE "n" NOT IN (SELECT DISTINCT "n" FROM "M"))"},
+        {"SELECT a FROM T WHERE n IN (SELECT n, m FROM M)", nullptr},
+        {"SELECT a FROM T WHERE n IN (SELECT * FROM M)", nullptr},
+        {"SELECT a FROM T WHERE n IN (SELECT n FROM M", nullptr},
+        {"SELECT a FROM T WHERE n IN (SELECT n FROM M) x", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.jet);
+        try {
+            EXPECT_EQ(translateJet(c.jet).plainSql, c.sqlite ? c.sqlite : "(refused)");
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(c.sqlite, nullptr) << e.text();
+            EXPECT_EQ(e.number(), 3075);
+        }
+    }
+}
+
 TEST(JetSql, ExpressionErrorNamesTheExpression) {
     try {
         translateJet("SELECT a FROM T WHERE [DCLNO] = 5 6;");
