@@ -9,6 +9,7 @@
 #include "transfer/ClientsDetailCopies.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
+#include "transfer/TransferFile.h"
 #include "transfer/TrustCarryTables.h"
 #include "transfer/TrustCleanUps.h"
 #include "transfer/TrustDetailCopies.h"
@@ -21,6 +22,9 @@ namespace {
 
 constexpr std::string_view kClient = "TDCLNO";
 
+// The trusts carried forward; their detail rows are those of the same selection.
+const ClientSelection kCarried{"TRUSTDetails", "TDCLNO", "[TDCLNO] > 0"};
+
 constexpr std::string_view kTransferTables[] = {
     "TrustCGTDetails",           "TrustCGTAcqCost",      "TrustCGTImproveMade", "TrustCGTSaleCost",
     "TrustCGTImproveMadeBefore", "TrustPropRentDetails", "TandBenDetails"};
@@ -32,19 +36,9 @@ engine::RecordsetPtr selectTrusts(engine::Database& lastYear, std::string_view t
     std::string sql = "SELECT " + bracketed(kClient);
     for (std::string_view field : sourceFields(carry))
         if (field != kClient) sql += ", " + bracketed(field);
-    sql += " FROM " + bracketed(table) + " WHERE " + bracketed(kClient) + " > 0 ORDER BY " +
+    sql += " FROM " + bracketed(table) + " WHERE " + kCarried.condition + " ORDER BY " +
            bracketed(kClient);
     return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
-}
-
-// The highest trust number of this year's file; none when it holds no trust, 0 when its
-// highest row holds no number.
-std::optional<double> highestNumber(engine::Recordset& main) {
-    main.setIndex("TDCLNOIndex");
-    if (main.Eof()) return std::nullopt;
-    main.MoveLast();
-    const runtime::Variant number = main.Fields(kClient).Value();
-    return runtime::IsNull(number) ? 0.0 : runtime::CDbl(number);
 }
 
 void step(const ImportProgress& progress) {
@@ -80,21 +74,15 @@ std::string trustName(engine::Recordset& trusts) {
            runtime::CStr(trusts.Fields(kClient).Value()) + ")";
 }
 
-// The write pass: each trust's two rows; gives each old number's new one (the first trust's,
-// when two share a number).
-ClientNoMap writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome,
-                        engine::Database& thisYear, const ImportProgress& progress,
-                        AllTrustsImported& done) {
+// The write pass: each trust's two rows, under its own number or from `next` on.
+void writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome,
+                 engine::Database& thisYear, std::optional<double> next,
+                 const ImportProgress& progress, AllTrustsImported& done) {
     engine::RecordsetPtr main = thisYear.OpenRecordset("TRUSTDetails", engine::dbOpenTable);
     engine::RecordsetPtr income = thisYear.OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
-    std::optional<double> next = highestNumber(*main);
-    done.renumbered = next.has_value();
-    if (next) *next += 1;
     RecordCarry mainCarry(trustMainCarry(), trusts, *main);
     RecordCarry incomeCarry(trustIncomeCarry(), lastIncome, *income);
     IncomeRows incomeRows(lastIncome, incomeCarry);
-
-    ClientNoMap map;
     for (trusts.MoveFirst(); !trusts.Eof(); trusts.MoveNext()) {
         const double oldNo = numberOf(trusts);
         const Numbering numbering = next ? Numbering::renumbered(*next) : Numbering::kept(oldNo);
@@ -105,16 +93,11 @@ ClientNoMap writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome
             throw ImportStepError(trustName(trusts), e);
         }
         if (next) *next += 1;
-        if (map.oldNumbers.empty() || map.oldNumbers.back() != oldNo) {
-            map.oldNumbers.push_back(oldNo);
-            map.newNumbers.push_back(numbering.clientNo);
-        }
         ++done.trusts;
         step(progress);
     }
     main->Close();
     income->Close();
-    return map;
 }
 
 std::vector<CopyPlan> allTrustPlans() {
@@ -124,41 +107,10 @@ std::vector<CopyPlan> allTrustPlans() {
     return plans;
 }
 
-long rowsOf(const std::vector<CopiedRows>& copies) {
-    long rows = 0;
-    for (const CopiedRows& c : copies)
-        rows += c.rows;
-    return rows;
-}
-
-// The detail rows and their cost lines, straight across under kept numbers, or through the
-// transfer file; the capital-gains clean-up then tidies them in this year's file.
-long copyDetails(engine::Database& lastYear, const std::string& thisYearPath,
-                 const std::string& transferPath, const ClientNoMap& map, bool renumbered) {
-    static const std::vector<CopyPlan> plans = allTrustPlans();
-    if (!renumbered)
-        return during("the detail rows", [&] {
-            return rowsOf(copyClientsDetails(plans, lastYear, thisYearPath, map.oldNumbers));
-        });
-    engine::DatabasePtr transfer = during("the detail rows in the transfer database", [&] {
-        copyClientsDetails(plans, lastYear, transferPath, map.oldNumbers);
-        return app::defaultWorkspace().OpenDatabase(transferPath);
-    });
-    const long rows = during("the renumbered detail rows", [&] {
-        return rowsOf(copyRenumberedDetails(plans, *transfer, thisYearPath, map));
-    });
-    transfer->Close();
-    return rows;
-}
-
 } // namespace
 
 void emptyTrustsTransferFile(const std::string& transferPath) {
-    schema::MakeTemp_Trust_DB(transferPath);
-    engine::DatabasePtr db = app::defaultWorkspace().OpenDatabase(transferPath);
-    for (std::string_view table : kTransferTables)
-        db->Execute("DELETE *FROM [" + std::string(table) + "]");
-    db->Close();
+    emptyTransferFile(transferPath, schema::MakeTemp_Trust_DB, kTransferTables);
 }
 
 std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
@@ -171,11 +123,15 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
         lastIncome = selectTrusts(lastYear, "TRUSTIncExpend", trustIncomeCarry());
     });
     if (trusts->Eof()) return std::nullopt;
-    during("last year's trusts", [&] {
+    const std::vector<double> rowNumbers = during("last year's trusts", [&] {
         trusts->MoveLast();
         if (progress.counted) progress.counted(trusts->RecordCount());
-        for (trusts->MoveFirst(); !trusts->Eof(); trusts->MoveNext())
+        std::vector<double> numbers;
+        for (trusts->MoveFirst(); !trusts->Eof(); trusts->MoveNext()) {
+            numbers.push_back(numberOf(*trusts));
             step(progress);
+        }
+        return numbers;
     });
     // Rows staged by an earlier run would otherwise follow this run's trusts.
     during("the transfer database", [&] {
@@ -186,12 +142,20 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
     AllTrustsImported done;
     engine::DatabasePtr thisYear = during(
         "this year's database", [&] { return app::defaultWorkspace().OpenDatabase(thisYearPath); });
+    std::optional<double> first = during("this year's trusts", [&] {
+        return highestNumber(*thisYear, "TRUSTDetails", "TDCLNOIndex", kClient);
+    });
+    done.renumbered = first.has_value();
+    if (first) *first += 1;
+    const ClientNoMap map = numberClients(rowNumbers, first);
+    static const std::vector<CopyPlan> plans = allTrustPlans();
+    if (done.renumbered) stageClientsDetails(plans, lastYear, kCarried, transferPath, map);
     {
         engine::Transaction transaction;
-        const ClientNoMap map = during("this year's trusts", [&] {
-            return writeTrusts(*trusts, *lastIncome, *thisYear, progress, done);
-        });
-        done.detailRows = copyDetails(lastYear, thisYearPath, transferPath, map, done.renumbered);
+        during("this year's trusts",
+               [&] { writeTrusts(*trusts, *lastIncome, *thisYear, first, progress, done); });
+        done.detailRows = carryClientsDetails(plans, lastYear, kCarried,
+                                              {thisYearPath, transferPath}, done.renumbered);
         during("the rental flags", [&] { FlagTrustRentalIncome(*thisYear); });
         during("the capital-gains assets", [&] { RenumberCGT_Trust(*thisYear, map.newNumbers); });
         during("this year's database", [&] { transaction.commit(); });

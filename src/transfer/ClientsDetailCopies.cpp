@@ -1,10 +1,8 @@
 #include "transfer/ClientsDetailCopies.h"
 
 #include "app/DatabaseHandles.h"
+#include "engine/Transaction.h"
 #include "runtime/Variant.h"
-
-#include <algorithm>
-#include <span>
 
 namespace transfer {
 
@@ -12,30 +10,23 @@ namespace {
 
 const NumberMapTable kMap{"ClientNoMap", "OldNo", "NewNo"};
 
-// Numbers per statement: well within the engine's bound on parameters, and few statements.
-constexpr std::size_t kBatch = 500;
+long rowsOf(const std::vector<CopiedRows>& copies) {
+    long rows = 0;
+    for (const CopiedRows& c : copies)
+        rows += c.rows;
+    return rows;
+}
 
 } // namespace
 
-std::vector<CopiedRows> copyClientsDetails(engine::Database& from, const std::string& targetPath,
-                                           const std::vector<double>& clients) {
-    return copyClientsDetails(individualsDetailCopies(), from, targetPath, clients);
-}
-
 std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
                                            engine::Database& from, const std::string& targetPath,
-                                           const std::vector<double>& clients) {
+                                           const ClientSelection& clients) {
     std::vector<CopiedRows> out;
     for (const CopyPlan& plan : plans) {
-        CopiedRows copied{plan.target, 0};
-        for (std::size_t first = 0; first < clients.size(); first += kBatch) {
-            const std::span<const double> batch(clients.data() + first,
-                                                std::min(kBatch, clients.size() - first));
-            const ClientCopyStatement s = clientsCopyStatement(plan, targetPath, batch);
-            from.Execute(s.sql, s.parameters);
-            copied.rows += from.RecordsAffected();
-        }
-        out.push_back(copied);
+        const ClientCopyStatement s = clientsCopyStatement(plan, targetPath, clients);
+        from.Execute(s.sql, s.parameters);
+        out.push_back({plan.target, from.RecordsAffected()});
     }
     return out;
 }
@@ -56,16 +47,9 @@ void prepareClientNoMap(const std::string& transferPath) {
     db->Close();
 }
 
-std::vector<CopiedRows> copyRenumberedDetails(engine::Database& transfer,
-                                              const std::string& thisYearPath,
-                                              const ClientNoMap& map) {
-    return copyRenumberedDetails(individualsDetailCopies(), transfer, thisYearPath, map);
-}
+namespace {
 
-std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans,
-                                              engine::Database& transfer,
-                                              const std::string& thisYearPath,
-                                              const ClientNoMap& map) {
+void writeClientNoMap(engine::Database& transfer, const ClientNoMap& map) {
     engine::RecordsetPtr rs = transfer.OpenRecordset(kMap.table, engine::dbOpenTable);
     engine::FieldRef oldNo = rs->Fields(kMap.oldColumn);
     engine::FieldRef newNo = rs->Fields(kMap.newColumn);
@@ -76,7 +60,13 @@ std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans
         rs->Update();
     }
     rs->Close();
+}
 
+} // namespace
+
+std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans,
+                                              engine::Database& transfer,
+                                              const std::string& thisYearPath) {
     std::vector<CopiedRows> out;
     for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s = renumberedCopyStatement(plan, thisYearPath, kMap);
@@ -84,6 +74,36 @@ std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans
         out.push_back({plan.target, transfer.RecordsAffected()});
     }
     return out;
+}
+
+void stageClientsDetails(const std::vector<CopyPlan>& plans, engine::Database& lastYear,
+                         const ClientSelection& clients, const std::string& transferPath,
+                         const ClientNoMap& map) {
+    during("the detail rows in the transfer database", [&] {
+        engine::DatabasePtr transfer = app::defaultWorkspace().OpenDatabase(transferPath);
+        {
+            engine::Transaction transaction;
+            copyClientsDetails(plans, lastYear, transferPath, clients);
+            writeClientNoMap(*transfer, map);
+            transaction.commit();
+        }
+        transfer->Close();
+    });
+}
+
+long carryClientsDetails(const std::vector<CopyPlan>& plans, engine::Database& lastYear,
+                         const ClientSelection& clients, const DetailFiles& files,
+                         bool renumbered) {
+    if (!renumbered)
+        return during("the detail rows", [&] {
+            return rowsOf(copyClientsDetails(plans, lastYear, files.thisYear, clients));
+        });
+    return during("the renumbered detail rows", [&] {
+        engine::DatabasePtr transfer = app::defaultWorkspace().OpenDatabase(files.transfer);
+        const long rows = rowsOf(copyRenumberedDetails(plans, *transfer, files.thisYear));
+        transfer->Close();
+        return rows;
+    });
 }
 
 } // namespace transfer

@@ -92,8 +92,17 @@ ClientCopyStatement copyOfClients(const CopyPlan& plan, const std::string& targe
 } // namespace
 
 ClientCopyStatement clientsCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                         std::span<const double> sourceNumbers) {
-    return copyOfClients(plan, targetPath, clientOf(plan.source, plan.clientColumn), sourceNumbers);
+                                         const ClientSelection& clients) {
+    ClientCopyStatement out;
+    out.parameters.emplace_back(targetPath);
+    // One pass over the table, which need not have an index on its client column.
+    out.sql = insertHead(plan, {plan.source, false, clientOf(plan.source, plan.clientColumn),
+                                &out.parameters, 0}) +
+              " FROM " + bracketed(plan.source) + " WHERE " +
+              clientOf(plan.source, plan.clientColumn) + " IN (SELECT " +
+              clientOf(clients.table, clients.column) + " FROM " + bracketed(clients.table) +
+              " WHERE " + clients.condition + ")" + orderBy(plan, plan.source);
+    return out;
 }
 
 ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,

@@ -51,10 +51,17 @@ ClientCopyStatement clientCopyStatement(const CopyPlan& plan, const std::string&
 ClientCopyStatement shiftedCopyStatement(const CopyPlan& plan, const std::string& targetPath,
                                          double shift, const std::vector<double>& numbers);
 
-// Copies the rows of the clients `sourceNumbers` (each a parameter) into the file at
-// `targetPath`, each keeping its number.
+// The clients whose rows a copy takes: the numbers in `column` of the rows of `table` that
+// meet `condition` (Jet SQL of that table, no parameters), in the file the statement runs on.
+struct ClientSelection {
+    std::string table, column, condition;
+};
+
+// Copies, in one statement, the rows of the clients `clients` selects into the file at
+// `targetPath`, each keeping its number. A number selected twice brings its rows once; rows
+// of a number not selected stay behind.
 ClientCopyStatement clientsCopyStatement(const CopyPlan& plan, const std::string& targetPath,
-                                         std::span<const double> sourceNumbers);
+                                         const ClientSelection& clients);
 
 // A table of old and new client numbers, each old number once, in the file a statement
 // runs on.

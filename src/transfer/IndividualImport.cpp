@@ -8,6 +8,7 @@
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
+#include "transfer/TransferFile.h"
 
 #include <array>
 #include <string_view>
@@ -39,16 +40,7 @@ std::optional<double> highestNumber(engine::Recordset& main) {
 } // namespace
 
 void emptyIndividualsTransferFile(const std::string& transferPath) {
-    schema::MakeTemp_Personal_DB(transferPath);
-    engine::DatabasePtr db = app::defaultWorkspace().OpenDatabase(transferPath);
-    {
-        // One commit for the whole file rather than a sync per table.
-        engine::Transaction transaction;
-        for (std::string_view table : kTransferTables)
-            db->Execute("DELETE *FROM [" + std::string(table) + "]");
-        transaction.commit();
-    }
-    db->Close();
+    emptyTransferFile(transferPath, schema::MakeTemp_Personal_DB, kTransferTables);
 }
 
 std::optional<IndividualImported> importIndividual(engine::Database& lastYear,

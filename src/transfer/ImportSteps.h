@@ -1,0 +1,42 @@
+#pragma once
+
+// What every import of many clients shares: the progress it reports, and its failures named
+// by the step that failed.
+
+#include "runtime/Error.h"
+
+#include <functional>
+#include <string>
+
+namespace transfer {
+
+// Told as the import goes: the living clients once counted (never when there are none),
+// then each client read and each client written.
+struct ImportProgress {
+    std::function<void(long clients)> counted;
+    std::function<void()> step;
+};
+
+// A failure of the import, with what it was doing when it failed ("the client Smith (7)",
+// "the detail rows of CARALL"); the engine's number and text are the cause's.
+class ImportStepError : public runtime::Error {
+public:
+    ImportStepError(std::string step, const runtime::Error& cause);
+    const std::string& step() const { return step_; }
+
+private:
+    std::string step_;
+};
+
+// Runs `work`, raising a failure as one of `step`.
+template <class Work> auto during(const std::string& step, Work work) {
+    try {
+        return work();
+    } catch (const ImportStepError&) {
+        throw;
+    } catch (const runtime::Error& e) {
+        throw ImportStepError(step, e);
+    }
+}
+
+} // namespace transfer
