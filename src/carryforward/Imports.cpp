@@ -99,7 +99,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
-    transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
+    // The import empties the transfer file itself, once, before it writes anything.
     const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
     if (!lastYear) return;
 
@@ -173,8 +173,7 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::AllTrustsImported> done;
     try {
-        transfer::during("the transfer database",
-                         [&] { transfer::emptyTrustsTransferFile(w.TransTrustDbPath); });
+        // The import empties the transfer file itself, once, before it writes anything.
         lastYear = openLastYear(w, msg::TrustFileNotFound);
         if (!lastYear) return;
         done = transfer::importAllTrusts(

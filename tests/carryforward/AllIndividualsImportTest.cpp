@@ -27,8 +27,16 @@ Row client(double number, const std::string& surname, std::int16_t deceased = 0)
             {"MPERSDECEASED", deceased}};
 }
 
+Row certificate(double number, double lumps) {
+    return {{"DCLNO", number},
+            {"RetrenchmentLumps2015", lumps},
+            {"RetrenchmentLumps2016", lumps},
+            {"FstLumpTaken2017", lumps}};
+}
+
 // Last year: Smith (7) with a certificate, two rentals, a sold and a kept asset and a car;
-// Brown (9) without a certificate; two living rows sharing 12; Fifty (58) and Big (100058),
+// Brown (9) without a certificate; two living rows sharing 12, and two certificates of 12;
+// Fifty (58) with a certificate, and Big (100058),
 // whose numbers meet new and temporary numbers; rows of a deceased client (8), of a client
 // numbered 0 and of a number with no client (11) that nobody may take.
 void makeLastYearFile(const std::string& path, const std::string& fiftysName = "Fifty") {
@@ -47,6 +55,9 @@ void makeLastYearFile(const std::string& path, const std::string& fiftysName = "
                             {"RetrenchmentLumps2015", 15.0},
                             {"RetrenchmentLumps2016", 16.0},
                             {"FstLumpTaken2017", 17.0}})
+        .row("IRP5IncDed", certificate(12, 121))
+        .row("IRP5IncDed", certificate(12, 122))
+        .row("IRP5IncDed", certificate(58, 58))
         .row("DefInvOpt", {{"UpDateDB", std::int16_t{6}}});
     const std::pair<double, const char*> rentals[] = {
         {7, "Smith 1"}, {7, "Smith 2"}, {8, "Jones"},  {9, "Brown"},   {11, "Nobody"},
@@ -175,10 +186,15 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
         EXPECT_EQ(query(*db, "SELECT [DCLNO], [MaxNum], [RetrenchmentLumps2015], "
                              "[RetrenchmentLumps2016], [FstLumpTaken2017], "
                              "[RetrenchmentLumps2018] FROM [IRP5IncDed] WHERE [DCLNO] IN (" +
-                                 runtime::CStr(n(7)) + ", " + runtime::CStr(n(9)) +
-                                 ") ORDER BY [DCLNO]"),
+                                 runtime::CStr(n(7)) + ", " + runtime::CStr(n(9)) + ", " +
+                                 runtime::CStr(n(12)) + ", " + runtime::CStr(d(twin2)) + ", " +
+                                 runtime::CStr(n(58)) + ") ORDER BY [DCLNO]"),
                   (Rows{{n(7), Variant(std::int16_t{1}), d(15), d(16), d(17), d(0)},
-                        {n(9), Variant(std::int16_t{1}), d(0), d(0), d(0), d(0)}}));
+                        {n(9), Variant(std::int16_t{1}), d(0), d(0), d(0), d(0)},
+                        // Both rows of 12 take the first certificate of 12.
+                        {n(12), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
+                        {d(twin2), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
+                        {n(58), Variant(std::int16_t{1}), d(58), d(58), d(58), d(0)}}));
         EXPECT_EQ(query(*db, "SELECT [DCLNO], [Address] FROM [PropRentDetails] ORDER BY "
                              "[DCLNO], [PropNum]"),
                   (Rows{{n(7), Variant("Smith 1")},
