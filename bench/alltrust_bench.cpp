@@ -10,6 +10,7 @@
 //   alltrust_bench [N]
 
 #include "BenchDesktop.h"
+#include "ChildRun.h"
 #include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
@@ -31,8 +32,6 @@
 #include <functional>
 #include <sqlite3.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -270,39 +269,6 @@ bool importAll(const fs::path& dir, const std::string& thisYear, const std::stri
     return false;
 }
 
-struct Run {
-    double seconds = -1;
-    double megabytes = 0;
-};
-
-// `work` on a fresh copy of `base`, in a child process: its time and peak memory.
-Run inChild(const fs::path& dir, const std::string& base, const std::string& lastYear,
-            const std::function<bool(const std::string&, const std::string&)>& work) {
-    const std::string copy = (dir / "QolbTrust2018Lan.Mdb").string();
-    bench::syncedCopy(base, copy);
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = work(copy, lastYear);
-        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
-        const double seconds = ok ? d.count() : -1;
-        if (write(fds[1], &seconds, sizeof seconds) != sizeof seconds) _exit(3);
-        _exit(0);
-    }
-    close(fds[1]);
-    Run run;
-    if (read(fds[0], &run.seconds, sizeof run.seconds) != sizeof run.seconds) run.seconds = -1;
-    close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.megabytes = usage.ru_maxrss / 1024.0;
-    return run;
-}
-
 struct Case {
     int trusts, already;
     std::vector<double> import, bare, importMb, bareMb;
@@ -337,6 +303,7 @@ int main(int argc, char** argv) {
     const std::string transferBase = (dir / "TransTrustBase.mdb").string();
     transfer::emptyTrustsTransferFile(transferBase);
     ws().Close();
+    const std::string thisYearCopy = (dir / "QolbTrust2018Lan.Mdb").string();
 
     const auto doImport = [&](const std::string& copy, const std::string& last) {
         return importAll(dir, copy, last);
@@ -349,8 +316,10 @@ int main(int argc, char** argv) {
                 return true;
             };
             bench::syncedCopy(transferBase, (dir / "TransTrustDB.mdb").string());
-            const Run a = inChild(dir, basePath(c.already), lastPath(c.trusts), doImport);
-            const Run b = inChild(dir, basePath(c.already), lastPath(c.trusts), doBare);
+            const bench::ChildRun a =
+                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.trusts), doImport);
+            const bench::ChildRun b =
+                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.trusts), doBare);
             if (a.seconds < 0 || b.seconds < 0) {
                 ++failed;
                 continue;

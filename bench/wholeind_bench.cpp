@@ -3,12 +3,14 @@
 // one transaction). Last year holds N clients (N and 2N), each with a certificate row and
 // 5 rows in each of the nine detail tables; this year is empty or holds N clients. Each run
 // is a child process of its own, so that its peak memory (max RSS) is its own; the sides
-// alternate on fresh copies, RUNS times each (3 unless set). Targets: the import at most 3
-// times the bare copy, 2N at most 2.2 times N, under 300 MB for 2N.
+// alternate on fresh copies (the import's transfer file too), RUNS times each (3 unless set).
+// Targets: the import at most 3 times the bare copy, 2N at most 2.2 times N, under 300 MB for 2N.
 //
 //   wholeind_bench [N]
 
 #include "BenchDesktop.h"
+#include "ChildRun.h"
+#include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
@@ -17,6 +19,7 @@
 #include "support/DatabaseFile.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
+#include "transfer/IndividualImport.h"
 #include "transfer/SqlText.h"
 
 #include <algorithm>
@@ -27,8 +30,6 @@
 #include <functional>
 #include <sqlite3.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -202,52 +203,6 @@ bool importAll(const fs::path& dir, const std::string& thisYear, const std::stri
     return false;
 }
 
-struct Run {
-    double seconds = -1;
-    double megabytes = 0;
-};
-
-// `work` on a fresh copy of `base`, in a child process: its time and peak memory.
-Run inChild(const fs::path& dir, const std::string& base, const std::string& lastYear,
-            const std::function<bool(const std::string&, const std::string&)>& work) {
-    const std::string copy = (dir / "Qolb2018LAN.mdb").string();
-    bench::syncedCopy(base, copy);
-    int fds[2];
-    if (pipe(fds) != 0) return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = work(copy, lastYear);
-        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
-        const double seconds = ok ? d.count() : -1;
-        if (write(fds[1], &seconds, sizeof seconds) != sizeof seconds) _exit(3);
-        _exit(0);
-    }
-    close(fds[1]);
-    Run run;
-    if (read(fds[0], &run.seconds, sizeof run.seconds) != sizeof run.seconds) run.seconds = -1;
-    close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.megabytes = usage.ru_maxrss / 1024.0;
-    return run;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-std::string figures(const std::vector<double>& v, const char* unit) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%.3f %s (%.3f-%.3f)", median(v), unit,
-                  *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
-    return buf;
-}
-
 struct Case {
     int clients, already;
     std::vector<double> import, bare, importMb, bareMb;
@@ -275,7 +230,12 @@ int main(int argc, char** argv) {
         makeLastYear(lastPath(clients), clients);
     for (int clients : {0, n})
         makeThisYear(basePath(clients), clients);
+    // Each import starts from an empty transfer file, neither made in the run nor holding
+    // the rows the run before it staged.
+    const std::string transferBase = (dir / "TransBase.mdb").string();
+    transfer::emptyIndividualsTransferFile(transferBase);
     ws().Close();
+    const std::string thisYearCopy = (dir / "Qolb2018LAN.mdb").string();
 
     const auto doImport = [&](const std::string& copy, const std::string& last) {
         return importAll(dir, copy, last);
@@ -287,8 +247,11 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (int r = 0; r < runs; ++r)
         for (Case& c : cases) {
-            const Run a = inChild(dir, basePath(c.already), lastPath(c.clients), doImport);
-            const Run b = inChild(dir, basePath(c.already), lastPath(c.clients), doBare);
+            bench::syncedCopy(transferBase, (dir / "TransDB.mdb").string());
+            const bench::ChildRun a =
+                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.clients), doImport);
+            const bench::ChildRun b =
+                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.clients), doBare);
             if (a.seconds < 0 || b.seconds < 0) {
                 ++failed;
                 continue;
@@ -306,15 +269,17 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         std::printf("  %6d clients into a year of %6d: import %s, bare copy %s, ratio %.2f "
                     "(limit 3); max RSS %s (bare %s)\n",
-                    c.clients, c.already, figures(c.import, "s").c_str(),
-                    figures(c.bare, "s").c_str(), median(c.import) / median(c.bare),
-                    figures(c.importMb, "MB").c_str(), figures(c.bareMb, "MB").c_str());
+                    c.clients, c.already, bench::medianAndRange(c.import).c_str(),
+                    bench::medianAndRange(c.bare).c_str(),
+                    bench::median(c.import) / bench::median(c.bare),
+                    bench::medianAndRange(c.importMb, "MB").c_str(),
+                    bench::medianAndRange(c.bareMb, "MB").c_str());
     }
     for (int already : {0, n}) {
         const Case& small = cases[already ? 1 : 0];
         const Case& big = cases[already ? 3 : 2];
         std::printf("  into a year of %d: %d / %d clients %.2f (limit 2.2)\n", already, 2 * n, n,
-                    median(big.import) / median(small.import));
+                    bench::median(big.import) / bench::median(small.import));
     }
     return 0;
 }

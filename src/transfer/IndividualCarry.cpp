@@ -37,7 +37,6 @@ IndividualCarry::IndividualCarry(engine::Recordset& lastYearMain,
                                  engine::Recordset& certificates)
     : lastYearMain_(lastYearMain), lastYearCertificates_(byClientNumber(lastYearCertificates)),
       clientNo_(fieldPosition(lastYearMain, ClientNoField)),
-      certificateClientNo_(fieldPosition(lastYearCertificates, ClientNoField)),
       main_(individualMainCarry(), lastYearMain, main),
       certificate_(individualCertificateCarry(), lastYearCertificates, certificates) {}
 
@@ -46,31 +45,13 @@ double IndividualCarry::carry(std::optional<double> newNumber) {
     const Numbering numbering =
         newNumber ? Numbering::renumbered(*newNumber) : Numbering::kept(lastYearNo);
     main_.add(numbering);
-    if (findCertificate(lastYearNo))
-        certificate_.add(numbering);
-    else
+    // Only the first of last year's rows of the client is carried.
+    lastYearCertificates_.Seek("=", {runtime::Variant(lastYearNo)});
+    if (lastYearCertificates_.NoMatch())
         certificate_.addWithoutSource(numbering);
+    else
+        certificate_.add(numbering);
     return numbering.clientNo;
-}
-
-// Only the first of last year's rows of the client is carried: the first in index order,
-// where Seek finds it. Clients taken in ascending order (every client of an import of all)
-// are found by walking on from the last one's row instead of seeking each.
-bool IndividualCarry::findCertificate(double number) {
-    engine::Recordset& rows = lastYearCertificates_;
-    if (!positioned_ || number < soughtNo_) {
-        rows.Seek("=", {runtime::Variant(number)});
-        positioned_ = !rows.NoMatch(); // after no match, no row is current
-        soughtNo_ = number;
-        return positioned_;
-    }
-    soughtNo_ = number;
-    for (; !rows.Eof(); rows.MoveNext()) {
-        const runtime::Variant n = rows.Fields(certificateClientNo_).Value();
-        if (!runtime::IsNull(n) && runtime::CDbl(n) >= number) return runtime::CDbl(n) == number;
-    }
-    positioned_ = false;
-    return false;
 }
 
 } // namespace transfer

@@ -37,15 +37,9 @@ public:
     double carry(std::optional<double> newNumber);
 
 private:
-    bool findCertificate(double number);
-
     engine::Recordset& lastYearMain_;
     engine::Recordset& lastYearCertificates_;
     int clientNo_;
-    int certificateClientNo_;
-    bool positioned_ = false; // the certificates stand on the row found for soughtNo_, or
-                              // on the first row past it
-    double soughtNo_ = 0;
     RecordCarry main_;
     RecordCarry certificate_;
 };
