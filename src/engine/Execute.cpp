@@ -181,7 +181,7 @@ struct Finalizer {
     ~Finalizer() { sqlite3_finalize(s); }
 };
 
-// Prepares the text and binds the statement's values to ?1 .. ?n.
+// Prepares the text and binds the statement's values to its parameters, in order.
 sqlite3_stmt* prepareOnce(Store& s, const std::string& text, const std::vector<Variant>& values,
                           Finalizer& holder) {
     const int rc =

@@ -493,9 +493,12 @@ private:
                 if (!acceptSym(")")) bad();
                 return {"(" + e.sql + ")", e.type};
             }
-            // A parameter: numbered, so that it keeps its number in every piece of the text.
-            if (acceptSym("?"))
-                return {"?" + std::to_string(++out_.valueParameters), Type::Unknown};
+            // A parameter: unnumbered, as every piece of the text keeps the parameters in
+            // their order. SQLite takes ?NNN numbers in time growing with their count.
+            if (acceptSym("?")) {
+                ++out_.valueParameters;
+                return {"?", Type::Unknown};
+            }
             bad();
         case Tok::Word:
             if (acceptKw("TRUE")) return {"-1", Type::Number};

@@ -25,7 +25,8 @@ struct TranslatedStatement {
                                             // order) or UPDATE SET columns, in order
     std::optional<std::string> inPath;      // the file of `IN 'path'`, when given
     // Parameters, given in the order the text holds them: `IN ?` takes the file's path
-    // from the first; each `?` of an expression is a value, ?1 to ?n in the SQLite text.
+    // from the first; each `?` of an expression is a value, the 1st to nth `?` of the SQLite
+    // text, in order.
     bool pathParameter = false;
     std::size_t valueParameters = 0;
 

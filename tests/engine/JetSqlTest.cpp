@@ -146,11 +146,11 @@ TEST(JetSql, ParametersAreNumberedAndThePathIsNoneOfTheText) {
     EXPECT_FALSE(t.inPath.has_value());
     EXPECT_EQ(t.valueParameters, 2u);
     EXPECT_EQ(t.render("in1"),
-              R"(INSERT INTO "in1"."CARALL" ("DCLNO", "TA106") SELECT ?1, "CARALL"."TA105" )"
-              R"(FROM "CARALL" WHERE "CARALL"."DCLNO" = ?2 ORDER BY "CARALL"."DCLNO")");
+              R"(INSERT INTO "in1"."CARALL" ("DCLNO", "TA106") SELECT ?, "CARALL"."TA105" )"
+              R"(FROM "CARALL" WHERE "CARALL"."DCLNO" = ? ORDER BY "CARALL"."DCLNO")");
     const auto u = translateJet("UPDATE T SET A = ? WHERE B = 'it''s ?' AND C = ?");
     EXPECT_FALSE(u.pathParameter);
-    EXPECT_EQ(u.plainSql, R"(UPDATE "T" SET "A" = ?1 WHERE "B" = 'it''s ?' AND "C" = ?2)");
+    EXPECT_EQ(u.plainSql, R"(UPDATE "T" SET "A" = ? WHERE "B" = 'it''s ?' AND "C" = ?)");
 }
 
 TEST(JetSql, RefusesWhatItDoesNotKnowWithJetNumbers) {
