@@ -9,14 +9,15 @@
 //
 //   alltrust_bench [N]
 
+#include "BareCopy.h"
 #include "BenchDesktop.h"
-#include "ChildRun.h"
+#include "GrowRows.h"
+#include "ImportScaling.h"
 #include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
-#include "engine/FoldedKeys.h"
 #include "runtime/VariantOps.h"
 #include "support/DatabaseFile.h"
 #include "transfer/AllTrustsImport.h"
@@ -25,12 +26,9 @@
 #include "transfer/TrustDetailCopies.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -55,23 +53,6 @@ std::vector<transfer::CopyPlan> detailPlans() {
     const auto& costs = transfer::trustCostLineCopies();
     plans.insert(plans.end(), costs.begin(), costs.end());
     return plans;
-}
-
-// Trust 1's rows of `table`, copied under 2, 3, ... until `trusts` trusts hold them: each
-// statement doubles what there is.
-void grow(engine::Database& db, const std::string& table, int trusts) {
-    std::string columns, values;
-    engine::TableDefPtr def = db.TableDefs().Item(table);
-    for (int i = 0; i < def->Fields().Count(); ++i) {
-        const std::string name = def->Fields().Item(i)->Name();
-        columns += (columns.empty() ? "" : ", ") + bracketed(name);
-        values += (values.empty() ? "" : ", ") +
-                  (name == kClient ? "[TDCLNO] + ?" : bracketed(table) + "." + bracketed(name));
-    }
-    for (int have = 1; have < trusts; have *= 2)
-        db.Execute("INSERT INTO " + bracketed(table) + " (" + columns + ") SELECT " + values +
-                       " FROM " + bracketed(table) + " WHERE [TDCLNO] <= ?",
-                   {Variant(double(have)), Variant(double(std::min(have, trusts - have)))});
 }
 
 // Trust 1's detail rows: beneficiaries, properties, assets (the last one sold, so that the
@@ -116,7 +97,7 @@ void makeLastYear(const std::string& path, int trusts) {
     file.make();
     auto db = ws().OpenDatabase(path);
     for (const std::string& t : tables)
-        grow(*db, t, trusts);
+        bench::grow(*db, t, "TDCLNO", trusts);
     db->Close();
 }
 
@@ -136,26 +117,8 @@ void makeThisYear(const std::string& path, int trusts) {
     if (trusts == 0) return;
     auto db = ws().OpenDatabase(path);
     for (const char* t : {"TRUSTDetails", "TRUSTIncExpend", "TrustPropRentDetails"})
-        grow(*db, t, trusts);
+        bench::grow(*db, t, "TDCLNO", trusts);
     db->Close();
-}
-
-void check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(2);
-    }
-}
-
-void exec(sqlite3* db, const std::string& sql) {
-    check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
-}
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& s : items)
-        out += (out.empty() ? "" : ", ") + s;
-    return out;
 }
 
 std::string literal(const Variant& v) {
@@ -196,8 +159,8 @@ std::string carryStatement(const transfer::CarryTable& table, const std::string&
         targets.push_back(bracketed(rule.field));
         values.push_back(carried(rule, shift));
     }
-    return "INSERT INTO main." + bracketed(table.target) + " (" + joined(targets) + ") SELECT " +
-           joined(values) + " FROM l." + bracketed(source) +
+    return "INSERT INTO main." + bracketed(table.target) + " (" + bench::joined(targets) +
+           ") SELECT " + bench::joined(values) + " FROM l." + bracketed(source) +
            " WHERE [TDCLNO] > 0 ORDER BY [TDCLNO]";
 }
 
@@ -230,29 +193,11 @@ std::vector<std::string> bareStatements(int shift) {
         std::vector<std::string> order;
         for (const std::string& o : plan.orderBy)
             order.push_back(bracketed(o));
-        out.push_back("INSERT INTO main." + bracketed(plan.target) + " (" + joined(targets) +
-                      ") SELECT " + joined(values) + " FROM l." + bracketed(plan.source) +
-                      carriedTrusts + (order.empty() ? "" : " ORDER BY " + joined(order)));
+        out.push_back("INSERT INTO main." + bracketed(plan.target) + " (" + bench::joined(targets) +
+                      ") SELECT " + bench::joined(values) + " FROM l." + bracketed(plan.source) +
+                      carriedTrusts + (order.empty() ? "" : " ORDER BY " + bench::joined(order)));
     }
     return out;
-}
-
-void bareCopy(const std::string& thisYear, const std::string& lastYear, int shift) {
-    sqlite3* db = nullptr;
-    check(sqlite3_open_v2(thisYear.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
-    exec(db, "PRAGMA journal_mode=DELETE; PRAGMA cache_size=-16000");
-    // The file's text keys are kept folded by triggers that call the engine's function.
-    engine::detail::registerFold(db);
-    sqlite3_stmt* att = nullptr;
-    check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS l", -1, &att, nullptr), db);
-    sqlite3_bind_text(att, 1, lastYear.c_str(), -1, SQLITE_TRANSIENT);
-    check(sqlite3_step(att), db);
-    sqlite3_finalize(att);
-    exec(db, "BEGIN IMMEDIATE");
-    for (const std::string& sql : bareStatements(shift))
-        exec(db, sql);
-    exec(db, "COMMIT");
-    sqlite3_close(db);
 }
 
 // The import through the window; false when it did not end with the completion box.
@@ -269,11 +214,6 @@ bool importAll(const fs::path& dir, const std::string& thisYear, const std::stri
     return false;
 }
 
-struct Case {
-    int trusts, already;
-    std::vector<double> import, bare, importMb, bareMb;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -282,10 +222,6 @@ int main(int argc, char** argv) {
     const fs::path dir = fs::temp_directory_path() / ("alltrust_bench_" + std::to_string(getpid()));
     fs::create_directories(dir);
 
-    std::vector<Case> cases{{n, 0, {}, {}, {}, {}},
-                            {n, n, {}, {}, {}, {}},
-                            {2 * n, 0, {}, {}, {}, {}},
-                            {2 * n, n, {}, {}, {}, {}}};
     auto lastPath = [&](int trusts) {
         const fs::path folder = dir / ("last" + std::to_string(trusts));
         fs::create_directories(folder);
@@ -303,50 +239,30 @@ int main(int argc, char** argv) {
     const std::string transferBase = (dir / "TransTrustBase.mdb").string();
     transfer::emptyTrustsTransferFile(transferBase);
     ws().Close();
-    const std::string thisYearCopy = (dir / "QolbTrust2018Lan.Mdb").string();
-
-    const auto doImport = [&](const std::string& copy, const std::string& last) {
+    bench::Scaling scaling;
+    scaling.n = n;
+    scaling.runs = runs;
+    scaling.clients = "trusts";
+    scaling.lastYear = lastPath;
+    scaling.thisYearBase = basePath;
+    scaling.thisYearCopy = (dir / "QolbTrust2018Lan.Mdb").string();
+    scaling.transferBase = transferBase;
+    scaling.transferCopy = (dir / "TransTrustDB.mdb").string();
+    scaling.import = [&](const std::string& copy, const std::string& last) {
         return importAll(dir, copy, last);
     };
-    int failed = 0;
-    for (int r = 0; r < runs; ++r)
-        for (Case& c : cases) {
-            const auto doBare = [&](const std::string& copy, const std::string& last) {
-                bareCopy(copy, last, c.already);
-                return true;
-            };
-            bench::syncedCopy(transferBase, (dir / "TransTrustDB.mdb").string());
-            const bench::ChildRun a =
-                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.trusts), doImport);
-            const bench::ChildRun b =
-                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.trusts), doBare);
-            if (a.seconds < 0 || b.seconds < 0) {
-                ++failed;
-                continue;
-            }
-            c.import.push_back(a.seconds);
-            c.bare.push_back(b.seconds);
-            c.importMb.push_back(a.megabytes);
-            c.bareMb.push_back(b.megabytes);
-        }
+    scaling.bare = [](const bench::ScalingCase& c) -> bench::Work {
+        return [&c](const std::string& copy, const std::string& last) {
+            bench::bareCopy(copy, last, bareStatements(c.already));
+            return true;
+        };
+    };
+    std::vector<bench::ScalingCase> cases;
+    const bool ok = bench::runScaling(scaling, cases);
     fs::remove_all(dir);
-    if (failed) return 1;
-
+    if (!ok) return 1;
     std::printf("import of every trust (%d rows per detail table), %d runs each:\n", kRowsPerTable,
                 runs);
-    for (const Case& c : cases)
-        std::printf("  %6d trusts into a year of %6d: import %s, bare copy %s, ratio %.2f "
-                    "(limit 3); max RSS %s (bare %s)\n",
-                    c.trusts, c.already, bench::medianAndRange(c.import).c_str(),
-                    bench::medianAndRange(c.bare).c_str(),
-                    bench::median(c.import) / bench::median(c.bare),
-                    bench::medianAndRange(c.importMb, "MB").c_str(),
-                    bench::medianAndRange(c.bareMb, "MB").c_str());
-    for (int already : {0, n}) {
-        const Case& small = cases[already ? 1 : 0];
-        const Case& big = cases[already ? 3 : 2];
-        std::printf("  into a year of %d: %d / %d trusts %.2f (limit 2.2)\n", already, 2 * n, n,
-                    bench::median(big.import) / bench::median(small.import));
-    }
+    bench::reportScaling(scaling, cases);
     return 0;
 }

@@ -8,14 +8,15 @@
 //
 //   wholeind_bench [N]
 
+#include "BareCopy.h"
 #include "BenchDesktop.h"
-#include "ChildRun.h"
+#include "GrowRows.h"
+#include "ImportScaling.h"
 #include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
 #include "engine/Dao.h"
-#include "engine/FoldedKeys.h"
 #include "support/DatabaseFile.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
@@ -23,12 +24,9 @@
 #include "transfer/SqlText.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -47,23 +45,6 @@ const std::vector<std::string> kLastDetails{
 
 engine::Workspace& ws() {
     return engine::DBEngine::instance().Workspaces(0);
-}
-
-// Client 1's rows of `table`, copied under 2, 3, ... until `clients` clients hold them:
-// each statement doubles what there is.
-void grow(engine::Database& db, const std::string& table, int clients) {
-    std::string columns, values;
-    engine::TableDefPtr def = db.TableDefs().Item(table);
-    for (int i = 0; i < def->Fields().Count(); ++i) {
-        const std::string name = def->Fields().Item(i)->Name();
-        columns += (columns.empty() ? "" : ", ") + bracketed(name);
-        values += (values.empty() ? "" : ", ") +
-                  (name == "DCLNO" ? "[DCLNO] + ?" : bracketed(table) + "." + bracketed(name));
-    }
-    for (int have = 1; have < clients; have *= 2)
-        db.Execute("INSERT INTO " + bracketed(table) + " (" + columns + ") SELECT " + values +
-                       " FROM " + bracketed(table) + " WHERE [DCLNO] <= ?",
-                   {Variant(double(have)), Variant(double(std::min(have, clients - have)))});
 }
 
 void makeLastYear(const std::string& path, int clients) {
@@ -93,10 +74,10 @@ void makeLastYear(const std::string& path, int clients) {
     }
     file.make();
     auto db = ws().OpenDatabase(path);
-    grow(*db, "Qolb2017", clients);
-    grow(*db, "IRP5IncDed", clients);
+    bench::grow(*db, "Qolb2017", "DCLNO", clients);
+    bench::grow(*db, "IRP5IncDed", "DCLNO", clients);
     for (const std::string& t : kLastDetails)
-        grow(*db, t, clients);
+        bench::grow(*db, t, "DCLNO", clients);
     db->Close();
 }
 
@@ -116,26 +97,8 @@ void makeThisYear(const std::string& path, int clients) {
     if (clients == 0) return;
     auto db = ws().OpenDatabase(path);
     for (const char* t : {"Qolb2018", "IRP5IncDed", "Qolb2018Cont", "CARALL"})
-        grow(*db, t, clients);
+        bench::grow(*db, t, "DCLNO", clients);
     db->Close();
-}
-
-void check(int rc, sqlite3* db) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::exit(2);
-    }
-}
-
-void exec(sqlite3* db, const std::string& sql) {
-    check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), db);
-}
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& s : items)
-        out += (out.empty() ? "" : ", ") + s;
-    return out;
 }
 
 // The bare copy's statements: the same rows and column lists as the import writes.
@@ -146,15 +109,16 @@ std::vector<std::string> bareStatements() {
     std::vector<std::string> main;
     for (std::string_view f : transfer::lastYearMainFields())
         main.push_back(bracketed(f));
-    out.push_back("INSERT INTO main.[Qolb2018] (" + joined(main) + ") SELECT " + joined(main) +
+    out.push_back("INSERT INTO main.[Qolb2018] (" + bench::joined(main) + ") SELECT " +
+                  bench::joined(main) +
                   " FROM l.[Qolb2017] WHERE [DCLNO] > 0 AND [MPERSDECEASED] = 0");
     std::vector<std::string> lumps{"[DCLNO]"};
     for (int year = 2010; year <= 2017; ++year)
         for (const char* f :
              {"RetrenchmentLumps", "RRExGrtCTY0204", "RetireDeathAfter", "FstLumpTaken"})
             lumps.push_back(bracketed(f + std::to_string(year)));
-    out.push_back("INSERT INTO main.[IRP5IncDed] (" + joined(lumps) + ") SELECT " + joined(lumps) +
-                  " FROM l.[IRP5IncDed]" + living);
+    out.push_back("INSERT INTO main.[IRP5IncDed] (" + bench::joined(lumps) + ") SELECT " +
+                  bench::joined(lumps) + " FROM l.[IRP5IncDed]" + living);
     for (const transfer::CopyPlan& plan : transfer::individualsDetailCopies()) {
         std::vector<std::string> targets, values;
         for (const transfer::ColumnCopy& c : plan.columns) {
@@ -165,28 +129,11 @@ std::vector<std::string> bareStatements() {
                                                  ? c.source
                                                  : plan.clientColumn));
         }
-        out.push_back("INSERT INTO main." + bracketed(plan.target) + " (" + joined(targets) +
-                      ") SELECT " + joined(values) + " FROM l." + bracketed(plan.source) + living);
+        out.push_back("INSERT INTO main." + bracketed(plan.target) + " (" + bench::joined(targets) +
+                      ") SELECT " + bench::joined(values) + " FROM l." + bracketed(plan.source) +
+                      living);
     }
     return out;
-}
-
-void bareCopy(const std::string& thisYear, const std::string& lastYear) {
-    sqlite3* db = nullptr;
-    check(sqlite3_open_v2(thisYear.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), db);
-    exec(db, "PRAGMA journal_mode=DELETE; PRAGMA cache_size=-16000");
-    // The file's text keys are kept folded by triggers that call the engine's function.
-    engine::detail::registerFold(db);
-    sqlite3_stmt* att = nullptr;
-    check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS l", -1, &att, nullptr), db);
-    sqlite3_bind_text(att, 1, lastYear.c_str(), -1, SQLITE_TRANSIENT);
-    check(sqlite3_step(att), db);
-    sqlite3_finalize(att);
-    exec(db, "BEGIN IMMEDIATE");
-    for (const std::string& sql : bareStatements())
-        exec(db, sql);
-    exec(db, "COMMIT");
-    sqlite3_close(db);
 }
 
 // The import through the window; false when it did not end with the completion box.
@@ -203,11 +150,6 @@ bool importAll(const fs::path& dir, const std::string& thisYear, const std::stri
     return false;
 }
 
-struct Case {
-    int clients, already;
-    std::vector<double> import, bare, importMb, bareMb;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -216,10 +158,6 @@ int main(int argc, char** argv) {
     const fs::path dir = fs::temp_directory_path() / ("wholeind_bench_" + std::to_string(getpid()));
     fs::create_directories(dir);
 
-    std::vector<Case> cases{{n, 0, {}, {}, {}, {}},
-                            {n, n, {}, {}, {}, {}},
-                            {2 * n, 0, {}, {}, {}, {}},
-                            {2 * n, n, {}, {}, {}, {}}};
     auto lastPath = [&](int clients) {
         return (dir / ("last" + std::to_string(clients) + ".mdb")).string();
     };
@@ -235,51 +173,30 @@ int main(int argc, char** argv) {
     const std::string transferBase = (dir / "TransBase.mdb").string();
     transfer::emptyIndividualsTransferFile(transferBase);
     ws().Close();
-    const std::string thisYearCopy = (dir / "Qolb2018LAN.mdb").string();
-
-    const auto doImport = [&](const std::string& copy, const std::string& last) {
+    bench::Scaling scaling;
+    scaling.n = n;
+    scaling.runs = runs;
+    scaling.clients = "clients";
+    scaling.lastYear = lastPath;
+    scaling.thisYearBase = basePath;
+    scaling.thisYearCopy = (dir / "Qolb2018LAN.mdb").string();
+    scaling.transferBase = transferBase;
+    scaling.transferCopy = (dir / "TransDB.mdb").string();
+    scaling.import = [&](const std::string& copy, const std::string& last) {
         return importAll(dir, copy, last);
     };
-    const auto doBare = [](const std::string& copy, const std::string& last) {
-        bareCopy(copy, last);
-        return true;
+    scaling.bare = [](const bench::ScalingCase&) -> bench::Work {
+        return [](const std::string& copy, const std::string& last) {
+            bench::bareCopy(copy, last, bareStatements());
+            return true;
+        };
     };
-    int failed = 0;
-    for (int r = 0; r < runs; ++r)
-        for (Case& c : cases) {
-            bench::syncedCopy(transferBase, (dir / "TransDB.mdb").string());
-            const bench::ChildRun a =
-                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.clients), doImport);
-            const bench::ChildRun b =
-                bench::inChild(basePath(c.already), thisYearCopy, lastPath(c.clients), doBare);
-            if (a.seconds < 0 || b.seconds < 0) {
-                ++failed;
-                continue;
-            }
-            c.import.push_back(a.seconds);
-            c.bare.push_back(b.seconds);
-            c.importMb.push_back(a.megabytes);
-            c.bareMb.push_back(b.megabytes);
-        }
+    std::vector<bench::ScalingCase> cases;
+    const bool ok = bench::runScaling(scaling, cases);
     fs::remove_all(dir);
-    if (failed) return 1;
-
+    if (!ok) return 1;
     std::printf("import of every individual (%d rows per detail table), %d runs each:\n",
                 kRowsPerTable, runs);
-    for (const Case& c : cases) {
-        std::printf("  %6d clients into a year of %6d: import %s, bare copy %s, ratio %.2f "
-                    "(limit 3); max RSS %s (bare %s)\n",
-                    c.clients, c.already, bench::medianAndRange(c.import).c_str(),
-                    bench::medianAndRange(c.bare).c_str(),
-                    bench::median(c.import) / bench::median(c.bare),
-                    bench::medianAndRange(c.importMb, "MB").c_str(),
-                    bench::medianAndRange(c.bareMb, "MB").c_str());
-    }
-    for (int already : {0, n}) {
-        const Case& small = cases[already ? 1 : 0];
-        const Case& big = cases[already ? 3 : 2];
-        std::printf("  into a year of %d: %d / %d clients %.2f (limit 2.2)\n", already, 2 * n, n,
-                    bench::median(big.import) / bench::median(small.import));
-    }
+    bench::reportScaling(scaling, cases);
     return 0;
 }
