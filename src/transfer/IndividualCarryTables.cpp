@@ -105,6 +105,9 @@ CarryTable mainTable() {
     r.set({"BFAlreadyDone"}, Variant("Yes"));
     r.zero({"GrossRFIncome3697BF", "GrossNonRFIncome3698BF", "GrossIncome3699BF", "PAYE4115"});
     r.copy({"RetireDeathBefore"});
+    // The lock fields free, as the import's end would leave them, so that the end has only
+    // the rows that were there before to tidy.
+    r.empty({"UserName", "LastUserName"}).set({"DateLastSaved"}, Variant::date(0));
     return r.take();
 }
 

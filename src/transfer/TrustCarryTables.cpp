@@ -47,6 +47,9 @@ CarryTable mainTable() {
     r.empty({"ObjectTrustsResolved"});
     r.noDate({"TrustsFinsSignedDate"}).zero({"TrustsFinsSignedCHK1"}).empty({"TrustsFinsSigned"});
     r.empty({"WAMTrustsNote"});
+    // The lock fields free, as the import's end would leave them, so that the end has only
+    // the rows that were there before to tidy.
+    r.empty({"UserName", "LastUserName"}).set({"DateLastSaved"}, Variant::date(0));
     return r.take();
 }
 

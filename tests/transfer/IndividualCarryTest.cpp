@@ -149,8 +149,7 @@ const RowRules& mainRules() {
             r.carried.insert("LIAB" + std::to_string(i));
         r.renamed = {{"CarryOverCapGainPrev", "CarryOverCapGain"},
                      {"ExcessRAPremsPrevYear", "ExcessRAPremsNextYear"}};
-        r.untouched = {"In Use",       "UserName", "DateLastSaved",
-                       "LastUserName", "Email",    "ControlNum"};
+        r.untouched = {"In Use", "Email", "ControlNum"};
         return r;
     }();
     return rules;
@@ -189,6 +188,7 @@ Values mainConstants(const Values& source, const Numbered& n) {
         {"DateExtension", Variant::date(-36523)},
         {"LoanThreshold", 3000.0},
         {"BFAlreadyDone", "Yes"},
+        {"DateLastSaved", Variant::date(0)}, // free, as the import's end leaves it
     };
 }
 
