@@ -17,7 +17,7 @@ constexpr const char* kTable = "CompanyDetails";
 constexpr const char* kNumber = "CDCLNO";
 constexpr const char* kNumberIndex = "CDCLNOIndex";
 
-std::string companiesWhere(const std::string& fields, const std::string& condition) {
+std::string companiesQuery(const std::string& fields, const std::string& condition) {
     return "SELECT " + fields + " FROM [CompanyDetails] WHERE " + condition + " ORDER BY [CDCLNO]";
 }
 
@@ -48,11 +48,11 @@ LastYearCompanies::LastYearCompanies(engine::Database& lastYear, std::optional<d
     }
     const std::optional<std::string> fields = carriedFields(lastYear);
     if (!fields) {
-        open(lastYear.OpenRecordset(companiesWhere("*", "[CDCLNO] > 0"), engine::dbOpenDynaset));
+        open(lastYear.OpenRecordset(companiesQuery("*", "[CDCLNO] > 0"), engine::dbOpenDynaset));
         return;
     }
     fields_ = *fields;
-    open(lastYear.OpenRecordset(companiesWhere("[CDCLNO]", "[CDCLNO] > 0"), engine::dbOpenDynaset));
+    open(lastYear.OpenRecordset(companiesQuery("[CDCLNO]", "[CDCLNO] > 0"), engine::dbOpenDynaset));
     for (; !rs_->Eof(); rs_->MoveNext())
         numbers_.push_back(number());
     app::closeQuietly(rs_);
@@ -92,7 +92,7 @@ bool LastYearCompanies::nextBlock() {
         ++end;
     nextCompany_ = end;
     open(lastYear_.OpenRecordset(
-        companiesWhere(fields_, "[CDCLNO] >= " + exactNumber(numbers_[begin]) +
+        companiesQuery(fields_, "[CDCLNO] >= " + exactNumber(numbers_[begin]) +
                                     " AND [CDCLNO] <= " + exactNumber(numbers_[end - 1])),
         engine::dbOpenDynaset));
     return true;
