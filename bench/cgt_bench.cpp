@@ -6,6 +6,7 @@
 //
 //   cgt_bench [clients-per-year]
 
+#include "Stats.h"
 #include "engine/Dao.h"
 #include "engine/Transaction.h"
 #include "transfer/CapitalGainsCleanUp.h"
@@ -165,11 +166,7 @@ std::string endState(const std::string& path) {
     return out;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::median;
 
 double timed(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
@@ -179,8 +176,7 @@ double timed(const std::function<void()>& work) {
 }
 
 void report(const char* side, const std::vector<double>& v) {
-    std::printf("  %-7s %.3f s (%.3f-%.3f)\n", side, median(v),
-                *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+    std::printf("  %-7s %s\n", side, bench::medianAndRange(v).c_str());
 }
 
 } // namespace

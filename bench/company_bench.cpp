@@ -8,6 +8,7 @@
 //   company_bench [companies-in-the-smaller-run]
 
 #include "BenchDesktop.h"
+#include "Stats.h"
 #include "SyncedCopy.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Imports.h"
@@ -60,18 +61,7 @@ void makeFile(const std::string& path, FileKind kind, int companies) {
     engine::DBEngine::instance().Workspaces(0).Close();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-std::string range(const std::vector<double>& v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f s (%.3f-%.3f)", median(v),
-                  *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
-    return buf;
-}
+using bench::median;
 
 using Clock = std::chrono::steady_clock;
 double since(Clock::time_point start) {
@@ -190,7 +180,8 @@ int main(int argc, char** argv) {
         for (int s = 0; s < 2; ++s) {
             const double ratio = median(imports[b][s]) / median(copies[b][s]);
             std::printf("  %6d companies: import %s, bare copy %s, ratio %.2f (limit 3)\n",
-                        sizes[s], range(imports[b][s]).c_str(), range(copies[b][s]).c_str(), ratio);
+                        sizes[s], bench::medianAndRange(imports[b][s]).c_str(),
+                        bench::medianAndRange(copies[b][s]).c_str(), ratio);
         }
         std::printf("  %d against %d: %.2f (limit 2.2)\n", sizes[1], sizes[0],
                     median(imports[b][1]) / median(imports[b][0]));

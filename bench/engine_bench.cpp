@@ -4,6 +4,7 @@
 //
 //   engine_bench [rows-scale [name-part]]   (1 = the sizes below; only the cases named so)
 
+#include "Stats.h"
 #include "engine/Dao.h"
 #include "runtime/CaseFold.h"
 
@@ -74,11 +75,7 @@ double timed(const Side& side) {
     return d.count();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::median;
 
 // Runs the two sides alternately (which goes first alternates too) and reports the median
 // time of each, with its range, and the median of the run-by-run ratios, with its range.

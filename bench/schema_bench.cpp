@@ -14,6 +14,7 @@
 // definition names, as the definition must. A last line gives, for reference, a script
 // that declares bare columns (no constraints, no case-blind collation).
 
+#include "Stats.h"
 #include "schema/SchemaTables.h"
 #include "schema/StructureDefinitions.h"
 
@@ -39,10 +40,7 @@ double secondsOf(const std::function<void()>& f) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
 
 std::string sqlIdent(std::string_view name) {
     std::string out = "\"";
