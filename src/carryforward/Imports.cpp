@@ -8,6 +8,7 @@
 #include "carryforward/CompanyImport.h"
 #include "carryforward/Messages.h"
 #include "engine/EngineErrors.h"
+#include "runtime/FileOps.h"
 #include "runtime/VariantOps.h"
 #include "transfer/AllIndividualsImport.h"
 #include "transfer/AllTrustsImport.h"
@@ -16,7 +17,6 @@
 #include "transfer/IndividualImport.h"
 #include "transfer/TrustImport.h"
 
-#include <filesystem>
 #include <optional>
 
 namespace carryforward {
@@ -33,12 +33,6 @@ std::optional<std::size_t> chosenElement(const app::frmSysAdmin& w) {
         runtime::IsEmpty(w.PrevYearClientNos[element]))
         return std::nullopt;
     return element;
-}
-
-// Two paths naming one existing file (a missing file is no other's).
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
@@ -165,7 +159,7 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
-    if (sameFile(w.PrevYearDbPath, w.TrustDbPath)) {
+    if (runtime::sameExistingFile(w.PrevYearDbPath, w.TrustDbPath)) {
         w.Ask(std::string(msg::SameTrustFile), forms::vbCritical, "");
         return;
     }

@@ -18,11 +18,6 @@ namespace {
 using runtime::Error;
 namespace rterr = runtime::err;
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 CopyFailure failure(const CopyStep& step, const Error& e) {
     return {step, e.number(), e.text()};
 }
@@ -155,7 +150,7 @@ std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
         const CopyStep& step = steps[i];
         try {
             requirePlaces(step);
-            if (sameFile(step.source, step.target)) continue;
+            if (runtime::sameExistingFile(step.source, step.target)) continue;
             // The file-operation seam stands for the medium here as in every file copy.
             if (int fault = runtime::FileOpsHooks::copyFault(step.source, step.target))
                 throw Error(fault);
@@ -192,7 +187,7 @@ RestoreOutcome restoreCopies(const std::vector<CopyStep>& steps) {
     for (const CopyStep& step : steps) {
         try {
             requirePlaces(step);
-            if (sameFile(step.source, step.target)) {
+            if (runtime::sameExistingFile(step.source, step.target)) {
                 staged.push_back({&step, {}});
                 continue;
             }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -157,6 +158,11 @@ void renameFile(const std::string& src, const std::string& dst) {
     struct stat st {};
     bool sourceThere = lstat(from.c_str(), &st) == 0;
     throw errnoToError(e, sourceThere ? to : from);
+}
+
+bool sameExistingFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 FileOpsHooks::CopyFault FileOpsHooks::setCopyFault(CopyFault fault) {

@@ -27,6 +27,9 @@ void Kill(const std::string& path);
 bool fileExists(const std::string& path);
 // Renames src to dst, replacing dst atomically when both are on one file system.
 void renameFile(const std::string& src, const std::string& dst);
+// True when both paths name one existing file, by any name (links included); a missing
+// file is the same as no other.
+bool sameExistingFile(const std::string& a, const std::string& b);
 
 // Test seam: a fault function consulted by every FileCopy once the source is open and
 // the new copy has been written beside the target, before it replaces the target. A

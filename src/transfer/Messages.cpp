@@ -10,4 +10,9 @@ std::string lockFieldsNotTidied(int number, const std::string& text) {
            std::string(app::kCrLf) + "Error " + std::to_string(number) + ": " + text;
 }
 
+std::string sourceIsThisYear(const std::string& path) {
+    return path + " is this year's database itself. Choose the database to import from; " +
+           "nothing has been imported.";
+}
+
 } // namespace transfer::msg
