@@ -5,6 +5,8 @@
 #include "app/PathFileValues.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/AtomicFile.h"
+#include "runtime/CaseFold.h"
+#include "runtime/FileOps.h"
 #include "runtime/PathFile.h"
 #include "runtime/Paths.h"
 
@@ -18,6 +20,19 @@ void writeQuietly(const std::string& file, const std::vector<std::string>& value
         runtime::writePathFile(file, values);
     } catch (const runtime::Error&) {
     }
+}
+
+// A first start killed after it wrote the path files but before it made the first database
+// leaves a path file that names the default files, none of which exists. That is no
+// network out of reach but a first start not finished: the next start finishes it.
+bool namesOnlyMissingDefaults(const std::vector<std::string>& values,
+                              const std::vector<std::string>& defaults) {
+    if (values.size() != defaults.size()) return false;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (runtime::foldCase(values[i]) != runtime::foldCase(defaults[i]) ||
+            runtime::fileExists(values[i]))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -70,6 +85,7 @@ bool frmSysAdmin::readPathFiles() {
         return true;
     }
     if (!client.hasContent) return true;
+    if (namesOnlyMissingDefaults(client.values, {PersDbPath, TrustDbPath, CompDbPath})) return true;
     // Values are taken as they stand; a file with fewer values leaves the rest as they were.
     std::string* targets[] = {&PersDbPath, &TrustDbPath, &CompDbPath};
     for (std::size_t i = 0; i < 3 && i < client.values.size(); ++i)

@@ -3,7 +3,7 @@
 namespace forms {
 
 void CommandButton::setValue(bool value) {
-    if (value) click();
+    if (value && !userRefused()) click();
 }
 
 void CommandButton::click() {

@@ -14,7 +14,9 @@ public:
     std::string_view typeName() const override { return kTypeName; }
 
     // Pressing the button in code ("cmdX.Value = True"): Click runs at once, whether or
-    // not the button is enabled. Value itself always reads back False.
+    // not the button is enabled. Value itself always reads back False. While a running
+    // operation refuses the button to the user, a press in code is refused too: it comes
+    // from a handler of some other control the user reached under that operation.
     void setValue(bool value);
     bool Value() const { return false; }
     void click();

@@ -1,5 +1,5 @@
 // The import button: the individuals, the trusts and the companies of the stand-alone
-// edition, each from a working copy this click made, each kind whole or not at all.
+// edition, from working copies this click made, all three kinds whole or none at all.
 
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
@@ -67,22 +67,38 @@ void removeQuietly(const std::string& path) {
     }
 }
 
-// What one click has done so far.
-struct ImportRun {
-    std::vector<std::string_view> imported;
-    bool failed = false;
-    bool individualsCopyMade = false;
+// The working copies this click made, gone again however the click ends.
+struct WorkingCopies {
+    std::vector<std::string> made;
+    ~WorkingCopies() {
+        for (const std::string& copy : made)
+            removeQuietly(copy);
+    }
 };
 
-// The free value of the lock fields of the kind's network table. False, after saying so,
-// when they could not be tidied; the kind's clients stay imported.
-bool tidyLocks(frmSysAdmin& w, const Kind& kind) {
+// Makes the working copy of `kind`'s source; false, after saying why unless the
+// administrator gave up, when there is none.
+bool copyFor(frmSysAdmin& w, WorkingCopies& copies, const Kind& kind, const std::string& source,
+             const std::string& copy) {
+    std::optional<runtime::Error> failure;
+    const CopyOutcome outcome = makeWorkingCopy(w, source, copy, failure);
+    if (outcome != CopyOutcome::Cancelled) copies.made.push_back(copy);
+    if (outcome == CopyOutcome::Failed)
+        w.Ask(msg::notImported(KindImportError(kind.name, {}, *failure)), forms::vbCritical, "");
+    return outcome == CopyOutcome::Made;
+}
+
+// The free value of the lock fields of the three network tables, all at once. False, after
+// saying so, when they could not be tidied; the clients stay imported.
+bool tidyLocks(frmSysAdmin& w) {
     app::closeWindowHandles(w);
     app::closeWorkspaceQuietly();
+    std::vector<transfer::LockFieldsTable> tables;
+    for (const Kind* kind : {&individualsKind(), &trustsKind(), &companiesKind()})
+        tables.push_back({w.*kind->networkPath, kind->mainTable});
     bool tidied = false;
     try {
-        const transfer::LockFieldsResult r =
-            transfer::tidyLockFields(w.*kind.networkPath, kind.mainTable);
+        const transfer::LockFieldsResult r = transfer::tidyLockFields(tables);
         if (r.outcome == transfer::LockFieldsOutcome::InUse) {
             forms::desktop().MsgBox(std::string(transfer::msg::LockFieldsInUse),
                                     forms::vbExclamation);
@@ -98,66 +114,28 @@ bool tidyLocks(frmSysAdmin& w, const Kind& kind) {
     return tidied;
 }
 
-void runKind(frmSysAdmin& w, ImportRun& run, const Kind& kind, const std::string& copy) {
+// The individuals, the trusts and the companies as one change of the three network files:
+// the working copies first, then every kind in one transaction, then their record locks.
+// True when all of it was done.
+bool importAll(frmSysAdmin& w) {
+    const std::string folder = w.programFolder();
+    const std::string individuals = individualsCopyPath(folder);
+    const std::string companies = companiesCopyPath(folder);
+    WorkingCopies copies;
+    if (!copyFor(w, copies, individualsKind(), w.StandAlonePersDbPath, individuals)) return false;
+    forms::desktop().DoEvents();
+    if (!copyFor(w, copies, companiesKind(), w.StandAloneCompDbPath, companies)) return false;
     try {
-        importKind(kind, copy, w.*kind.networkPath);
-    } catch (const runtime::Error& e) {
+        importKinds({{individualsKind(), individuals, w.PersDbPath},
+                     {trustsKind(), individuals, w.TrustDbPath},
+                     {companiesKind(), companies, w.CompDbPath}});
+    } catch (const KindImportError& e) {
         app::closeWorkspaceQuietly();
-        run.failed = true;
-        forms::desktop().MsgBox(msg::kindNotImported(kind.name, e, run.imported),
-                                forms::vbCritical);
-        return;
+        w.Ask(msg::notImported(e), forms::vbCritical, "");
+        return false;
     }
-    run.imported.push_back(kind.name);
-    if (!tidyLocks(w, kind)) run.failed = true;
-}
-
-void failKind(frmSysAdmin& w, ImportRun& run, const Kind& kind, const runtime::Error& e) {
-    run.failed = true;
-    w.Ask(msg::kindNotImported(kind.name, e, run.imported), forms::vbCritical, "");
-}
-
-void ImportStandAlone_Personal(frmSysAdmin& w, ImportRun& run) {
-    const std::string copy = individualsCopyPath(w.programFolder());
-    std::optional<runtime::Error> failure;
-    switch (makeWorkingCopy(w, w.StandAlonePersDbPath, copy, failure)) {
-    case CopyOutcome::Cancelled:
-        run.failed = true;
-        return;
-    case CopyOutcome::Failed:
-        failKind(w, run, individualsKind(), *failure);
-        return;
-    case CopyOutcome::Made:
-        break;
-    }
-    run.individualsCopyMade = true;
     forms::desktop().DoEvents();
-    runKind(w, run, individualsKind(), copy);
-    forms::desktop().DoEvents();
-}
-
-void ImportStandAlone_Trust(frmSysAdmin& w, ImportRun& run) {
-    const std::string copy = individualsCopyPath(w.programFolder());
-    // Only a copy this click made: an earlier click's may be of another file.
-    if (run.individualsCopyMade) runKind(w, run, trustsKind(), copy);
-    removeQuietly(copy);
-}
-
-void ImportStandAlone_Company(frmSysAdmin& w, ImportRun& run) {
-    const std::string copy = companiesCopyPath(w.programFolder());
-    std::optional<runtime::Error> failure;
-    switch (makeWorkingCopy(w, w.StandAloneCompDbPath, copy, failure)) {
-    case CopyOutcome::Cancelled:
-        run.failed = true;
-        break;
-    case CopyOutcome::Failed:
-        failKind(w, run, companiesKind(), *failure);
-        break;
-    case CopyOutcome::Made:
-        runKind(w, run, companiesKind(), copy);
-        break;
-    }
-    removeQuietly(copy);
+    return tidyLocks(w);
 }
 
 // The chosen files may have changed since they were located; the import reads them again.
@@ -167,6 +145,10 @@ bool sourceStillFit(frmSysAdmin& w) {
     if (sameFile(source, individualsCopyPath(folder)) ||
         sameFile(w.StandAloneCompDbPath, companiesCopyPath(folder))) {
         w.Ask(msg::sourceIsWorkingCopy(source), forms::vbCritical, "");
+        return false;
+    }
+    if (const std::optional<std::string> network = networkFileChosen(w)) {
+        w.Ask(transfer::msg::sourceIsThisYear(*network), forms::vbCritical, "");
         return false;
     }
     if (const std::optional<runtime::Error> e = individualsTableMissing(source)) {
@@ -203,12 +185,9 @@ void cmdImportNow_Click(frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
     if (!sourceStillFit(w)) return;
     showBusy(w);
-    ImportRun run;
-    ImportStandAlone_Personal(w, run);
-    ImportStandAlone_Trust(w, run);
-    ImportStandAlone_Company(w, run);
+    const bool imported = importAll(w);
     endBusy(w);
-    if (!run.failed) w.Ask(std::string(msg::TransferSuccessful), forms::vbOKOnly, "");
+    if (imported) w.Ask(std::string(msg::TransferSuccessful), forms::vbOKOnly, "");
 }
 
 } // namespace standalone

@@ -1,9 +1,14 @@
 #include "standalone/KindImport.h"
 
 #include "app/DatabaseHandles.h"
+#include "engine/EngineErrors.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "standalone/Renumbering.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
 
 namespace standalone {
 
@@ -23,40 +28,130 @@ double highestNumber(engine::Database& network, const Kind& kind) {
     return highest;
 }
 
-// Closes both files on every way out; the transaction has already ended by then.
+// Closes every file on every way out; the transaction has already ended by then.
 struct OpenFiles {
-    engine::DatabasePtr network, copy;
+    std::map<std::string, engine::DatabasePtr> byPath;
     ~OpenFiles() {
-        app::closeQuietly(copy);
-        app::closeQuietly(network);
+        for (auto& [path, db] : byPath)
+            app::closeQuietly(db);
+    }
+    engine::Database& open(const std::string& path) {
+        engine::DatabasePtr& db = byPath[path];
+        if (!db) db = app::defaultWorkspace().OpenDatabase(path);
+        return *db;
     }
 };
 
+// Failures that belong to one row's values, not to the statement: for these the import
+// looks for the client whose rows were refused.
+constexpr std::array kRowErrors{
+    engine::err::DuplicateValue,        engine::err::FieldTooSmall,
+    engine::err::RequiredFieldNull,     engine::err::ZeroLengthNotAllowed,
+    engine::err::NumericOverflow,       engine::err::DataTypeConversion,
+    engine::err::TypeMismatchInCriteria};
+
+// "Smith (15)": the client of the copy numbered `number`, by its name where it has one.
+std::string clientNamed(engine::Database& copy, const Kind& kind, double number) {
+    const std::string shown = runtime::CStr(runtime::Variant(number));
+    try {
+        engine::RecordsetPtr main = copy.OpenRecordset(kind.mainTable, engine::dbOpenTable);
+        for (; !main->Eof(); main->MoveNext()) {
+            if (runtime::CDbl(main->Fields(kind.key).Value()) != number) continue;
+            const std::string name =
+                runtime::Concat(main->Fields(kind.nameField).Value(), runtime::Variant(""));
+            main->Close();
+            return name.empty() ? "the client numbered " + shown
+                                : "the client " + name + " (" + shown + ")";
+        }
+        main->Close();
+    } catch (const runtime::Error&) {
+        // The number is all the message can give.
+    }
+    return "the client numbered " + shown;
+}
+
+// A run of clients was refused: the first of them whose own copy is refused, found by
+// copying them one by one (the transaction that undoes them is about to roll back).
+std::string refusedClient(engine::Database& copy, const KindSource& source,
+                          const transfer::CopyPlan& plan, const NumberShift& shift) {
+    for (double number : shift.numbers) {
+        const transfer::ClientCopyStatement one =
+            transfer::shiftedCopyStatement(plan, source.networkPath, shift.by, {number});
+        try {
+            copy.Execute(one.sql, one.parameters);
+        } catch (const runtime::Error&) {
+            return clientNamed(copy, source.kind, number);
+        }
+    }
+    return {};
+}
+
+KindImported importOne(OpenFiles& files, const KindSource& source) {
+    const Kind& kind = source.kind;
+    engine::Database& network = files.open(source.networkPath);
+    engine::Database& copy = files.open(source.copyPath);
+    const double base = highestNumber(network, kind);
+    std::vector<NumberShift> map;
+    try {
+        map = numberMap(copy, {kind.mainTable, kind.key, kind.index, base});
+    } catch (const NumberingError& e) {
+        const std::string client =
+            e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))
+                       : "a client without a number";
+        throw KindImportError(kind.name, client, e);
+    }
+    KindImported done{0, base + 1};
+    for (const NumberShift& shift : map)
+        done.clients += static_cast<long>(shift.numbers.size());
+    for (const transfer::CopyPlan& plan : kind.copies)
+        for (const NumberShift& shift : map) {
+            const transfer::ClientCopyStatement s =
+                transfer::shiftedCopyStatement(plan, source.networkPath, shift.by, shift.numbers);
+            try {
+                copy.Execute(s.sql, s.parameters);
+            } catch (const runtime::Error& e) {
+                if (std::ranges::find(kRowErrors, e.number()) == kRowErrors.end()) throw;
+                throw KindImportError(kind.name, refusedClient(copy, source, plan, shift), e);
+            }
+        }
+    return done;
+}
+
 } // namespace
+
+std::vector<KindImported> importKinds(const std::vector<KindSource>& sources) {
+    OpenFiles files;
+    // Every file is open before the transaction begins, so that it spans them all.
+    for (const KindSource& source : sources) {
+        try {
+            files.open(source.networkPath);
+            files.open(source.copyPath);
+        } catch (const runtime::Error& e) {
+            throw KindImportError(source.kind.name, {}, e);
+        }
+    }
+    std::vector<KindImported> done;
+    engine::Transaction transaction;
+    for (const KindSource& source : sources) {
+        try {
+            done.push_back(importOne(files, source));
+        } catch (const KindImportError&) {
+            throw;
+        } catch (const runtime::Error& e) {
+            throw KindImportError(source.kind.name, {}, e);
+        }
+    }
+    try {
+        transaction.commit();
+    } catch (const runtime::Error& e) {
+        throw KindImportError({}, {}, e);
+    }
+    return done;
+}
 
 KindImported importKind(const Kind& kind, const std::string& copyPath,
                         const std::string& networkPath) {
-    OpenFiles files;
-    files.network = app::defaultWorkspace().OpenDatabase(networkPath);
-    files.copy = app::defaultWorkspace().OpenDatabase(copyPath);
-    KindImported done;
-    {
-        engine::Transaction transaction;
-        const double base = highestNumber(*files.network, kind);
-        const std::vector<NumberShift> map =
-            numberMap(*files.copy, {kind.mainTable, kind.key, kind.index, base});
-        done.firstNumber = base + 1;
-        for (const NumberShift& shift : map)
-            done.clients += static_cast<long>(shift.numbers.size());
-        for (const transfer::CopyPlan& plan : kind.copies)
-            for (const NumberShift& shift : map) {
-                const transfer::ClientCopyStatement s =
-                    transfer::shiftedCopyStatement(plan, networkPath, shift.by, shift.numbers);
-                files.copy->Execute(s.sql, s.parameters);
-            }
-        transaction.commit();
-    }
-    return done;
+    return importKinds({{kind, copyPath, networkPath}}).front();
 }
 
 } // namespace standalone

@@ -46,10 +46,11 @@ CopyPlan planFor(const schema::TableSpec& spec, const TableRule& rule, const std
 }
 
 // The copy plans of the rules, in their order; the first rule is the main table's.
-Kind makeKind(std::string_view name, std::string key, std::string index,
+Kind makeKind(std::string_view name, std::string key, std::string index, std::string nameField,
               const std::vector<const std::vector<schema::TableSpec>*>& parts,
               const std::vector<TableRule>& rules, std::string app::frmSysAdmin::*networkPath) {
-    Kind kind{name, rules.front().table, key, std::move(index), {}, networkPath};
+    Kind kind{name,        rules.front().table, key, std::move(index), {},
+              networkPath, std::move(nameField)};
     for (const TableRule& rule : rules)
         kind.copies.push_back(planFor(tableIn(parts, rule.table), rule, key));
     return kind;
@@ -113,7 +114,7 @@ const Kind& individualsKind() {
                           "EmpPaidMaintenanceYesNo"},
                          {}});
         rules.push_back(plain("AnnualTrends"));
-        return makeKind("individuals", "DCLNO", "PERSNUM",
+        return makeKind("individuals", "DCLNO", "PERSNUM", "Surname",
                         {&schema::individualsMainTables(), &schema::individualsDetailTables(),
                          &schema::individualsExtendedTables()},
                         rules, &app::frmSysAdmin::PersDbPath);
@@ -131,18 +132,18 @@ const Kind& trustsKind() {
                               "TrustPropRentDetails", "TrustCGTAcqCost", "TrustCGTImproveMade",
                               "TrustCGTImproveMadeBefore", "TrustCGTSaleCost", "TrustCGTDetails"})
             rules.push_back(plain(t));
-        return makeKind("trusts", "TDCLNO", "TDCLNOIndex", {&schema::trustDbTables()}, rules,
-                        &app::frmSysAdmin::TrustDbPath);
+        return makeKind("trusts", "TDCLNO", "TDCLNOIndex", "TrustName", {&schema::trustDbTables()},
+                        rules, &app::frmSysAdmin::TrustDbPath);
     }();
     return kind;
 }
 
 const Kind& companiesKind() {
-    static const Kind kind =
-        makeKind("companies", "CDCLNO", "CDCLNOIndex", {&schema::companyDbTables()},
-                 {{"CompanyDetails", {}, {std::begin(kLockText), std::end(kLockText)}},
-                  plain("Adjustments")},
-                 &app::frmSysAdmin::CompDbPath);
+    static const Kind kind = makeKind(
+        "companies", "CDCLNO", "CDCLNOIndex", "CompanyRegName", {&schema::companyDbTables()},
+        {{"CompanyDetails", {}, {std::begin(kLockText), std::end(kLockText)}},
+         plain("Adjustments")},
+        &app::frmSysAdmin::CompDbPath);
     return kind;
 }
 

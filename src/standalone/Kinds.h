@@ -22,6 +22,7 @@ struct Kind {
     std::string mainTable, key, index;
     std::vector<transfer::CopyPlan> copies; // main table first, in the order they run
     std::string app::frmSysAdmin::*networkPath;
+    std::string nameField; // of the main table: what names a client in a message
 };
 
 const Kind& individualsKind();

@@ -8,6 +8,7 @@
 #include "standalone/Messages.h"
 #include "standalone/Page.h"
 #include "standalone/SourceFile.h"
+#include "transfer/Messages.h"
 
 #include <optional>
 
@@ -56,6 +57,12 @@ void cmdLocateImportDBs_Click(frmSysAdmin& w) {
     }
     w.txtQolbDBImportSource.setText(w.StandAlonePersDbPath);
     w.txtQolbCompDBImportSource.setText(w.StandAloneCompDbPath);
+    // Not a stand-alone file of an older version but the network's own: say that, not the gate.
+    if (const std::optional<std::string> network = networkFileChosen(w)) {
+        w.Ask(transfer::msg::sourceIsThisYear(*network), forms::vbCritical, "");
+        w.cmdImportNow.setEnabled(false);
+        return;
+    }
     const auto version = structureVersionText(w.StandAlonePersDbPath, true);
     if (const auto* text = std::get_if<std::string>(&version)) {
         w.txtQolbDBVersionImportSource.setText(*text);

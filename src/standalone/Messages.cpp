@@ -14,20 +14,14 @@ std::string oldVersion() {
            std::string(app::kCrLf) + "latest version before importing into the NetWork program.";
 }
 
-std::string kindNotImported(std::string_view kind, const runtime::Error& e,
-                            const std::vector<std::string_view>& imported) {
-    std::string text = "The " + std::string(kind) +
-                       " of the stand-alone database could not be "
-                       "imported: " +
-                       e.text() + " (error " + std::to_string(e.number()) +
-                       "). None of them has been added to the network database.";
-    if (!imported.empty()) {
-        std::string kinds;
-        for (std::size_t i = 0; i < imported.size(); ++i)
-            kinds += (i == 0 ? "" : " and ") + std::string(imported[i]);
-        text += " The " + kinds + " have been imported.";
-    }
-    return text;
+std::string notImported(const KindImportError& e) {
+    std::string text = e.kind().empty() ? "The stand-alone database could not be imported"
+                                        : "The " + std::string(e.kind()) +
+                                              " of the stand-alone database could not be imported";
+    if (!e.client().empty()) text += ", at " + e.client();
+    return text + ": " + e.text() + " (error " + std::to_string(e.number()) +
+           "). Nothing has been added to the network databases: none of the individuals, "
+           "trusts or companies.";
 }
 
 std::string sourceIsWorkingCopy(const std::string& path) {

@@ -3,6 +3,7 @@
 // The texts of the stand-alone page's boxes.
 
 #include "runtime/Error.h"
+#include "standalone/KindImport.h"
 
 #include <string>
 #include <string_view>
@@ -18,9 +19,8 @@ inline constexpr std::string_view MediaProblem = "There is a problem with the Ch
 inline constexpr std::string_view MediaProblemTitle = "Chosen Media Empty/Faulty!";
 inline constexpr std::string_view TransferSuccessful = "The File Transfer has been successfull !";
 
-// The kind `kind` was not imported because of `e`; `imported` names the kinds that were.
-std::string kindNotImported(std::string_view kind, const runtime::Error& e,
-                            const std::vector<std::string_view>& imported);
+// The import stopped at `e` (its kind and client where known); nothing was added.
+std::string notImported(const KindImportError& e);
 // The chosen file lies where the import makes its working copy.
 std::string sourceIsWorkingCopy(const std::string& path);
 // The chosen file is no longer a stand-alone individuals database that can be read.

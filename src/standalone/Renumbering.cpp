@@ -14,12 +14,13 @@ std::vector<double> mainNumbers(engine::Database& copy, const Renumbering& r) {
     main->setIndex(r.index);
     for (; !main->Eof(); main->MoveNext()) {
         const runtime::Variant n = main->Fields(r.key).Value();
-        if (runtime::IsNull(n) || (!numbers.empty() && numbers.back() == runtime::CDbl(n))) {
+        if (runtime::IsNull(n)) {
             main->Close();
-            throw runtime::Error(engine::err::DuplicateValue,
-                                 "The table " + r.mainTable +
-                                     " holds two clients numbered alike or a client without a "
-                                     "number.");
+            throw NumberingError(r.mainTable, std::nullopt);
+        }
+        if (!numbers.empty() && numbers.back() == runtime::CDbl(n)) {
+            main->Close();
+            throw NumberingError(r.mainTable, numbers.back());
         }
         numbers.push_back(runtime::CDbl(n));
     }
@@ -28,6 +29,13 @@ std::vector<double> mainNumbers(engine::Database& copy, const Renumbering& r) {
 }
 
 } // namespace
+
+NumberingError::NumberingError(const std::string& table, std::optional<double> number)
+    : runtime::Error(engine::err::DuplicateValue,
+                     number ? "The table " + table + " holds two clients numbered " +
+                                  runtime::CStr(runtime::Variant(*number)) + "."
+                            : "The table " + table + " holds a client without a number."),
+      number_(number) {}
 
 std::vector<NumberShift> numberMap(engine::Database& copy, const Renumbering& r) {
     const std::vector<double> old = mainNumbers(copy, r);

@@ -7,7 +7,9 @@
 // detail rows whose number no main row carries stay behind.
 
 #include "engine/Dao.h"
+#include "runtime/Error.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +26,19 @@ struct NumberShift {
     std::vector<double> numbers; // stand-alone numbers, ascending
 };
 
+// Two main rows numbered `number`, or (none) a main row without a number: error 3022.
+class NumberingError : public runtime::Error {
+public:
+    NumberingError(const std::string& table, std::optional<double> number);
+    const std::optional<double>& number() const { return number_; }
+
+private:
+    std::optional<double> number_;
+};
+
 // The map of the copy open in `copy`, as runs in ascending order of number. Two main rows
-// of one number, or a main row without a number, are refused with error 3022: their detail
-// rows could not be told apart.
+// of one number, or a main row without a number, are refused with a NumberingError: their
+// detail rows could not be told apart.
 std::vector<NumberShift> numberMap(engine::Database& copy, const Renumbering& r);
 
 } // namespace standalone

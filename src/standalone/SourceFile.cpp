@@ -2,7 +2,9 @@
 
 #include "app/DatabaseHandles.h"
 #include "app/ExclusiveDatabases.h"
+#include "app/frmSysAdmin.h"
 #include "runtime/Constants.h"
+#include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "runtime/VariantOps.h"
 
@@ -49,6 +51,15 @@ std::string companiesCopyPath(const std::string& programFolder) {
 
 bool sameFile(const std::string& a, const std::string& b) {
     return canonicalLower(a) == canonicalLower(b);
+}
+
+std::optional<std::string> networkFileChosen(const app::frmSysAdmin& w) {
+    for (const std::string* network : {&w.PersDbPath, &w.TrustDbPath})
+        if (runtime::sameExistingFile(w.StandAlonePersDbPath, *network))
+            return w.StandAlonePersDbPath;
+    if (runtime::sameExistingFile(w.StandAloneCompDbPath, w.CompDbPath))
+        return w.StandAloneCompDbPath;
+    return std::nullopt;
 }
 
 std::optional<runtime::Error> individualsTableMissing(const std::string& path) {

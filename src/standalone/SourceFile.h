@@ -9,6 +9,10 @@
 #include <string>
 #include <variant>
 
+namespace app {
+class frmSysAdmin;
+}
+
 namespace standalone {
 
 // The company database beside the chosen individuals file.
@@ -18,6 +22,10 @@ std::string individualsCopyPath(const std::string& programFolder);
 std::string companiesCopyPath(const std::string& programFolder);
 // Whether two paths name one file, compared by canonical path without regard to case.
 bool sameFile(const std::string& a, const std::string& b);
+
+// The chosen source (individuals or company file) when it is one of the network files
+// itself, under whatever path: its clients would be imported into themselves.
+std::optional<std::string> networkFileChosen(const app::frmSysAdmin& w);
 
 // The file opens and holds the individuals' main table; otherwise the error that said no
 // (3011 for a file without the table).

@@ -6,11 +6,12 @@ namespace transfer {
 
 namespace {
 
-// The controls a running locate or import refuses to the user.
+// The controls a running locate or import refuses to the user. The list of last year's
+// clients is one: its double-click presses the import button.
 std::vector<forms::Control*> guardedControls(app::frmSysAdmin& w) {
-    std::vector<forms::Control*> controls{&w.cmdImpSelAss, &w.cmdImpWholeDB, &w.cmdLocateDB,
-                                          &w.SSIndexTab1,  &w.SSIndexTab2,   &w.cmdLocateImportDBs,
-                                          &w.cmdImportNow};
+    std::vector<forms::Control*> controls{&w.cmdImpSelAss,       &w.cmdImpWholeDB, &w.cmdLocateDB,
+                                          &w.SSIndexTab1,        &w.SSIndexTab2,   &w.lstPrevYear,
+                                          &w.cmdLocateImportDBs, &w.cmdImportNow};
     for (forms::Control* option : w.controlArray("optWhichDBImport"))
         controls.push_back(option);
     return controls;

@@ -3,7 +3,8 @@
 // A locate or an import lets pending window events through while it runs (the progress bar
 // is drawn then), and the window's buttons stay live. Whatever would start a second run
 // under the first, change the kind it reads, move the pages away or close the window under
-// it is refused while the guard is held: such clicks are ignored and show nothing.
+// it is refused while the guard is held: such clicks, and presses in code of a refused
+// button, are ignored and show nothing.
 
 #include <utility>
 #include <vector>

@@ -22,10 +22,13 @@ constexpr std::array<LockField, 3> kLockFields{{
     {"LastUserName", "''"},
 }};
 
-// Closes the exclusive hold on every way out.
-struct HeldDatabase {
-    engine::DatabasePtr db;
-    ~HeldDatabase() { app::closeQuietly(db); }
+// Closes the exclusive holds on every way out.
+struct HeldDatabases {
+    std::vector<engine::DatabasePtr> dbs;
+    ~HeldDatabases() {
+        for (engine::DatabasePtr& db : dbs)
+            app::closeQuietly(db);
+    }
 };
 
 long rowCount(engine::Database& db, std::string_view table) {
@@ -35,18 +38,9 @@ long rowCount(engine::Database& db, std::string_view table) {
     return rows;
 }
 
-} // namespace
-
-LockFieldsResult tidyLockFields(const std::string& path, std::string_view table) {
-    HeldDatabase held;
-    try {
-        held.db = app::openExclusive(path);
-    } catch (const app::DatabaseOpenError& e) {
-        if (e.inUse()) return {LockFieldsOutcome::InUse, 0};
-        throw;
-    }
-    // One statement reaches every row, whatever order an index gives them, and reads the
-    // table once for all three fields; the table name is one of ours, never input.
+// One statement reaches every row, whatever order an index gives them, and reads the table
+// once for all three fields; the table name is one of ours, never input.
+std::string tidyStatement(std::string_view table) {
     std::string set, anyNull;
     for (const LockField& field : kLockFields) {
         const std::string name = bracketed(field.name);
@@ -54,9 +48,30 @@ LockFieldsResult tidyLockFields(const std::string& path, std::string_view table)
                std::string(field.freeValue) + ", " + name + ")";
         anyNull += (anyNull.empty() ? "" : " OR ") + name + " IS NULL";
     }
+    return "UPDATE " + bracketed(table) + " SET " + set + " WHERE " + anyNull;
+}
+
+} // namespace
+
+LockFieldsResult tidyLockFields(const std::string& path, std::string_view table) {
+    return tidyLockFields(std::vector<LockFieldsTable>{{path, table}});
+}
+
+LockFieldsResult tidyLockFields(const std::vector<LockFieldsTable>& tables) {
+    HeldDatabases held;
+    try {
+        for (const LockFieldsTable& t : tables)
+            held.dbs.push_back(app::openExclusive(t.path));
+    } catch (const app::DatabaseOpenError& e) {
+        if (e.inUse()) return {LockFieldsOutcome::InUse, 0};
+        throw;
+    }
+    long rows = 0;
     engine::Transaction transaction;
-    held.db->Execute("UPDATE " + bracketed(table) + " SET " + set + " WHERE " + anyNull);
-    const long rows = rowCount(*held.db, table);
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        held.dbs[i]->Execute(tidyStatement(tables[i].table));
+        rows += rowCount(*held.dbs[i], tables[i].table);
+    }
     transaction.commit();
     return {LockFieldsOutcome::Tidied, rows};
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace transfer {
 
@@ -25,5 +26,16 @@ struct LockFieldsResult {
 // and its handles on the file closed. A failure other than a file in use is raised with
 // the file as it was.
 LockFieldsResult tidyLockFields(const std::string& path, std::string_view table);
+
+// The main table `table` of the database at `path`.
+struct LockFieldsTable {
+    std::string path;
+    std::string_view table;
+};
+
+// The same for several files at once, as one change: every file is held for exclusive use
+// and tidied in one transaction, or (one of them in use, or a failure) none is changed.
+// The rows are those of all the tables together.
+LockFieldsResult tidyLockFields(const std::vector<LockFieldsTable>& tables);
 
 } // namespace transfer

@@ -168,37 +168,64 @@ TEST_F(StartupTest, AFileWithoutTablesLeftByAKilledStartIsBuilt) {
     EXPECT_TRUE(hasTable(sysDb(), "UserNames", kSysPwd));
 }
 
-// First starts killed at spread-out moments while they build the files: the next start
-// builds what is missing, silently, and repairs nothing.
+// A desktop that kills the process when the start-up, its path files written, sets the
+// normal pointer: the moment before the probe and the first database file.
+class KilledAfterThePathFiles : public support::ScriptedDesktop {
+public:
+    explicit KilledAfterThePathFiles(const support::TempFolder& folder) : folder_(folder) {
+        setProgramFolder(folder.path());
+    }
+    void setMousePointer(int pointer) override {
+        if (pointer == forms::vbDefault && folder_.exists("\\DBMPath.Txt")) ::raise(SIGKILL);
+        ScriptedDesktop::setMousePointer(pointer);
+    }
+
+private:
+    const support::TempFolder& folder_;
+};
+
+// First starts killed right after they wrote the path files, and at spread-out moments
+// while they build the files: the next start builds what is missing, silently, and
+// repairs nothing.
 TEST_F(StartupTest, AStartAfterAFirstStartWasKilledCompletesTheFiles) {
-    for (int kill = 0; kill < 12; ++kill) {
+    constexpr int kAfterPathFiles = -1;
+    for (int kill = kAfterPathFiles; kill < 12; ++kill) {
         SCOPED_TRACE(kill);
         for (const auto& entry : fs::directory_iterator(folder.path()))
             fs::remove(entry.path());
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            std::optional<KilledAfterThePathFiles> dying;
+            if (kill == kAfterPathFiles) dying.emplace(folder);
             try {
                 start();
             } catch (...) {
             }
             _exit(0);
         }
-        usleep(static_cast<useconds_t>(10000 + kill * 30000)); // 10 to 340 ms
-        ::kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
+        if (kill != kAfterPathFiles) {
+            usleep(static_cast<useconds_t>(10000 + kill * 30000)); // 10 to 340 ms
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (kill == kAfterPathFiles) {
+            ASSERT_TRUE(WIFSIGNALED(status));
+            ASSERT_TRUE(folder.exists("\\DBMPath.Txt"));
+            ASSERT_FALSE(fs::exists(persDb()));
+        }
         for (const std::string& file : {persDb(), trustDb(), compDb()})
             EXPECT_FALSE(fs::exists(file) && fs::file_size(file) == 0) << file;
-        // Killed before it made the first file, a start asks for the network instead (the
-        // path file names files that are not there): not what this test is about.
-        if (!fs::exists(persDb())) continue;
 
         start();
         EXPECT_TRUE(desk.verify()) << desk.transcript();
+        EXPECT_FALSE(window->NetworkProblem);
         closeAll();
         EXPECT_TRUE(hasTable(persDb(), "Qolb2018"));
         EXPECT_TRUE(hasTable(trustDb(), "TRUSTDetails"));
         EXPECT_TRUE(hasTable(compDb(), "CompanyDetails"));
+        EXPECT_TRUE(hasTable(sysDb(), "UserNames", kSysPwd));
         for (const auto& entry : fs::directory_iterator(folder.path()))
             EXPECT_EQ(entry.path().filename().string().find(".damaged-"), std::string::npos);
     }

@@ -185,6 +185,23 @@ TEST_F(SelectedIndividualImport, ImportingTwiceGivesTwoNumbers) {
     db->Close();
 }
 
+// The import lets events through while it runs: a double-click on the list then, which
+// presses the import button in code, starts no second import under the first.
+TEST_F(SelectedIndividualImport, ADoubleClickDuringTheImportStartsNoSecondOne) {
+    prepare("", {57});
+    choose("Smith");
+    bool taken = true;
+    desk.atDoEvents([&] { taken = w.lstPrevYear.userDoubleClick(w.lstPrevYear.ListIndex()); });
+    import(kCompleted, forms::vbOKOnly);
+    EXPECT_FALSE(taken);
+    EXPECT_GT(desk.doEventsCount(), 0);
+    auto db = thisYear();
+    EXPECT_EQ(count(*db, "Qolb2018", 58), 1);
+    EXPECT_EQ(count(*db, "Qolb2018", 59), 0);
+    db->Close();
+    EXPECT_TRUE(w.lstPrevYear.acceptsUser()) << "free again after";
+}
+
 // A client that cannot be read, and a file or folder that went away after it was listed:
 // the box says so and this year's file stays as it was.
 TEST_F(SelectedIndividualImport, AClientOrFileNotThereWritesNothing) {

@@ -723,18 +723,21 @@ Claim importStandAlone(Place& p) {
 void standAloneImportedNotTidied(Place& p) {
     const std::string copy = p.program.file("copy.mdb");
     std::filesystem::copy_file(p.other.file(kStandAlone), copy);
-    standalone::importKind(standalone::individualsKind(), copy, p.net.file(kPers));
-    standalone::importKind(standalone::trustsKind(), copy, p.net.file(kTrust));
-    standalone::importKind(standalone::companiesKind(), p.other.file(kStandAloneCompanies),
-                           p.net.file(kComp));
+    standalone::importKinds(
+        {{standalone::individualsKind(), copy, p.net.file(kPers)},
+         {standalone::trustsKind(), copy, p.net.file(kTrust)},
+         {standalone::companiesKind(), p.other.file(kStandAloneCompanies), p.net.file(kComp)}});
 }
 
+// The three network files hold all of the import or none of it at every point.
 std::vector<Operation> standAloneOperations() {
     return {{.name = "StandAloneImport",
              .files = {{false, kPers, ""}, {false, kTrust, ""}, {false, kComp, ""}},
              .prepare = makeStandAloneFiles,
              .run = importStandAlone,
-             .unfinished = standAloneImportedNotTidied}};
+             .unfinished = standAloneImportedNotTidied,
+             .allOrNothing = true,
+             .spansFiles = true}};
 }
 
 std::vector<Operation> allOperations() {

@@ -57,6 +57,10 @@ TEST_F(ControlsTest, ButtonClicksByCodeAlwaysRunAndByUserOnlyWhenReachable) {
     ok.setValue(false);
     EXPECT_EQ(clicks, 2);
     EXPECT_FALSE(ok.Value());
+    ok.setUserRefused(true); // a running operation refuses it: a press in code too
+    ok.setValue(true);
+    EXPECT_EQ(clicks, 2);
+    ok.setUserRefused(false);
 
     ok.setEnabled(true);
     strip.setVisible(false);

@@ -205,4 +205,12 @@ void ScriptedDesktop::setMousePointer(int pointer) {
     pointers_.push_back(pointer);
 }
 
+void ScriptedDesktop::DoEvents() {
+    ++doEvents_;
+    if (userActions_.empty()) return;
+    const std::function<void()> action = std::move(userActions_.front());
+    userActions_.pop_front();
+    action();
+}
+
 } // namespace support

@@ -3,6 +3,7 @@
 #include "forms/Desktop.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <quolby/Version.h>
 #include <string>
@@ -55,6 +56,12 @@ public:
     // through messages().
     void answerAnyMessage(int answer) { anyMessageAnswer_ = answer; }
 
+    // What the user does while the running code lets events through: each one given runs
+    // inside one later DoEvents, in order.
+    void atDoEvents(std::function<void()> userAction) {
+        userActions_.push_back(std::move(userAction));
+    }
+
     // Fails the running test for every expectation still waiting (and forgets them).
     // Returns true when none was waiting and nothing unexpected was shown.
     bool verify();
@@ -82,7 +89,7 @@ public:
     forms::FileDialogResult showSaveDialog(const forms::FileDialogRequest& request) override;
     void setMousePointer(int pointer) override;
     int mousePointer() const override { return pointer_; }
-    void DoEvents() override { ++doEvents_; }
+    void DoEvents() override;
     void Beep() override { ++beeps_; }
     bool anotherCopyRunning() override { return anotherCopy_; }
     std::string programFolder() override { return folder_; }
@@ -105,6 +112,7 @@ private:
     void unexpected(const Shown& s);
 
     std::deque<Expectation> expected_;
+    std::deque<std::function<void()>> userActions_;
     std::vector<Shown> shown_;
     bool failedUnexpected_ = false;
     std::optional<int> anyMessageAnswer_;

@@ -24,6 +24,10 @@ protected:
             w.optWhichDBImport(i).onClick = [this](int) { ++events; };
         w.SSIndexTab1.onClick = [this](int) { ++events; };
         w.SSIndexTab2.onClick = [this](int) { ++events; };
+        w.lstPrevYear.AddItem("Smith");
+        w.lstPrevYear.onClick = [this] { ++events; };
+        // As the list's own handler does: the double-click presses the import in code.
+        w.lstPrevYear.onDblClick = [this] { w.cmdImpSelAss.setValue(true); };
     }
 
     // Each guarded user action once: whether it was taken.
@@ -34,9 +38,11 @@ protected:
                 w.optWhichDBImport(1).userClick(),
                 w.optWhichDBImport(0).userClick(),
                 w.SSIndexTab1.userSelectTab(w.SSIndexTab1.Tab() == 2 ? 0 : 2),
-                w.SSIndexTab2.userSelectTab(1 - w.SSIndexTab2.Tab())};
+                w.SSIndexTab2.userSelectTab(1 - w.SSIndexTab2.Tab()),
+                w.lstPrevYear.userDoubleClick(0)}; // its click and the import's
     }
-    static std::vector<bool> all(bool taken) { return std::vector<bool>(7, taken); }
+    static std::vector<bool> all(bool taken) { return std::vector<bool>(8, taken); }
+    static constexpr int kEventsOfAll = 9;
 
     // The close asks its question; "No" keeps the window.
     void expectTheCloseToAsk() {
@@ -63,6 +69,8 @@ TEST_F(BusyGuardTest, WhileHeldEveryGuardedActionAndTheCloseAreIgnoredWithoutABo
         EXPECT_TRUE(w.isLoaded());
         EXPECT_TRUE(w.optWhichDBImport(0).Value()); // the kind stays as the run read it
         EXPECT_TRUE(w.cmdLocateDB.Enabled());       // refused, not disabled
+        w.cmdImpWholeDB.setValue(true);             // a press in code, as from a handler
+        EXPECT_EQ(events, 0);
         {
             transfer::BusyGuard inner(w); // a nested hold leaves the outer one in place
         }
@@ -70,7 +78,7 @@ TEST_F(BusyGuardTest, WhileHeldEveryGuardedActionAndTheCloseAreIgnoredWithoutABo
         EXPECT_FALSE(w.userClose());
     }
     EXPECT_EQ(userActions(), all(true));
-    EXPECT_EQ(events, 7);
+    EXPECT_EQ(events, kEventsOfAll);
     expectTheCloseToAsk();
 }
 
@@ -84,13 +92,13 @@ TEST_F(BusyGuardTest, ARunThatFailsReleasesTheWindow) {
     };
     desk.expectMessage("Error 3024: Could not find file.", forms::vbOK);
     EXPECT_TRUE(w.click("cmdLocateDB"));
-    EXPECT_EQ(duringRun, std::vector<bool>(8, false));
+    EXPECT_EQ(duringRun, std::vector<bool>(9, false));
     EXPECT_EQ(events, 0);
     EXPECT_TRUE(desk.verify()) << desk.transcript();
 
     w.cmdLocateDB.onClick = [this] { ++events; };
     EXPECT_EQ(userActions(), all(true));
-    EXPECT_EQ(events, 7);
+    EXPECT_EQ(events, kEventsOfAll);
     expectTheCloseToAsk();
 }
 
