@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -386,6 +388,34 @@ TEST(SchemaData, TransferTablesFollowTheirNetworkTables) {
         indexes.emplace_back(ix.name);
     EXPECT_EQ(indexes, (std::vector<std::string>{"CDCLNOIndex", "CompanyRegNameIndex",
                                                  "CompanyRegNoIndex", "indxCompanySARSOffice"}));
+}
+
+// A table is found in whichever list of the file holds it, the earlier list first; a name
+// no list holds is refused rather than read as an empty table.
+TEST(SchemaData, TableInFindsTheFirstListHoldingTheName) {
+    const std::vector<const std::vector<TableSpec>*> individuals{
+        &individualsMainTables(), &individualsDetailTables(), &individualsExtendedTables()};
+    const std::vector<const std::vector<TableSpec>*> systemFirst{&systemDbTables(),
+                                                                 &individualsMainTables()};
+    struct Case {
+        const std::vector<const std::vector<TableSpec>*>& parts;
+        std::string_view name;
+        const std::vector<TableSpec>& holder;
+    };
+    const Case cases[] = {
+        {individuals, "Qolb2018", individualsMainTables()},
+        {individuals, "TempOMedCosts", individualsDetailTables()},
+        {individuals, "AnnualTrends", individualsExtendedTables()},
+        {systemFirst, "DefInvOpt", systemDbTables()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TableSpec& found = tableIn(c.parts, c.name);
+        EXPECT_EQ(found.name, c.name);
+        EXPECT_TRUE(&found >= c.holder.data() && &found < c.holder.data() + c.holder.size());
+    }
+    EXPECT_THROW(tableIn(individuals, "Qolb2017"), std::logic_error);
+    EXPECT_THROW(tableIn({}, "Qolb2018"), std::logic_error);
 }
 
 } // namespace
