@@ -182,10 +182,7 @@ std::vector<Db> allDatabases() {
 }
 
 const TableSpec& table(const std::vector<TableSpec>& tables, std::string_view name) {
-    auto it = std::find_if(tables.begin(), tables.end(),
-                           [&](const TableSpec& t) { return t.name == name; });
-    if (it == tables.end()) throw std::runtime_error("no table " + std::string(name));
-    return *it;
+    return tableIn({&tables}, name);
 }
 
 std::vector<std::string> names(const std::vector<FieldSpec>& fields) {
