@@ -170,12 +170,11 @@ std::optional<ColumnCopy> columnCopy(const DetailTable& d, std::string_view colu
 CopyPlan planFor(const DetailTable& d) {
     const schema::TableSpec& table = thisYearTable(d.target);
     const std::vector<std::string_view> pastLast = columnsAfter(table, d.lastCarried);
-    CopyPlan plan = planFromStructure(table, std::string(kClient),
-                                      [&](std::string_view column) -> std::optional<ColumnCopy> {
-                                          if (std::ranges::find(pastLast, column) != pastLast.end())
-                                              return std::nullopt;
-                                          return columnCopy(d, column);
-                                      });
+    const auto choose = [&](std::string_view column) -> std::optional<ColumnCopy> {
+        if (std::ranges::find(pastLast, column) != pastLast.end()) return std::nullopt;
+        return columnCopy(d, column);
+    };
+    CopyPlan plan = planFromStructure(table, kClient, choose);
     if (!d.source.empty()) plan.source = d.source;
     plan.orderBy = d.orderBy;
     // A listed column the structure does not carry is a fault of the table above.

@@ -22,7 +22,7 @@ using ColumnChoice = std::function<std::optional<ColumnCopy>(std::string_view co
 // The plan that writes `table` from the table of the same name: every column the structure
 // creates but In Use, in order; `clientColumn` takes the client's number, every other column
 // what `choose` makes of it.
-CopyPlan planFromStructure(const schema::TableSpec& table, const std::string& clientColumn,
+CopyPlan planFromStructure(const schema::TableSpec& table, std::string_view clientColumn,
                            const ColumnChoice& choose);
 
 } // namespace transfer

@@ -73,8 +73,8 @@ CopyPlan planFor(const TrustTable& d) {
                               .constant = it->second};
         return ColumnCopy{.target = std::string(column), .source = std::string(column)};
     };
-    CopyPlan plan = planFromStructure(schema::tableIn({&schema::trustDbTables()}, d.name),
-                                      std::string(kClient), choose);
+    CopyPlan plan =
+        planFromStructure(schema::tableIn({&schema::trustDbTables()}, d.name), kClient, choose);
     plan.orderBy = d.orderBy;
     return plan;
 }

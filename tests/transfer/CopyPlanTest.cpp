@@ -1,5 +1,5 @@
-// The statements a copy plan renders, read as text: every value in the column it names,
-// each `?` matched by its parameter in order, and no path or client number in the text.
+// The statements a copy plan renders, read as text: every value in the column it names, each
+// `?` matched by its parameter in order, the path and the clients' numbers never in the text.
 #include "transfer/CopyPlan.h"
 
 #include <algorithm>
