@@ -12,7 +12,6 @@ namespace carryforward::msg {
 std::string incorrectFile();
 inline constexpr std::string_view OldVersion =
     "Please ensure that you are importing from the latest version of Quolby2017!!";
-inline constexpr std::string_view ImportNotAvailable = "This import is not available yet.";
 inline constexpr std::string_view IndividualsFileNotFound =
     "The Quolby2017 (Qolb2017LAN.mdb) cannot be found.  Please refer to the help for "
     "information!";

@@ -89,31 +89,72 @@ using W = app::frmSysAdmin;
 
 const std::vector<SourceKind>& kinds() {
     static const std::vector<SourceKind> all{
-        {"PI", 0, [](W& w) -> forms::Frame& { return w.frmPersImport; },
-         [](W& w) {
-             return std::array<forms::TextBox*, 3>{&w.Text1, &w.Text2, &w.Text3};
-         },
-         "Qolb2017LAN.MDB", "Locate File Name : Qolb2017LAN.MDB", "Qolb2017", "Qolb2017Cont",
-         " Quolby 2017 Database not found!", "\\QB2017Path.Dll", &W::PrevYearDbPath,
-         VersionFile::Chosen, "indxSurname", &W::SelectedPersNo, readIndividual, taxReferences,
-         true, ImportSelAss_Personal, ImportWholeDB_Personal},
-        {"TI", 1, [](W& w) -> forms::Frame& { return w.fraTrustImport; },
-         [](W& w) {
-             return std::array<forms::TextBox*, 3>{&w.Text8, &w.Text7, &w.Text6};
-         },
-         "QolbTrust2017Lan.Mdb", "Locate File Name : QolbTrust2017Lan.MDB", "TRUSTDetails", "",
-         " Quolby 2017 Database not found!", "\\QB2017Path.Dll", &W::PrevYearDbPath,
-         VersionFile::IndividualsBeside, "TrustNameIndex1", &W::SelectedTrustNo, readTrust, nullptr,
-         false, ImportSelAss_Trust, ImportWholeDB_Trust},
-        {"CI", 2, [](W& w) -> forms::Frame& { return w.fraCompImport; },
-         [](W& w) {
-             return std::array<forms::TextBox*, 3>{&w.Text5, &w.Text4, nullptr};
-         },
-         "QolbCompany2017Lan.MDB", "Locate File Name : QolbCompany2017Lan.MDB", "CompanyDetails",
-         "", " Quolby 2017 Company Database not found!", "\\QB2017CompPath.Dll",
-         &W::PrevYearCompDbPath, VersionFile::IndividualsBeside, "CompanyRegNameIndex1",
-         &W::SelectedCompNo, readCompany, nullptr, false, ImportSelAss_Company,
-         ImportWholeDB_Company},
+        {.code = "PI",
+         .option = 0,
+         .frame = [](W& w) -> forms::Frame& { return w.frmPersImport; },
+         .boxes =
+             [](W& w) {
+                 return std::array<forms::TextBox*, 3>{&w.Text1, &w.Text2, &w.Text3};
+             },
+         .fileName = "Qolb2017LAN.MDB",
+         .dialogTitle = "Locate File Name : Qolb2017LAN.MDB",
+         .mainTable = "Qolb2017",
+         .continuationTable = "Qolb2017Cont",
+         .wrongFileTitle = " Quolby 2017 Database not found!",
+         .pathFile = "\\QB2017Path.Dll",
+         .path = &W::PrevYearDbPath,
+         .versionFile = VersionFile::Chosen,
+         .listIndex = "indxSurname",
+         .selected = &W::SelectedPersNo,
+         .read = readIndividual,
+         .readReferences = taxReferences,
+         .importsFromEmptyFile = true,
+         .importSelected = ImportSelAss_Personal,
+         .importWhole = ImportWholeDB_Personal},
+        {.code = "TI",
+         .option = 1,
+         .frame = [](W& w) -> forms::Frame& { return w.fraTrustImport; },
+         .boxes =
+             [](W& w) {
+                 return std::array<forms::TextBox*, 3>{&w.Text8, &w.Text7, &w.Text6};
+             },
+         .fileName = "QolbTrust2017Lan.Mdb",
+         .dialogTitle = "Locate File Name : QolbTrust2017Lan.MDB",
+         .mainTable = "TRUSTDetails",
+         .continuationTable = "",
+         .wrongFileTitle = " Quolby 2017 Database not found!",
+         .pathFile = "\\QB2017Path.Dll",
+         .path = &W::PrevYearDbPath,
+         .versionFile = VersionFile::IndividualsBeside,
+         .listIndex = "TrustNameIndex1",
+         .selected = &W::SelectedTrustNo,
+         .read = readTrust,
+         .readReferences = nullptr,
+         .importsFromEmptyFile = false,
+         .importSelected = ImportSelAss_Trust,
+         .importWhole = ImportWholeDB_Trust},
+        {.code = "CI",
+         .option = 2,
+         .frame = [](W& w) -> forms::Frame& { return w.fraCompImport; },
+         .boxes =
+             [](W& w) {
+                 return std::array<forms::TextBox*, 3>{&w.Text5, &w.Text4, nullptr};
+             },
+         .fileName = "QolbCompany2017Lan.MDB",
+         .dialogTitle = "Locate File Name : QolbCompany2017Lan.MDB",
+         .mainTable = "CompanyDetails",
+         .continuationTable = "",
+         .wrongFileTitle = " Quolby 2017 Company Database not found!",
+         .pathFile = "\\QB2017CompPath.Dll",
+         .path = &W::PrevYearCompDbPath,
+         .versionFile = VersionFile::IndividualsBeside,
+         .listIndex = "CompanyRegNameIndex1",
+         .selected = &W::SelectedCompNo,
+         .read = readCompany,
+         .readReferences = nullptr,
+         .importsFromEmptyFile = false,
+         .importSelected = ImportSelAss_Company,
+         .importWhole = ImportWholeDB_Company},
     };
     return all;
 }

@@ -2,6 +2,7 @@
 
 #include "schema/TableSpec.h"
 
+#include <string_view>
 #include <vector>
 
 namespace schema {
@@ -26,5 +27,10 @@ const std::vector<TableSpec>& companyDbTables();
 const std::vector<TableSpec>& transferPersonalTables();
 const std::vector<TableSpec>& transferTrustTables();
 const std::vector<TableSpec>& transferCompanyTables();
+
+// The table `name` in the lists `parts` of one file's structure. A name none of them holds
+// is a fault of the caller's own table of names: std::logic_error.
+const TableSpec& tableIn(const std::vector<const std::vector<TableSpec>*>& parts,
+                         std::string_view name);
 
 } // namespace schema

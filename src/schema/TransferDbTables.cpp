@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <stdexcept>
 #include <string_view>
 
 namespace schema {
@@ -12,9 +11,7 @@ namespace schema {
 namespace {
 
 const TableSpec& find(const std::vector<TableSpec>& tables, std::string_view name) {
-    for (const TableSpec& t : tables)
-        if (t.name == name) return t;
-    throw std::logic_error("no network table " + std::string(name));
+    return tableIn({&tables}, name);
 }
 
 // A network table cut after its field `last`, less the fields `omit`.

@@ -2,8 +2,12 @@
 
 // A copy of one table's rows from one database file into another: the target table and,
 // for each target column, where its value comes from. It renders the engine's
-// `INSERT INTO ... IN ? SELECT ...` statement, with the target file, the client numbers and
-// nothing else as parameters, so that no path or number is ever part of the SQL text.
+// `INSERT INTO ... IN ? SELECT ...` statement. The target file's path and the client numbers
+// a statement is given are parameters, so no path and none of those numbers is part of the
+// SQL text. The text holds the names of the plan and of a number-map table, each in
+// brackets; a Constant column's value and the shift of a shifted copy, each written by
+// exactNumber so that it reads back as the very same number; and a ClientSelection's
+// condition, as its caller wrote it.
 
 #include "runtime/Variant.h"
 
@@ -22,7 +26,7 @@ struct ColumnCopy {
     };
     std::string target;
     From from = From::Column;
-    std::string source;
+    std::string source = {};
     double constant = 0;
 };
 
@@ -30,8 +34,8 @@ struct CopyPlan {
     std::string target;       // the table written, in the file named by IN
     std::string source;       // the table read, in the file the statement runs on
     std::string clientColumn; // the source column holding the client's number
-    std::vector<ColumnCopy> columns;
-    std::vector<std::string> orderBy; // source columns giving the order rows are added in
+    std::vector<ColumnCopy> columns = {};
+    std::vector<std::string> orderBy = {}; // source columns giving the order rows are added in
 };
 
 // The statement of a plan for one client, and its parameters in the order it holds them.

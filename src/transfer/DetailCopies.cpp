@@ -2,8 +2,10 @@
 
 #include "runtime/Constants.h"
 #include "schema/SchemaTables.h"
+#include "transfer/StructurePlan.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -17,18 +19,18 @@ constexpr std::string_view kClient = "DCLNO";
 struct Differs {
     std::string column;
     ColumnCopy::From from = ColumnCopy::From::Column;
-    std::string source; // From::Column: last year's column; empty: the same name
+    std::string source = {}; // From::Column: last year's column; empty: the same name
     double constant = 0;
 };
 
 Differs copied(std::string column) {
-    return {std::move(column), ColumnCopy::From::Column, {}, 0};
+    return {.column = std::move(column)};
 }
 Differs constant(std::string column, double value) {
-    return {std::move(column), ColumnCopy::From::Constant, {}, value};
+    return {.column = std::move(column), .from = ColumnCopy::From::Constant, .constant = value};
 }
 Differs movedFrom(std::string column, std::string source) {
-    return {std::move(column), ColumnCopy::From::Column, std::move(source), 0};
+    return {.column = std::move(column), .source = std::move(source)};
 }
 
 // prefix + first .. prefix + last, each made by `make`.
@@ -43,13 +45,14 @@ void numbered(std::vector<Differs>& out, const std::string& prefix, int first, i
 // structure's defaults), what those columns hold unless listed in `differs`, and the order
 // rows go in.
 struct DetailTable {
-    std::string target, source;
-    ColumnCopy::From rest; // Column: copied; Constant: 0
-    std::vector<std::string> notCarried;
-    std::vector<std::string> notCarriedPrefixes;
-    std::string lastCarried; // empty: to the table's end
-    std::vector<Differs> differs;
-    std::vector<std::string> orderBy;
+    std::string target;
+    std::string source = {};                          // last year's table; empty: the same name
+    ColumnCopy::From rest = ColumnCopy::From::Column; // Column: copied; Constant: 0
+    std::vector<std::string> notCarried = {};
+    std::vector<std::string> notCarriedPrefixes = {};
+    std::string lastCarried = {}; // empty: to the table's end
+    std::vector<Differs> differs = {};
+    std::vector<std::string> orderBy = {};
 };
 
 // The continuation record's standing details; its other carried columns start at 0.
@@ -89,30 +92,24 @@ std::vector<DetailTable> detailTables() {
 
     // A schedule keeps what identifies it; its amounts start at 0, and so do its texts
     // (which then hold "0").
-    t.push_back({"PropRentDetails",
-                 "PropRentDetails",
-                 From::Constant,
-                 {"Levies", "RingFenceLossBF"},
-                 {},
-                 {},
-                 {copied("MaxNum"), copied("PropNum"), copied("ItemiseProp"), copied("Address"),
-                  copied("UniqIdent"), copied("RealCOPSplit"), copied("SourceCodeLBTP")},
-                 {std::string(kClient), "PropNum"}});
-    // Sold assets come too: the capital-gains clean-up removes them afterwards.
     t.push_back(
-        {"CGTDetails", "CGTDetails", From::Column, {}, {}, {}, {constant("LocForeign", 1)}, {}});
+        {.target = "PropRentDetails",
+         .rest = From::Constant,
+         .notCarried = {"Levies", "RingFenceLossBF"},
+         .differs = {copied("MaxNum"), copied("PropNum"), copied("ItemiseProp"), copied("Address"),
+                     copied("UniqIdent"), copied("RealCOPSplit"), copied("SourceCodeLBTP")},
+         .orderBy = {std::string(kClient), "PropNum"}});
+    // Sold assets come too: the capital-gains clean-up removes them afterwards.
+    t.push_back({.target = "CGTDetails", .differs = {constant("LocForeign", 1)}});
     for (const char* costs :
          {"CGTAcqCost", "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore"})
-        t.push_back({costs, costs, From::Column, {}, {}, {}, {}, {}});
+        t.push_back({.target = costs});
 
-    DetailTable cont{"Qolb2018Cont",
-                     "Qolb2017Cont",
-                     From::Constant,
-                     {"ItemiseREITS", "ItemiseNonTaxableInc", "ItemiseTaxFreeDivs"},
-                     {},
-                     "FarmRingFenceYesNo",
-                     {},
-                     {}};
+    DetailTable cont{.target = "Qolb2018Cont",
+                     .source = "Qolb2017Cont",
+                     .rest = From::Constant,
+                     .notCarried = {"ItemiseREITS", "ItemiseNonTaxableInc", "ItemiseTaxFreeDivs"},
+                     .lastCarried = "FarmRingFenceYesNo"};
     for (std::string_view c : kContinuationKept)
         cont.differs.push_back(copied(std::string(c)));
     numbered(cont.differs, "ASSFOR", 0, 16, copied);
@@ -120,57 +117,66 @@ std::vector<DetailTable> detailTables() {
     t.push_back(std::move(cont));
 
     // The first vehicle starts the new tax year; the second is not carried.
-    DetailTable cars{"CARALL",
-                     "CARALL",
-                     From::Column,
-                     {"Car2FC", "Car2MC", "TASD2", "TAED2", "RegNumberCar2", "MakeModelCar2",
-                      "DateAcquiredCar2", "CostPriceCar2", "SellingPriceCar2", "SoldCar2",
-                      "ValYearStartCar2"},
-                     {"TA2"},
-                     {},
-                     {constant("LogBookYesNo", 0), constant("TA104", 0), constant("TA105", 0),
-                      movedFrom("TA106", "TA105"), constant("TA114", 365), constant("Car1FC", 1),
-                      constant("Car1MC", 1), constant("TASD1", runtime::TaxYearStart),
-                      constant("TAED1", runtime::TaxYearEnd)},
-                     {}};
+    DetailTable cars{.target = "CARALL",
+                     .notCarried = {"Car2FC", "Car2MC", "TASD2", "TAED2", "RegNumberCar2",
+                                    "MakeModelCar2", "DateAcquiredCar2", "CostPriceCar2",
+                                    "SellingPriceCar2", "SoldCar2", "ValYearStartCar2"},
+                     .notCarriedPrefixes = {"TA2"},
+                     .differs = {constant("LogBookYesNo", 0), constant("TA104", 0),
+                                 constant("TA105", 0), movedFrom("TA106", "TA105"),
+                                 constant("TA114", 365), constant("Car1FC", 1),
+                                 constant("Car1MC", 1), constant("TASD1", runtime::TaxYearStart),
+                                 constant("TAED1", runtime::TaxYearEnd)}};
     numbered(cars.differs, "TA", 107, 113, [](std::string c) { return constant(std::move(c), 0); });
     t.push_back(std::move(cars));
 
     // Each year's history stays under its own year; the new years start at their defaults.
-    t.push_back(
-        {"AnnualTrends", "AnnualTrends", From::Column, {}, {"AT2018", "AT2019"}, {}, {}, {}});
+    t.push_back({.target = "AnnualTrends", .notCarriedPrefixes = {"AT2018", "AT2019"}});
     return t;
 }
 
 const schema::TableSpec& thisYearTable(const std::string& name) {
-    for (const auto* part : {&schema::individualsMainTables(), &schema::individualsDetailTables(),
-                             &schema::individualsExtendedTables()})
-        for (const schema::TableSpec& t : *part)
-            if (t.name == name) return t;
-    throw std::logic_error("no table " + name);
+    return schema::tableIn({&schema::individualsMainTables(), &schema::individualsDetailTables(),
+                            &schema::individualsExtendedTables()},
+                           name);
 }
 
-bool carried(const DetailTable& d, std::string_view column) {
-    if (column == schema::InUseField) return false;
-    if (std::ranges::find(d.notCarried, column) != d.notCarried.end()) return false;
-    return std::ranges::none_of(d.notCarriedPrefixes,
-                                [&](const std::string& p) { return column.starts_with(p); });
+// The columns after `last` in the table's structure (none when `last` is empty).
+std::vector<std::string_view> columnsAfter(const schema::TableSpec& table, std::string_view last) {
+    std::vector<std::string_view> out;
+    bool after = false;
+    for (const schema::FieldSpec& f : schema::createdFields(table)) {
+        if (after) out.push_back(f.name);
+        after = after || (!last.empty() && f.name == last);
+    }
+    return out;
 }
 
-ColumnCopy columnCopy(const DetailTable& d, std::string_view column) {
-    if (column == kClient) return {std::string(column), ColumnCopy::From::ClientNumber, {}, 0};
+std::optional<ColumnCopy> columnCopy(const DetailTable& d, std::string_view column) {
+    if (std::ranges::find(d.notCarried, column) != d.notCarried.end() ||
+        std::ranges::any_of(d.notCarriedPrefixes,
+                            [&](const std::string& p) { return column.starts_with(p); }))
+        return std::nullopt;
     const auto it = std::ranges::find(d.differs, column, &Differs::column);
-    if (it == d.differs.end()) return {std::string(column), d.rest, std::string(column), 0};
-    return {it->column, it->from, it->source.empty() ? it->column : it->source, it->constant};
+    if (it == d.differs.end())
+        return ColumnCopy{
+            .target = std::string(column), .from = d.rest, .source = std::string(column)};
+    return ColumnCopy{.target = it->column,
+                      .from = it->from,
+                      .source = it->source.empty() ? it->column : it->source,
+                      .constant = it->constant};
 }
 
 CopyPlan planFor(const DetailTable& d) {
-    CopyPlan plan{d.target, d.source, std::string(kClient), {}, d.orderBy};
-    for (const schema::FieldSpec& f : thisYearTable(d.target).fields) {
-        if (f.special == schema::SpecialDropField || !carried(d, f.name)) continue;
-        plan.columns.push_back(columnCopy(d, f.name));
-        if (f.name == d.lastCarried) break;
-    }
+    const schema::TableSpec& table = thisYearTable(d.target);
+    const std::vector<std::string_view> pastLast = columnsAfter(table, d.lastCarried);
+    const auto choose = [&](std::string_view column) -> std::optional<ColumnCopy> {
+        if (std::ranges::find(pastLast, column) != pastLast.end()) return std::nullopt;
+        return columnCopy(d, column);
+    };
+    CopyPlan plan = planFromStructure(table, kClient, choose);
+    if (!d.source.empty()) plan.source = d.source;
+    plan.orderBy = d.orderBy;
     // A listed column the structure does not carry is a fault of the table above.
     for (const Differs& x : d.differs)
         if (std::ranges::find(plan.columns, x.column, &ColumnCopy::target) == plan.columns.end())

@@ -4,9 +4,9 @@
 #include "schema/SchemaTables.h"
 #include "transfer/NumberMoves.h"
 #include "transfer/SqlText.h"
+#include "transfer/StructurePlan.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 namespace transfer {
@@ -62,26 +62,20 @@ void restrict(ClientCopyStatement& s, const CopyPlan& plan, const std::string& c
     s.sql += " AND (" + bracketed(plan.source) + "." + bracketed(kAssetNumber) + condition + ")";
 }
 
-const schema::TableSpec& thisYearTable(const std::string& name) {
-    for (const schema::TableSpec& t : schema::trustDbTables())
-        if (t.name == name) return t;
-    throw std::logic_error("no table " + name);
-}
-
-ColumnCopy columnCopy(const TrustTable& d, std::string_view column) {
-    if (column == kClient) return {std::string(column), ColumnCopy::From::ClientNumber, {}, 0};
-    const auto it = std::ranges::find(d.constants, column, &std::pair<std::string, double>::first);
-    if (it != d.constants.end())
-        return {std::string(column), ColumnCopy::From::Constant, {}, it->second};
-    return {std::string(column), ColumnCopy::From::Column, std::string(column), 0};
-}
-
 CopyPlan planFor(const TrustTable& d) {
-    CopyPlan plan{d.name, d.name, std::string(kClient), {}, d.orderBy};
-    for (const schema::FieldSpec& f : schema::createdFields(thisYearTable(d.name)))
-        if (f.name != schema::InUseField &&
-            std::ranges::find(d.notCarried, f.name) == d.notCarried.end())
-            plan.columns.push_back(columnCopy(d, f.name));
+    const auto choose = [&](std::string_view column) -> std::optional<ColumnCopy> {
+        if (std::ranges::find(d.notCarried, column) != d.notCarried.end()) return std::nullopt;
+        const auto it =
+            std::ranges::find(d.constants, column, &std::pair<std::string, double>::first);
+        if (it != d.constants.end())
+            return ColumnCopy{.target = std::string(column),
+                              .from = ColumnCopy::From::Constant,
+                              .constant = it->second};
+        return ColumnCopy{.target = std::string(column), .source = std::string(column)};
+    };
+    CopyPlan plan =
+        planFromStructure(schema::tableIn({&schema::trustDbTables()}, d.name), kClient, choose);
+    plan.orderBy = d.orderBy;
     return plan;
 }
 
@@ -136,7 +130,9 @@ copyTrustCostLines(engine::Database& lastYear, const std::string& thisYearPath,
             CopyPlan renumbered = plan;
             for (ColumnCopy& c : renumbered.columns)
                 if (c.target == kAssetNumber)
-                    c = {c.target, ColumnCopy::From::Constant, {}, double(*to)};
+                    c = {.target = c.target,
+                         .from = ColumnCopy::From::Constant,
+                         .constant = double(*to)};
             ClientCopyStatement s =
                 clientCopyStatement(renumbered, thisYearPath, lastYearNumber, newNumber);
             restrict(s, plan, " = " + exactNumber(from));

@@ -1,5 +1,6 @@
 #include "CarryFixture.h"
 
+#include "app/ExclusiveDatabases.h"
 #include "carryforward/Attach.h"
 
 #include <cstdlib>
@@ -38,6 +39,18 @@ void closeAll() {
     }
 }
 
+Rows query(engine::Database& db, const std::string& sql) {
+    Rows out;
+    auto rs = db.OpenRecordset(sql, engine::dbOpenDynaset);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        out.emplace_back();
+        for (int i = 0; i < rs->FieldCount(); ++i)
+            out.back().push_back(rs->Fields(i).Value());
+    }
+    rs->Close();
+    return out;
+}
+
 CarryFixture::CarryFixture() {
     desk.setProgramFolder(program.path());
     if (const char* h = std::getenv("HOME")) oldHome_ = h;
@@ -65,6 +78,41 @@ void CarryFixture::locate(const std::string& path, const std::vector<std::string
         desk.expectMessage(text, forms::vbOKOnly, "", forms::vbOK);
     ASSERT_TRUE(w.click("cmdLocateDB"));
     EXPECT_TRUE(desk.verify()) << desk.transcript();
+}
+
+void WholeFileImport::ready(int option) {
+    chooseKind(option);
+    locate(lastYear);
+    w.cmdOk.setEnabled(false);
+}
+
+void WholeFileImport::import(const std::string& text, int style) {
+    desk.expectMessage(text, style, "", forms::vbOK);
+    closeAll();
+    before = support::readBytes(w.*thisYearFile_);
+    ASSERT_TRUE(w.click("cmdImpWholeDB"));
+    EXPECT_TRUE(desk.verify()) << desk.transcript();
+    closeAll();
+}
+
+std::vector<std::string> WholeFileImport::importAnsweringOk() {
+    desk.answerAnyMessage(forms::vbOK);
+    closeAll();
+    before = support::readBytes(w.*thisYearFile_);
+    const std::size_t shownBefore = desk.messages().size();
+    EXPECT_TRUE(w.click("cmdImpWholeDB"));
+    EXPECT_NO_THROW(app::openExclusive(w.*thisYearFile_)->Close()) << "no handle left open";
+    closeAll();
+    const std::vector<std::string> shown = desk.messages();
+    return {shown.begin() + static_cast<std::ptrdiff_t>(shownBefore), shown.end()};
+}
+
+engine::DatabasePtr WholeFileImport::thisYear() {
+    return engine::DBEngine::instance().Workspaces(0).OpenDatabase(w.*thisYearFile_);
+}
+
+bool WholeFileImport::unchanged() const {
+    return support::readBytes(w.*thisYearFile_) == before;
 }
 
 } // namespace carry_test

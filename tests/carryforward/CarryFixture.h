@@ -4,6 +4,7 @@
 // previous-year page attached, its dialogs and boxes scripted.
 
 #include "app/frmSysAdmin.h"
+#include "engine/Dao.h"
 #include "support/DatabaseFile.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TempFolder.h"
@@ -40,6 +41,14 @@ void makeLastYear(const std::string& path, FileKind kind,
 // Closes every handle of this program on any database.
 void closeAll();
 
+// The rows of a query, each with its values in the order of the query's fields.
+using Rows = std::vector<std::vector<Variant>>;
+Rows query(engine::Database& db, const std::string& sql);
+
+inline Variant d(double v) {
+    return Variant(v);
+}
+
 class CarryFixture : public ::testing::Test {
 protected:
     CarryFixture();
@@ -61,6 +70,32 @@ protected:
 
 private:
     std::optional<std::string> oldHome_;
+};
+
+// The import of every client of one kind, through the window: last year's file at
+// `lastYear`, and this year's file (the window's path `thisYearFile`) watched byte for byte.
+class WholeFileImport : public CarryFixture {
+protected:
+    explicit WholeFileImport(std::string app::frmSysAdmin::*thisYearFile)
+        : thisYearFile_(thisYearFile) {}
+
+    // Chooses the kind of `option` and locates `lastYear`, leaving OK disabled as the page
+    // is before an import.
+    void ready(int option);
+    // Clicks the import, which must show just the box `text` in `style`, answered OK.
+    void import(const std::string& text, int style);
+    // Clicks the import with every box answered OK, and finds no handle left on this year's
+    // file; the texts of the boxes it showed.
+    std::vector<std::string> importAnsweringOk();
+
+    engine::DatabasePtr thisYear();
+    // This year's file is as it was before the last click.
+    bool unchanged() const;
+
+    std::string lastYear, before;
+
+private:
+    std::string app::frmSysAdmin::*thisYearFile_;
 };
 
 } // namespace carry_test

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -180,10 +182,7 @@ std::vector<Db> allDatabases() {
 }
 
 const TableSpec& table(const std::vector<TableSpec>& tables, std::string_view name) {
-    auto it = std::find_if(tables.begin(), tables.end(),
-                           [&](const TableSpec& t) { return t.name == name; });
-    if (it == tables.end()) throw std::runtime_error("no table " + std::string(name));
-    return *it;
+    return tableIn({&tables}, name);
 }
 
 std::vector<std::string> names(const std::vector<FieldSpec>& fields) {
@@ -386,6 +385,34 @@ TEST(SchemaData, TransferTablesFollowTheirNetworkTables) {
         indexes.emplace_back(ix.name);
     EXPECT_EQ(indexes, (std::vector<std::string>{"CDCLNOIndex", "CompanyRegNameIndex",
                                                  "CompanyRegNoIndex", "indxCompanySARSOffice"}));
+}
+
+// A table is found in whichever list of the file holds it, the earlier list first; a name
+// no list holds is refused rather than read as an empty table.
+TEST(SchemaData, TableInFindsTheFirstListHoldingTheName) {
+    const std::vector<const std::vector<TableSpec>*> individuals{
+        &individualsMainTables(), &individualsDetailTables(), &individualsExtendedTables()};
+    const std::vector<const std::vector<TableSpec>*> systemFirst{&systemDbTables(),
+                                                                 &individualsMainTables()};
+    struct Case {
+        const std::vector<const std::vector<TableSpec>*>& parts;
+        std::string_view name;
+        const std::vector<TableSpec>& holder;
+    };
+    const Case cases[] = {
+        {individuals, "Qolb2018", individualsMainTables()},
+        {individuals, "TempOMedCosts", individualsDetailTables()},
+        {individuals, "AnnualTrends", individualsExtendedTables()},
+        {systemFirst, "DefInvOpt", systemDbTables()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TableSpec& found = tableIn(c.parts, c.name);
+        EXPECT_EQ(found.name, c.name);
+        EXPECT_TRUE(&found >= c.holder.data() && &found < c.holder.data() + c.holder.size());
+    }
+    EXPECT_THROW(tableIn(individuals, "Qolb2017"), std::logic_error);
+    EXPECT_THROW(tableIn({}, "Qolb2018"), std::logic_error);
 }
 
 } // namespace
