@@ -5,6 +5,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "standalone/Renumbering.h"
+#include "transfer/ClientNumbering.h"
 
 #include <algorithm>
 #include <array>
@@ -14,30 +15,14 @@ namespace standalone {
 
 namespace {
 
-// The network's highest number of the kind; 0 when its main table is empty.
-double highestNumber(engine::Database& network, const Kind& kind) {
-    engine::RecordsetPtr main = network.OpenRecordset(kind.mainTable, engine::dbOpenTable);
-    main->setIndex(kind.index);
-    double highest = 0;
-    if (!main->Eof()) {
-        main->MoveLast();
-        const runtime::Variant n = main->Fields(kind.key).Value();
-        if (!runtime::IsNull(n)) highest = runtime::CDbl(n);
-    }
-    main->Close();
-    return highest;
-}
-
-// Closes every file on every way out; the transaction has already ended by then.
+// Each file once, however many kinds read or write it, closed on every way out; the
+// transaction has already ended by then.
 struct OpenFiles {
-    std::map<std::string, engine::DatabasePtr> byPath;
-    ~OpenFiles() {
-        for (auto& [path, db] : byPath)
-            app::closeQuietly(db);
-    }
+    app::ClosedOnExit held;
+    std::map<std::string, engine::Database*> byPath;
     engine::Database& open(const std::string& path) {
-        engine::DatabasePtr& db = byPath[path];
-        if (!db) db = app::defaultWorkspace().OpenDatabase(path);
+        engine::Database*& db = byPath[path];
+        if (!db) db = &held.keep(app::defaultWorkspace().OpenDatabase(path));
         return *db;
     }
 };
@@ -90,7 +75,9 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
     const Kind& kind = source.kind;
     engine::Database& network = files.open(source.networkPath);
     engine::Database& copy = files.open(source.copyPath);
-    const double base = highestNumber(network, kind);
+    // An empty network table numbers from 1, as one whose highest row holds no number.
+    const double base =
+        transfer::highestNumber(network, kind.mainTable, kind.index, kind.key).value_or(0);
     std::vector<NumberShift> map;
     try {
         map = numberMap(copy, {kind.mainTable, kind.key, kind.index, base});

@@ -2,9 +2,10 @@
 
 #include "app/frmSysAdmin.h"
 #include "schema/SchemaTables.h"
+#include "transfer/StructurePlan.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <optional>
 
 namespace standalone {
 
@@ -23,26 +24,16 @@ struct TableRule {
 
 constexpr std::string_view kLockText[] = {"UserName", "LastUserName", "DateLastSaved"};
 
-const schema::TableSpec& tableIn(const std::vector<const std::vector<schema::TableSpec>*>& parts,
-                                 const std::string& name) {
-    for (const auto* part : parts)
-        for (const schema::TableSpec& t : *part)
-            if (t.name == name) return t;
-    throw std::logic_error("no table " + name);
-}
-
 CopyPlan planFor(const schema::TableSpec& spec, const TableRule& rule, const std::string& key) {
-    CopyPlan plan{spec.name, spec.name, key, {}, {}};
-    for (const schema::FieldSpec& f : schema::createdFields(spec)) {
-        if (f.name == schema::InUseField || std::ranges::count(rule.notCopied, f.name)) continue;
-        ColumnCopy::From from = ColumnCopy::From::Column;
-        if (f.name == key)
-            from = ColumnCopy::From::ClientNumber;
-        else if (std::ranges::count(rule.emptyText, f.name) > 0)
-            from = ColumnCopy::From::EmptyText;
-        plan.columns.push_back({std::string(f.name), from, std::string(f.name), 0});
-    }
-    return plan;
+    return transfer::planFromStructure(
+        spec, key, [&rule](std::string_view column) -> std::optional<ColumnCopy> {
+            if (std::ranges::count(rule.notCopied, column) > 0) return std::nullopt;
+            const bool empty = std::ranges::count(rule.emptyText, column) > 0;
+            return ColumnCopy{.target = std::string(column),
+                              .from =
+                                  empty ? ColumnCopy::From::EmptyText : ColumnCopy::From::Column,
+                              .source = std::string(column)};
+        });
 }
 
 // The copy plans of the rules, in their order; the first rule is the main table's.
@@ -52,7 +43,7 @@ Kind makeKind(std::string_view name, std::string key, std::string index, std::st
     Kind kind{name,        rules.front().table, key, std::move(index), {},
               networkPath, std::move(nameField)};
     for (const TableRule& rule : rules)
-        kind.copies.push_back(planFor(tableIn(parts, rule.table), rule, key));
+        kind.copies.push_back(planFor(schema::tableIn(parts, rule.table), rule, key));
     return kind;
 }
 

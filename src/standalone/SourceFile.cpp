@@ -26,15 +26,6 @@ std::string canonicalLower(const std::string& path) {
     return out;
 }
 
-struct Held {
-    engine::DatabasePtr db;
-    engine::RecordsetPtr rs;
-    ~Held() {
-        app::closeQuietly(rs);
-        app::closeQuietly(db);
-    }
-};
-
 } // namespace
 
 std::string companyFileBeside(const std::string& individualsPath) {
@@ -63,10 +54,10 @@ std::optional<std::string> networkFileChosen(const app::frmSysAdmin& w) {
 }
 
 std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
-    Held held;
+    app::ClosedOnExit held;
     try {
-        held.db = app::defaultWorkspace().OpenDatabase(path);
-        held.rs = held.db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        engine::Database& db = held.keep(app::defaultWorkspace().OpenDatabase(path));
+        held.keep(db.OpenRecordset("Qolb2018", engine::dbOpenTable));
         return std::nullopt;
     } catch (const runtime::Error& e) {
         return e;
@@ -75,12 +66,13 @@ std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
 
 std::variant<runtime::Error, std::string> structureVersionText(const std::string& path,
                                                                bool exclusive) {
-    Held held;
+    app::ClosedOnExit held;
     try {
-        held.db = exclusive ? app::openExclusive(path)
-                            : app::defaultWorkspace().OpenDatabase(path, false, true);
-        held.rs = held.db->OpenRecordset("DefInvOpt", engine::dbOpenTable);
-        const runtime::Variant v = held.rs->Fields("UpDateDB").Value();
+        engine::Database& db =
+            held.keep(exclusive ? app::openExclusive(path)
+                                : app::defaultWorkspace().OpenDatabase(path, false, true));
+        engine::Recordset& options = held.keep(db.OpenRecordset("DefInvOpt", engine::dbOpenTable));
+        const runtime::Variant v = options.Fields("UpDateDB").Value();
         if (runtime::IsNull(v)) return std::string();
         return runtime::CStr(v);
     } catch (const runtime::Error& e) {

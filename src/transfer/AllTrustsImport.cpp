@@ -33,12 +33,10 @@ constexpr std::string_view kTransferTables[] = {
 // index keeps them), holding the fields a carry reads.
 engine::RecordsetPtr selectTrusts(engine::Database& lastYear, std::string_view table,
                                   const CarryTable& carry) {
-    std::string sql = "SELECT " + bracketed(kClient);
-    for (std::string_view field : sourceFields(carry))
-        if (field != kClient) sql += ", " + bracketed(field);
-    sql += " FROM " + bracketed(table) + " WHERE " + kCarried.condition + " ORDER BY " +
-           bracketed(kClient);
-    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, kClient) + " FROM " +
+                                      bracketed(table) + " WHERE " + kCarried.condition +
+                                      " ORDER BY " + bracketed(kClient),
+                                  engine::dbOpenDynaset);
 }
 
 void step(const ImportProgress& progress) {

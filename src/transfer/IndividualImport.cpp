@@ -5,6 +5,7 @@
 #include "runtime/VariantOps.h"
 #include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientNumbering.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
@@ -26,15 +27,6 @@ engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
     return lastYear.OpenRecordset(
         lastYearMainSelection("[DCLNO] = " + exactNumber(number) + " AND [MPERSDECEASED] = 0"),
         engine::dbOpenDynaset);
-}
-
-// The highest client number of this year's file; none when it holds no client.
-std::optional<double> highestNumber(engine::Recordset& main) {
-    main.setIndex("PERSNUM");
-    if (main.Eof()) return std::nullopt;
-    main.MoveLast();
-    const runtime::Variant number = main.Fields("DCLNO").Value();
-    return runtime::IsNull(number) ? std::nullopt : std::optional(runtime::CDbl(number));
 }
 
 } // namespace
@@ -60,7 +52,7 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         engine::RecordsetPtr main = thisYear->OpenRecordset("Qolb2018", engine::dbOpenTable);
         engine::RecordsetPtr certificates =
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-        const std::optional<double> highest = highestNumber(*main);
+        const std::optional<double> highest = highestGivenNumber(*main, "PERSNUM", "DCLNO");
         IndividualCarry carry(*client, *lastCertificates, *main, *certificates);
         done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
         for (const CopiedRows& copied :
