@@ -15,8 +15,6 @@
 #include "transfer/ImportEnd.h"
 #include "transfer/Messages.h"
 
-#include <algorithm>
-#include <array>
 #include <optional>
 
 namespace standalone {
@@ -24,8 +22,6 @@ namespace standalone {
 namespace {
 
 using app::frmSysAdmin;
-
-constexpr std::array kMediaErrors{71, 70, 68, 57, 61, 76};
 
 enum class CopyOutcome { Made, Cancelled, Failed };
 
@@ -42,7 +38,7 @@ CopyOutcome makeWorkingCopy(frmSysAdmin& w, const std::string& source, const std
             runtime::FileCopy(source, copy);
             return CopyOutcome::Made;
         } catch (const runtime::Error& e) {
-            if (std::ranges::find(kMediaErrors, e.number()) == kMediaErrors.end()) {
+            if (!runtime::isMediaError(e.number())) {
                 failure = e;
                 return CopyOutcome::Failed;
             }
