@@ -1,4 +1,5 @@
-// The imports of the page's two buttons; those not built yet say so plainly.
+// The imports of the page's two buttons, one of the chosen client and one of the whole file
+// for each kind: each opens last year's file, runs its import and shows how it went.
 
 #include "carryforward/Imports.h"
 
