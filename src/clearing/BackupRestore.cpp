@@ -6,8 +6,8 @@
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/BackupSet.h"
+#include "clearing/ClearingMessages.h"
 #include "clearing/FileCopies.h"
-#include "clearing/Messages.h"
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 

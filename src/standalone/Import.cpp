@@ -8,12 +8,12 @@
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "standalone/KindImport.h"
-#include "standalone/Messages.h"
 #include "standalone/Page.h"
 #include "standalone/SourceFile.h"
+#include "standalone/StandAloneMessages.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 #include <optional>
 

@@ -3,7 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 namespace transfer {
 

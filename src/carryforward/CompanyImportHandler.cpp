@@ -1,10 +1,10 @@
-#include "carryforward/CompanyImport.h"
+#include "carryforward/CompanyImportHandler.h"
 
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
-#include "carryforward/LastYearFile.h"
-#include "carryforward/Messages.h"
+#include "carryforward/OpenLastYear.h"
+#include "carryforward/PrevYearMessages.h"
 #include "schema/StructureDefinitions.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/ImportEnd.h"

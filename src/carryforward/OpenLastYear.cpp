@@ -1,8 +1,8 @@
-#include "carryforward/LastYearFile.h"
+#include "carryforward/OpenLastYear.h"
 
 #include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
-#include "carryforward/Messages.h"
+#include "carryforward/PrevYearMessages.h"
 #include "engine/EngineErrors.h"
 
 namespace carryforward {
