@@ -88,7 +88,7 @@ bool copyFor(frmSysAdmin& w, WorkingCopies& copies, const Kind& kind, const std:
 bool tidyLocks(frmSysAdmin& w) {
     std::vector<transfer::LockFieldsTable> tables;
     for (const Kind* kind : {&individualsKind(), &trustsKind(), &companiesKind()})
-        tables.push_back({w.*kind->networkPath, kind->mainTable});
+        tables.push_back({w.*kind->networkPath, kind->client.mainTable});
     return transfer::tidyAfterImport(w, tables);
 }
 

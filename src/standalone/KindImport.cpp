@@ -39,11 +39,11 @@ constexpr std::array kRowErrors{
 std::string clientNamed(engine::Database& copy, const Kind& kind, double number) {
     const std::string shown = runtime::CStr(runtime::Variant(number));
     try {
-        engine::RecordsetPtr main = copy.OpenRecordset(kind.mainTable, engine::dbOpenTable);
+        engine::RecordsetPtr main = copy.OpenRecordset(kind.client.mainTable, engine::dbOpenTable);
         for (; !main->Eof(); main->MoveNext()) {
-            if (runtime::CDbl(main->Fields(kind.key).Value()) != number) continue;
+            if (runtime::CDbl(main->Fields(kind.client.numberField).Value()) != number) continue;
             const std::string name =
-                runtime::Concat(main->Fields(kind.nameField).Value(), runtime::Variant(""));
+                runtime::Concat(main->Fields(kind.client.nameField).Value(), runtime::Variant(""));
             main->Close();
             return name.empty() ? "the client numbered " + shown
                                 : "the client " + name + " (" + shown + ")";
@@ -76,11 +76,13 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
     engine::Database& network = files.open(source.networkPath);
     engine::Database& copy = files.open(source.copyPath);
     // An empty network table numbers from 1, as one whose highest row holds no number.
+    const transfer::ClientKind& client = kind.client;
     const double base =
-        transfer::highestNumber(network, kind.mainTable, kind.index, kind.key).value_or(0);
+        transfer::highestNumber(network, client.mainTable, client.numberIndex, client.numberField)
+            .value_or(0);
     std::vector<NumberShift> map;
     try {
-        map = numberMap(copy, {kind.mainTable, kind.key, kind.index, base});
+        map = numberMap(copy, {client, base});
     } catch (const NumberingError& e) {
         const std::string client =
             e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))

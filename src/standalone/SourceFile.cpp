@@ -7,6 +7,7 @@
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "runtime/VariantOps.h"
+#include "transfer/ClientKinds.h"
 
 #include <algorithm>
 #include <cctype>
@@ -57,7 +58,7 @@ std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
     app::ClosedOnExit held;
     try {
         engine::Database& db = held.keep(app::defaultWorkspace().OpenDatabase(path));
-        held.keep(db.OpenRecordset("Qolb2018", engine::dbOpenTable));
+        held.keep(db.OpenRecordset(transfer::individualClients().mainTable, engine::dbOpenTable));
         return std::nullopt;
     } catch (const runtime::Error& e) {
         return e;

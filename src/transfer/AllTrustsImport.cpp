@@ -3,9 +3,9 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
-#include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/CapitalGainsTables.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientsDetailCopies.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
@@ -24,10 +24,6 @@ constexpr std::string_view kClient = "TDCLNO";
 
 // The trusts carried forward; their detail rows are those of the same selection.
 const ClientSelection kCarried{"TRUSTDetails", "TDCLNO", "[TDCLNO] > 0"};
-
-constexpr std::string_view kTransferTables[] = {
-    "TrustCGTDetails",           "TrustCGTAcqCost",      "TrustCGTImproveMade", "TrustCGTSaleCost",
-    "TrustCGTImproveMadeBefore", "TrustPropRentDetails", "TandBenDetails"};
 
 // Last year's rows of every trust in `table`, by number (equal numbers in the order their
 // index keeps them), holding the fields a carry reads.
@@ -108,7 +104,7 @@ std::vector<CopyPlan> allTrustPlans() {
 } // namespace
 
 void emptyTrustsTransferFile(const std::string& transferPath) {
-    emptyTransferFile(transferPath, schema::MakeTemp_Trust_DB, kTransferTables);
+    emptyTransferFile(transferPath, trustClients().makeTransferFile, trustClients().transferTables);
 }
 
 std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,

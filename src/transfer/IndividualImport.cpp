@@ -3,24 +3,19 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
-#include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TransferFile.h"
 
-#include <array>
 #include <string_view>
 
 namespace transfer {
 
 namespace {
-
-constexpr std::array<std::string_view, 9> kTransferTables{
-    "CGTDetails",      "CGTAcqCost",   "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore",
-    "PropRentDetails", "Qolb2018Cont", "carall",         "AnnualTrends"};
 
 // Last year's living client of the number, rendered the same whatever the locale.
 engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
@@ -32,7 +27,8 @@ engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
 } // namespace
 
 void emptyIndividualsTransferFile(const std::string& transferPath) {
-    emptyTransferFile(transferPath, schema::MakeTemp_Personal_DB, kTransferTables);
+    const ClientKind& individuals = individualClients();
+    emptyTransferFile(transferPath, individuals.makeTransferFile, individuals.transferTables);
 }
 
 std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
