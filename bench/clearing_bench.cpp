@@ -17,8 +17,8 @@
 
 #include "BenchDesktop.h"
 #include "app/frmSysAdmin.h"
-#include "clearing/Attach.h"
 #include "clearing/BackupSet.h"
+#include "clearing/ClearingWiring.h"
 #include "clearing/FileCopies.h"
 #include "engine/Dao.h"
 #include "schema/StructureDefinitions.h"

@@ -8,7 +8,7 @@
 #include "BenchDesktop.h"
 #include "LastYearFile.h"
 #include "app/frmSysAdmin.h"
-#include "carryforward/Attach.h"
+#include "carryforward/PrevYearWiring.h"
 #include "engine/Dao.h"
 
 #include <algorithm>

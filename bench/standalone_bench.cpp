@@ -15,8 +15,8 @@
 #include "app/frmSysAdmin.h"
 #include "engine/Dao.h"
 #include "engine/Transaction.h"
-#include "standalone/Attach.h"
 #include "standalone/Kinds.h"
+#include "standalone/StandAloneWiring.h"
 #include "support/DatabaseFile.h"
 #include "support/StandAloneFile.h"
 #include "transfer/SqlText.h"
@@ -41,8 +41,8 @@ engine::Workspace& ws() {
 }
 
 // Rows numbered first .. last in `table`, each with its key and the `more` values.
-void fill(engine::Database& db, const std::string& table, const std::string& key, int first,
-          int last, const support::Row& more = {}) {
+void fill(engine::Database& db, std::string_view table, std::string_view key, int first, int last,
+          const support::Row& more = {}) {
     auto rs = db.OpenRecordset(table, engine::dbOpenTable);
     for (int n = first; n <= last; ++n) {
         rs->AddNew();
@@ -58,7 +58,7 @@ void fill(engine::Database& db, const std::string& table, const std::string& key
 void fillKind(engine::Database& db, const standalone::Kind& kind, int clients) {
     engine::Transaction tx;
     for (const transfer::CopyPlan& plan : kind.copies)
-        fill(db, plan.target, kind.key, 1, clients);
+        fill(db, plan.target, kind.client.numberField, 1, clients);
     tx.commit();
 }
 
@@ -82,9 +82,9 @@ void makeNetwork(const std::string& path, support::FileKind fileKind, const stan
     auto db = ws().OpenDatabase(path);
     {
         engine::Transaction tx;
-        fill(*db, kind.mainTable, kind.key, 1, clients,
+        fill(*db, kind.client.mainTable, kind.client.numberField, 1, clients,
              {{"UserName", ""}, {"LastUserName", ""}, {"DateLastSaved", Variant::date(0)}});
-        fill(*db, kind.copies[1].target, kind.key, 1, clients);
+        fill(*db, kind.copies[1].target, kind.client.numberField, 1, clients);
         tx.commit();
     }
     db->Close();

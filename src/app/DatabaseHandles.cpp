@@ -30,4 +30,21 @@ void closeWorkspaceQuietly() {
     }
 }
 
+ClosedOnExit::~ClosedOnExit() {
+    for (const engine::RecordsetPtr& rs : recordsets_)
+        closeQuietly(rs);
+    for (const engine::DatabasePtr& db : databases_)
+        closeQuietly(db);
+}
+
+engine::Database& ClosedOnExit::keep(engine::DatabasePtr db) {
+    databases_.push_back(std::move(db));
+    return *databases_.back();
+}
+
+engine::Recordset& ClosedOnExit::keep(engine::RecordsetPtr rs) {
+    recordsets_.push_back(std::move(rs));
+    return *recordsets_.back();
+}
+
 } // namespace app

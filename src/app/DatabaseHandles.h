@@ -4,6 +4,8 @@
 
 #include "engine/Dao.h"
 
+#include <vector>
+
 namespace app {
 
 inline engine::Workspace& defaultWorkspace() {
@@ -19,5 +21,23 @@ void closeQuietly(const engine::RecordsetPtr& rs);
 void closeQuietly(const engine::DatabasePtr& db);
 // Closes every database and recordset of the default workspace.
 void closeWorkspaceQuietly();
+
+// Handles closed quietly on every way out of a scope: the recordsets first, then the
+// databases, each in the order they were kept. A transaction on them must have ended by then.
+class ClosedOnExit {
+public:
+    ClosedOnExit() = default;
+    ClosedOnExit(const ClosedOnExit&) = delete;
+    ClosedOnExit& operator=(const ClosedOnExit&) = delete;
+    ~ClosedOnExit();
+
+    // Keeps the handle to be closed and gives what it holds.
+    engine::Database& keep(engine::DatabasePtr db);
+    engine::Recordset& keep(engine::RecordsetPtr rs);
+
+private:
+    std::vector<engine::DatabasePtr> databases_;
+    std::vector<engine::RecordsetPtr> recordsets_;
+};
 
 } // namespace app

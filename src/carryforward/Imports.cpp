@@ -1,13 +1,14 @@
-// The imports of the page's two buttons; those not built yet say so plainly.
+// The imports of the page's two buttons, one of the chosen client and one of the whole file
+// for each kind: each opens last year's file, runs its import and shows how it went.
 
 #include "carryforward/Imports.h"
 
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
-#include "carryforward/CompanyImport.h"
-#include "carryforward/Messages.h"
-#include "engine/EngineErrors.h"
+#include "carryforward/CompanyImportHandler.h"
+#include "carryforward/OpenLastYear.h"
+#include "carryforward/PrevYearMessages.h"
 #include "runtime/FileOps.h"
 #include "runtime/VariantOps.h"
 #include "transfer/AllIndividualsImport.h"
@@ -41,22 +42,6 @@ std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
                : std::string();
 }
 
-// Last year's file; none, after saying `notFound`, when it or its folder is missing.
-engine::DatabasePtr openLastYear(app::frmSysAdmin& w, std::string_view notFound) {
-    try {
-        return app::defaultWorkspace().OpenDatabase(w.PrevYearDbPath);
-    } catch (const runtime::Error& e) {
-        if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
-            throw;
-    }
-    w.MsgText = std::string(notFound);
-    w.MsgStyle = std::int16_t{forms::vbOKOnly};
-    w.MsgTitle = std::string(msg::FileNotFoundTitle);
-    w.MsgHelpContext = std::int16_t{msg::FileNotFoundHelpContext};
-    w.ShowMsg();
-    return nullptr;
-}
-
 } // namespace
 
 void ImportSelAss_Personal(app::frmSysAdmin& w) {
@@ -68,7 +53,8 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
+    const engine::DatabasePtr lastYear =
+        openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
     if (!lastYear) return;
 
     std::optional<app::ProgressDisplay> progress;
@@ -94,7 +80,8 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
     // The import empties the transfer file itself, once, before it writes anything.
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
+    const engine::DatabasePtr lastYear =
+        openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
     if (!lastYear) return;
 
     std::optional<app::ProgressDisplay> progress;
@@ -132,7 +119,7 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedTrustNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::TrustFileNotFound);
+    const engine::DatabasePtr lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
     if (!lastYear) return;
 
     std::optional<app::ProgressDisplay> progress;
@@ -168,7 +155,7 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     std::optional<transfer::AllTrustsImported> done;
     try {
         // The import empties the transfer file itself, once, before it writes anything.
-        lastYear = openLastYear(w, msg::TrustFileNotFound);
+        lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
         if (!lastYear) return;
         done = transfer::importAllTrusts(
             *lastYear, w.TrustDbPath, w.TransTrustDbPath,

@@ -6,8 +6,9 @@
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "clearing/BackupSet.h"
+#include "clearing/ClearingMessages.h"
 #include "clearing/FileCopies.h"
-#include "clearing/Messages.h"
+#include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 
 namespace clearing {
@@ -39,7 +40,7 @@ std::string withFailures(const std::string& text, const std::vector<CopyFailure>
 
 const CopyFailure* lastMediaFailure(const std::vector<CopyFailure>& failures) {
     for (auto it = failures.rbegin(); it != failures.rend(); ++it)
-        if (isMediaError(it->number)) return &*it;
+        if (runtime::isMediaError(it->number)) return &*it;
     return nullptr;
 }
 

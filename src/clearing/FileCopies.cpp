@@ -130,20 +130,6 @@ void verifyCopy(const std::string& path, bool systemDb) {
 
 } // namespace
 
-bool isMediaError(int number) {
-    switch (number) {
-    case rterr::DiskNotReady:
-    case rterr::PermissionDenied:
-    case rterr::DeviceUnavailable:
-    case rterr::DeviceIOError:
-    case rterr::DiskFull:
-    case rterr::PathNotFound:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::vector<CopyFailure> backupCopies(const std::vector<CopyStep>& steps) {
     std::vector<CopyFailure> failures;
     for (std::size_t i = 0; i < steps.size(); ++i) {

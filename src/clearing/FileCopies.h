@@ -17,9 +17,6 @@ struct CopyFailure {
     std::string text;
 };
 
-// 71, 70, 68, 57, 61 and 76: failures of the medium that a retry or another medium may cure.
-bool isMediaError(int number);
-
 // Copies each database as it stands at one moment, so that a copy is a sound database
 // even while a workstation writes to the source; each copy is flushed to the medium and
 // opened to check it. A journal left beside a target goes with the file it belonged to.

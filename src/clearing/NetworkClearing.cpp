@@ -4,8 +4,8 @@
 #include "app/ExclusiveDatabases.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
+#include "clearing/ClearingMessages.h"
 #include "clearing/ClientLocks.h"
-#include "clearing/Messages.h"
 #include "clearing/UserNamesTable.h"
 #include "engine/Transaction.h"
 

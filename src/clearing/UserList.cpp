@@ -3,7 +3,7 @@
 #include "app/ExclusiveDatabases.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
-#include "clearing/Messages.h"
+#include "clearing/ClearingMessages.h"
 #include "clearing/UserNamesTable.h"
 #include "runtime/Strings.h"
 

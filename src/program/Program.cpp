@@ -1,8 +1,8 @@
 #include "program/Program.h"
 
-#include "carryforward/Attach.h"
-#include "clearing/Attach.h"
-#include "standalone/Attach.h"
+#include "carryforward/PrevYearWiring.h"
+#include "clearing/ClearingWiring.h"
+#include "standalone/StandAloneWiring.h"
 
 namespace program {
 

@@ -108,6 +108,20 @@ Error errnoToError(int errnum, const std::string& path) {
     return Error(number);
 }
 
+bool isMediaError(int number) {
+    switch (number) {
+    case err::DiskNotReady:
+    case err::PermissionDenied:
+    case err::DeviceUnavailable:
+    case err::DeviceIOError:
+    case err::DiskFull:
+    case err::PathNotFound:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void FileCopy(const std::string& src, const std::string& dst) {
     std::string from = resolveCase(src);
     std::string to = resolveCase(dst);

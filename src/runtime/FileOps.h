@@ -17,6 +17,8 @@ int errnoToNumber(int errnum);
 // The same as an Error; for ENOENT it looks at the folder of path: a missing folder is
 // 76 (path not found), a missing file in an existing folder 53 (file not found).
 Error errnoToError(int errnum, const std::string& path = {});
+// 71, 70, 68, 57, 61 and 76: failures of the medium that a retry or another medium may cure.
+bool isMediaError(int number);
 
 // Copies src over dst. The copy is written beside dst, flushed to disk and then renamed
 // over it, so dst is either the old file or the whole new one, never half a file.

@@ -4,20 +4,17 @@
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
 #include "app/FileNames.h"
-#include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "standalone/KindImport.h"
-#include "standalone/Messages.h"
 #include "standalone/Page.h"
 #include "standalone/SourceFile.h"
+#include "standalone/StandAloneMessages.h"
 #include "transfer/BusyGuard.h"
-#include "transfer/LockFields.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEnd.h"
+#include "transfer/ImportEndMessages.h"
 
-#include <algorithm>
-#include <array>
 #include <optional>
 
 namespace standalone {
@@ -25,8 +22,6 @@ namespace standalone {
 namespace {
 
 using app::frmSysAdmin;
-
-constexpr std::array kMediaErrors{71, 70, 68, 57, 61, 76};
 
 enum class CopyOutcome { Made, Cancelled, Failed };
 
@@ -43,7 +38,7 @@ CopyOutcome makeWorkingCopy(frmSysAdmin& w, const std::string& source, const std
             runtime::FileCopy(source, copy);
             return CopyOutcome::Made;
         } catch (const runtime::Error& e) {
-            if (std::ranges::find(kMediaErrors, e.number()) == kMediaErrors.end()) {
+            if (!runtime::isMediaError(e.number())) {
                 failure = e;
                 return CopyOutcome::Failed;
             }
@@ -91,27 +86,10 @@ bool copyFor(frmSysAdmin& w, WorkingCopies& copies, const Kind& kind, const std:
 // The free value of the lock fields of the three network tables, all at once. False, after
 // saying so, when they could not be tidied; the clients stay imported.
 bool tidyLocks(frmSysAdmin& w) {
-    app::closeWindowHandles(w);
-    app::closeWorkspaceQuietly();
     std::vector<transfer::LockFieldsTable> tables;
     for (const Kind* kind : {&individualsKind(), &trustsKind(), &companiesKind()})
-        tables.push_back({w.*kind->networkPath, kind->mainTable});
-    bool tidied = false;
-    try {
-        const transfer::LockFieldsResult r = transfer::tidyLockFields(tables);
-        if (r.outcome == transfer::LockFieldsOutcome::InUse) {
-            forms::desktop().MsgBox(std::string(transfer::msg::LockFieldsInUse),
-                                    forms::vbExclamation);
-        } else {
-            tidied = true;
-            if (r.rows > 0) w.cmdOk.setEnabled(true);
-        }
-    } catch (const runtime::Error& e) {
-        forms::desktop().MsgBox(transfer::msg::lockFieldsNotTidied(e.number(), e.text()),
-                                forms::vbCritical);
-    }
-    app::closeWorkspaceQuietly();
-    return tidied;
+        tables.push_back({w.*kind->networkPath, kind->client.mainTable});
+    return transfer::tidyAfterImport(w, tables);
 }
 
 // The individuals, the trusts and the companies as one change of the three network files:

@@ -5,6 +5,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "standalone/Renumbering.h"
+#include "transfer/ClientNumbering.h"
 
 #include <algorithm>
 #include <array>
@@ -14,30 +15,14 @@ namespace standalone {
 
 namespace {
 
-// The network's highest number of the kind; 0 when its main table is empty.
-double highestNumber(engine::Database& network, const Kind& kind) {
-    engine::RecordsetPtr main = network.OpenRecordset(kind.mainTable, engine::dbOpenTable);
-    main->setIndex(kind.index);
-    double highest = 0;
-    if (!main->Eof()) {
-        main->MoveLast();
-        const runtime::Variant n = main->Fields(kind.key).Value();
-        if (!runtime::IsNull(n)) highest = runtime::CDbl(n);
-    }
-    main->Close();
-    return highest;
-}
-
-// Closes every file on every way out; the transaction has already ended by then.
+// Each file once, however many kinds read or write it, closed on every way out; the
+// transaction has already ended by then.
 struct OpenFiles {
-    std::map<std::string, engine::DatabasePtr> byPath;
-    ~OpenFiles() {
-        for (auto& [path, db] : byPath)
-            app::closeQuietly(db);
-    }
+    app::ClosedOnExit held;
+    std::map<std::string, engine::Database*> byPath;
     engine::Database& open(const std::string& path) {
-        engine::DatabasePtr& db = byPath[path];
-        if (!db) db = app::defaultWorkspace().OpenDatabase(path);
+        engine::Database*& db = byPath[path];
+        if (!db) db = &held.keep(app::defaultWorkspace().OpenDatabase(path));
         return *db;
     }
 };
@@ -54,11 +39,11 @@ constexpr std::array kRowErrors{
 std::string clientNamed(engine::Database& copy, const Kind& kind, double number) {
     const std::string shown = runtime::CStr(runtime::Variant(number));
     try {
-        engine::RecordsetPtr main = copy.OpenRecordset(kind.mainTable, engine::dbOpenTable);
+        engine::RecordsetPtr main = copy.OpenRecordset(kind.client.mainTable, engine::dbOpenTable);
         for (; !main->Eof(); main->MoveNext()) {
-            if (runtime::CDbl(main->Fields(kind.key).Value()) != number) continue;
+            if (runtime::CDbl(main->Fields(kind.client.numberField).Value()) != number) continue;
             const std::string name =
-                runtime::Concat(main->Fields(kind.nameField).Value(), runtime::Variant(""));
+                runtime::Concat(main->Fields(kind.client.nameField).Value(), runtime::Variant(""));
             main->Close();
             return name.empty() ? "the client numbered " + shown
                                 : "the client " + name + " (" + shown + ")";
@@ -90,10 +75,14 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
     const Kind& kind = source.kind;
     engine::Database& network = files.open(source.networkPath);
     engine::Database& copy = files.open(source.copyPath);
-    const double base = highestNumber(network, kind);
+    // An empty network table numbers from 1, as one whose highest row holds no number.
+    const transfer::ClientKind& client = kind.client;
+    const double base =
+        transfer::highestNumber(network, client.mainTable, client.numberIndex, client.numberField)
+            .value_or(0);
     std::vector<NumberShift> map;
     try {
-        map = numberMap(copy, {kind.mainTable, kind.key, kind.index, base});
+        map = numberMap(copy, {client, base});
     } catch (const NumberingError& e) {
         const std::string client =
             e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))

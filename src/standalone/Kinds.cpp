@@ -2,9 +2,10 @@
 
 #include "app/frmSysAdmin.h"
 #include "schema/SchemaTables.h"
+#include "transfer/StructurePlan.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <optional>
 
 namespace standalone {
 
@@ -13,64 +14,63 @@ namespace {
 using transfer::ColumnCopy;
 using transfer::CopyPlan;
 
-// Columns a copy leaves out, or fills with the empty text (the record locks of a client
-// that arrives free).
-struct TableRule {
-    std::string table;
+// Columns a copy of a table leaves out, or fills with the empty text (the record locks of a
+// client that arrives free).
+struct ColumnRule {
     std::vector<std::string_view> notCopied;
     std::vector<std::string_view> emptyText;
 };
 
+struct TableRule {
+    std::string table;
+    ColumnRule columns;
+};
+
 constexpr std::string_view kLockText[] = {"UserName", "LastUserName", "DateLastSaved"};
 
-const schema::TableSpec& tableIn(const std::vector<const std::vector<schema::TableSpec>*>& parts,
-                                 const std::string& name) {
-    for (const auto* part : parts)
-        for (const schema::TableSpec& t : *part)
-            if (t.name == name) return t;
-    throw std::logic_error("no table " + name);
+// A main table whose record locks arrive free.
+ColumnRule arrivesFree() {
+    return {{}, {std::begin(kLockText), std::end(kLockText)}};
 }
 
-CopyPlan planFor(const schema::TableSpec& spec, const TableRule& rule, const std::string& key) {
-    CopyPlan plan{spec.name, spec.name, key, {}, {}};
-    for (const schema::FieldSpec& f : schema::createdFields(spec)) {
-        if (f.name == schema::InUseField || std::ranges::count(rule.notCopied, f.name)) continue;
-        ColumnCopy::From from = ColumnCopy::From::Column;
-        if (f.name == key)
-            from = ColumnCopy::From::ClientNumber;
-        else if (std::ranges::count(rule.emptyText, f.name) > 0)
-            from = ColumnCopy::From::EmptyText;
-        plan.columns.push_back({std::string(f.name), from, std::string(f.name), 0});
-    }
-    return plan;
+CopyPlan planFor(const schema::TableSpec& spec, const ColumnRule& rule, std::string_view number) {
+    return transfer::planFromStructure(
+        spec, number, [&rule](std::string_view column) -> std::optional<ColumnCopy> {
+            if (std::ranges::count(rule.notCopied, column) > 0) return std::nullopt;
+            const bool empty = std::ranges::count(rule.emptyText, column) > 0;
+            return ColumnCopy{.target = std::string(column),
+                              .from =
+                                  empty ? ColumnCopy::From::EmptyText : ColumnCopy::From::Column,
+                              .source = std::string(column)};
+        });
 }
 
-// The copy plans of the rules, in their order; the first rule is the main table's.
-Kind makeKind(std::string_view name, std::string key, std::string index, std::string nameField,
+// The copy plans of the main table, then of the detail tables in their order.
+Kind makeKind(std::string_view name, const transfer::ClientKind& client, const ColumnRule& main,
               const std::vector<const std::vector<schema::TableSpec>*>& parts,
-              const std::vector<TableRule>& rules, std::string app::frmSysAdmin::*networkPath) {
-    Kind kind{name,        rules.front().table, key, std::move(index), {},
-              networkPath, std::move(nameField)};
-    for (const TableRule& rule : rules)
-        kind.copies.push_back(planFor(tableIn(parts, rule.table), rule, key));
+              const std::vector<TableRule>& details, std::string app::frmSysAdmin::*networkPath) {
+    Kind kind{.name = name, .client = client, .copies = {}, .networkPath = networkPath};
+    kind.copies.push_back(
+        planFor(schema::tableIn(parts, client.mainTable), main, client.numberField));
+    for (const TableRule& rule : details)
+        kind.copies.push_back(
+            planFor(schema::tableIn(parts, rule.table), rule.columns, client.numberField));
     return kind;
 }
 
 TableRule plain(std::string table) {
-    return {std::move(table), {}, {}};
+    return {std::move(table), {}};
 }
 
 } // namespace
 
 const Kind& individualsKind() {
     static const Kind kind = [] {
-        std::vector<TableRule> rules{
-            {"Qolb2018", {"UserName", "DateLastSaved", "LastUserName", "Email"}, {}},
-            plain("Qolb2018Cont"),
-            plain("CARALL"),
-            plain("IRP5CodeChecker"),
-            plain("PropRentDetails"),
-            {"CGTDetails", {"SB750PortDed"}, {}}};
+        std::vector<TableRule> rules{plain("Qolb2018Cont"),
+                                     plain("CARALL"),
+                                     plain("IRP5CodeChecker"),
+                                     plain("PropRentDetails"),
+                                     {"CGTDetails", {{"SB750PortDed"}, {}}}};
         for (const char* t : {"LocIntContrib",
                               "InvestInterest",
                               "SITEPAYE",
@@ -108,13 +108,14 @@ const Kind& individualsKind() {
                               "CGTImproveMadeBefore",
                               "CGTTrustOther"})
             rules.push_back(plain(t));
-        rules.push_back({"IRP5IncDed", {"RetrenchmentLumps", "FstLumpTaken", "CertNo"}, {}});
+        rules.push_back({"IRP5IncDed", {{"RetrenchmentLumps", "FstLumpTaken", "CertNo"}, {}}});
         rules.push_back({"CMVDetails",
-                         {"FuelReimbEmployerYesNo", "EmpPaidInsuranceYesNo", "EmpPaidLicenceYesNo",
-                          "EmpPaidMaintenanceYesNo"},
-                         {}});
+                         {{"FuelReimbEmployerYesNo", "EmpPaidInsuranceYesNo", "EmpPaidLicenceYesNo",
+                           "EmpPaidMaintenanceYesNo"},
+                          {}}});
         rules.push_back(plain("AnnualTrends"));
-        return makeKind("individuals", "DCLNO", "PERSNUM", "Surname",
+        return makeKind("individuals", transfer::individualClients(),
+                        {{"UserName", "DateLastSaved", "LastUserName", "Email"}, {}},
                         {&schema::individualsMainTables(), &schema::individualsDetailTables(),
                          &schema::individualsExtendedTables()},
                         rules, &app::frmSysAdmin::PersDbPath);
@@ -124,26 +125,23 @@ const Kind& individualsKind() {
 
 const Kind& trustsKind() {
     static const Kind kind = [] {
-        std::vector<TableRule> rules{
-            {"TRUSTDetails", {}, {std::begin(kLockText), std::end(kLockText)}}};
+        std::vector<TableRule> rules;
         for (const char* t : {"TandBenDetails", "TRUSTIncExpend", "CapExempt", "Remuneration",
                               "Annuities", "IntForDivInc", "OTInc", "Expenditure", "PAYE",
                               "TaxCredit", "TrustDonations", "TrustPropRIMainExp",
                               "TrustPropRentDetails", "TrustCGTAcqCost", "TrustCGTImproveMade",
                               "TrustCGTImproveMadeBefore", "TrustCGTSaleCost", "TrustCGTDetails"})
             rules.push_back(plain(t));
-        return makeKind("trusts", "TDCLNO", "TDCLNOIndex", "TrustName", {&schema::trustDbTables()},
-                        rules, &app::frmSysAdmin::TrustDbPath);
+        return makeKind("trusts", transfer::trustClients(), arrivesFree(),
+                        {&schema::trustDbTables()}, rules, &app::frmSysAdmin::TrustDbPath);
     }();
     return kind;
 }
 
 const Kind& companiesKind() {
-    static const Kind kind = makeKind(
-        "companies", "CDCLNO", "CDCLNOIndex", "CompanyRegName", {&schema::companyDbTables()},
-        {{"CompanyDetails", {}, {std::begin(kLockText), std::end(kLockText)}},
-         plain("Adjustments")},
-        &app::frmSysAdmin::CompDbPath);
+    static const Kind kind = makeKind("companies", transfer::companyClients(), arrivesFree(),
+                                      {&schema::companyDbTables()}, {plain("Adjustments")},
+                                      &app::frmSysAdmin::CompDbPath);
     return kind;
 }
 

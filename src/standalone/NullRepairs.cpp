@@ -20,11 +20,6 @@ constexpr std::string_view kTrustTable = "TRUSTDetails";
 constexpr std::string_view kFirstPracticeField = "TrustsSARSOffice";
 constexpr std::string_view kTestedField = "ProvTaxPaidTrusts1";
 
-struct OpenFile {
-    engine::DatabasePtr db;
-    ~OpenFile() { app::closeQuietly(db); }
-};
-
 std::string emptyValue(schema::FieldType type) {
     switch (type) {
     case schema::FieldType::Text:
@@ -40,11 +35,12 @@ std::string emptyValue(schema::FieldType type) {
 } // namespace
 
 long fixNullField(const std::string& path, std::string_view table, std::string_view field) {
-    OpenFile file{app::defaultWorkspace().OpenDatabase(path)};
+    app::ClosedOnExit held;
+    engine::Database& db = held.keep(app::defaultWorkspace().OpenDatabase(path));
     engine::Transaction transaction;
-    file.db->Execute("UPDATE " + bracketed(table) + " SET " + bracketed(field) + " = 0 WHERE " +
-                     bracketed(field) + " IS NULL");
-    const long rows = file.db->RecordsAffected();
+    db.Execute("UPDATE " + bracketed(table) + " SET " + bracketed(field) + " = 0 WHERE " +
+               bracketed(field) + " IS NULL");
+    const long rows = db.RecordsAffected();
     transaction.commit();
     return rows;
 }
@@ -70,7 +66,8 @@ std::vector<schema::FieldSpec> trustPracticeFields() {
 }
 
 void FixNull_TrustDetails(app::frmSysAdmin& w) {
-    OpenFile file{app::defaultWorkspace().OpenDatabase(w.TrustDbPath)};
+    app::ClosedOnExit held;
+    engine::Database& db = held.keep(app::defaultWorkspace().OpenDatabase(w.TrustDbPath));
     engine::Transaction transaction;
     const std::string tested = bracketed(kTestedField);
     // The tested field last: until then it still picks the rows to repair.
@@ -82,7 +79,7 @@ void FixNull_TrustDetails(app::frmSysAdmin& w) {
         std::string sql = "UPDATE " + bracketed(kTrustTable) + " SET " + name + " = " +
                           emptyValue(f.type) + " WHERE " + name + " IS NULL";
         if (f.name != kTestedField) sql += " AND " + tested + " IS NULL";
-        file.db->Execute(sql);
+        db.Execute(sql);
     }
     transaction.commit();
 }

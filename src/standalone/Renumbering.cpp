@@ -10,17 +10,18 @@ namespace {
 
 std::vector<double> mainNumbers(engine::Database& copy, const Renumbering& r) {
     std::vector<double> numbers;
-    engine::RecordsetPtr main = copy.OpenRecordset(r.mainTable, engine::dbOpenTable);
-    main->setIndex(r.index);
+    const std::string table(r.client.mainTable);
+    engine::RecordsetPtr main = copy.OpenRecordset(table, engine::dbOpenTable);
+    main->setIndex(std::string(r.client.numberIndex));
     for (; !main->Eof(); main->MoveNext()) {
-        const runtime::Variant n = main->Fields(r.key).Value();
+        const runtime::Variant n = main->Fields(r.client.numberField).Value();
         if (runtime::IsNull(n)) {
             main->Close();
-            throw NumberingError(r.mainTable, std::nullopt);
+            throw NumberingError(table, std::nullopt);
         }
         if (!numbers.empty() && numbers.back() == runtime::CDbl(n)) {
             main->Close();
-            throw NumberingError(r.mainTable, numbers.back());
+            throw NumberingError(table, numbers.back());
         }
         numbers.push_back(runtime::CDbl(n));
     }

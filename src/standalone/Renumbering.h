@@ -8,6 +8,7 @@
 
 #include "engine/Dao.h"
 #include "runtime/Error.h"
+#include "transfer/ClientKinds.h"
 
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@
 namespace standalone {
 
 struct Renumbering {
-    std::string mainTable, key, index;
+    const transfer::ClientKind& client;
     double finalBase = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 #include "runtime/VariantOps.h"
+#include "transfer/ClientKinds.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,15 +26,6 @@ std::string canonicalLower(const std::string& path) {
                            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
 }
-
-struct Held {
-    engine::DatabasePtr db;
-    engine::RecordsetPtr rs;
-    ~Held() {
-        app::closeQuietly(rs);
-        app::closeQuietly(db);
-    }
-};
 
 } // namespace
 
@@ -63,10 +55,10 @@ std::optional<std::string> networkFileChosen(const app::frmSysAdmin& w) {
 }
 
 std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
-    Held held;
+    app::ClosedOnExit held;
     try {
-        held.db = app::defaultWorkspace().OpenDatabase(path);
-        held.rs = held.db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        engine::Database& db = held.keep(app::defaultWorkspace().OpenDatabase(path));
+        held.keep(db.OpenRecordset(transfer::individualClients().mainTable, engine::dbOpenTable));
         return std::nullopt;
     } catch (const runtime::Error& e) {
         return e;
@@ -75,12 +67,13 @@ std::optional<runtime::Error> individualsTableMissing(const std::string& path) {
 
 std::variant<runtime::Error, std::string> structureVersionText(const std::string& path,
                                                                bool exclusive) {
-    Held held;
+    app::ClosedOnExit held;
     try {
-        held.db = exclusive ? app::openExclusive(path)
-                            : app::defaultWorkspace().OpenDatabase(path, false, true);
-        held.rs = held.db->OpenRecordset("DefInvOpt", engine::dbOpenTable);
-        const runtime::Variant v = held.rs->Fields("UpDateDB").Value();
+        engine::Database& db =
+            held.keep(exclusive ? app::openExclusive(path)
+                                : app::defaultWorkspace().OpenDatabase(path, false, true));
+        engine::Recordset& options = held.keep(db.OpenRecordset("DefInvOpt", engine::dbOpenTable));
+        const runtime::Variant v = options.Fields("UpDateDB").Value();
         if (runtime::IsNull(v)) return std::string();
         return runtime::CStr(v);
     } catch (const runtime::Error& e) {

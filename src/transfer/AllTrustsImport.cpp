@@ -3,9 +3,9 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
-#include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/CapitalGainsTables.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientsDetailCopies.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
@@ -25,20 +25,14 @@ constexpr std::string_view kClient = "TDCLNO";
 // The trusts carried forward; their detail rows are those of the same selection.
 const ClientSelection kCarried{"TRUSTDetails", "TDCLNO", "[TDCLNO] > 0"};
 
-constexpr std::string_view kTransferTables[] = {
-    "TrustCGTDetails",           "TrustCGTAcqCost",      "TrustCGTImproveMade", "TrustCGTSaleCost",
-    "TrustCGTImproveMadeBefore", "TrustPropRentDetails", "TandBenDetails"};
-
 // Last year's rows of every trust in `table`, by number (equal numbers in the order their
 // index keeps them), holding the fields a carry reads.
 engine::RecordsetPtr selectTrusts(engine::Database& lastYear, std::string_view table,
                                   const CarryTable& carry) {
-    std::string sql = "SELECT " + bracketed(kClient);
-    for (std::string_view field : sourceFields(carry))
-        if (field != kClient) sql += ", " + bracketed(field);
-    sql += " FROM " + bracketed(table) + " WHERE " + kCarried.condition + " ORDER BY " +
-           bracketed(kClient);
-    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, kClient) + " FROM " +
+                                      bracketed(table) + " WHERE " + kCarried.condition +
+                                      " ORDER BY " + bracketed(kClient),
+                                  engine::dbOpenDynaset);
 }
 
 void step(const ImportProgress& progress) {
@@ -110,7 +104,7 @@ std::vector<CopyPlan> allTrustPlans() {
 } // namespace
 
 void emptyTrustsTransferFile(const std::string& transferPath) {
-    emptyTransferFile(transferPath, schema::MakeTemp_Trust_DB, kTransferTables);
+    emptyTransferFile(transferPath, trustClients().makeTransferFile, trustClients().transferTables);
 }
 
 std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,

@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
+#include "transfer/ClientNumbering.h"
 #include "transfer/CompanyCarryTable.h"
 #include "transfer/LastYearCompanies.h"
 
@@ -15,16 +16,6 @@ namespace {
 constexpr const char* kTable = "CompanyDetails";
 constexpr const char* kNumber = "CDCLNO";
 constexpr const char* kNumberIndex = "CDCLNOIndex";
-
-// The highest company number of this year's file, at least 0 (a file whose companies have
-// no number, or none above 0, numbers on from 1); none when it holds no company.
-std::optional<double> highestNumber(engine::Recordset& companies) {
-    if (companies.Eof()) return std::nullopt;
-    companies.setIndex(kNumberIndex);
-    companies.MoveLast(); // Null numbers come first in the index
-    const runtime::Variant number = companies.Fields(kNumber).Value();
-    return runtime::IsNull(number) ? 0.0 : std::max(0.0, runtime::CDbl(number));
-}
 
 void call(const std::function<void()>& f) {
     if (f) f();
@@ -46,7 +37,7 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
     {
         engine::Transaction transaction;
         engine::RecordsetPtr target = thisYear->OpenRecordset(kTable, engine::dbOpenTable);
-        std::optional<double> highest = highestNumber(*target);
+        std::optional<double> highest = highestNumberFromZero(*target, kNumberIndex, kNumber);
         done.renumbered = highest.has_value();
         while (source.nextBlock()) {
             RecordCarry carry(companyCarry(), source.recordset(), *target);

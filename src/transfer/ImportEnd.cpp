@@ -3,8 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "app/WindowHandles.h"
 #include "app/frmSysAdmin.h"
-#include "transfer/LockFields.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 namespace transfer {
 
@@ -17,24 +16,29 @@ void show(std::string_view text, int style) {
 
 } // namespace
 
-void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table) {
-    // Nothing of this program may be reading or writing the file while it is held.
+bool tidyAfterImport(app::frmSysAdmin& w, const std::vector<LockFieldsTable>& tables) {
+    // Nothing of this program may be reading or writing the files while they are held.
     app::closeWindowHandles(w);
+    app::closeWorkspaceQuietly();
     LockFieldsResult result;
     try {
-        result = tidyLockFields(path, table);
+        result = tidyLockFields(tables);
     } catch (const runtime::Error& e) {
         app::closeWorkspaceQuietly();
         show(msg::lockFieldsNotTidied(e.number(), e.text()), forms::vbCritical);
-        return;
+        return false;
     }
     app::closeWorkspaceQuietly();
     if (result.outcome == LockFieldsOutcome::InUse) {
         show(msg::LockFieldsInUse, forms::vbExclamation);
-        return;
+        return false;
     }
     if (result.rows > 0) w.cmdOk.setEnabled(true);
-    show(msg::TransferCompleted, forms::vbOKOnly);
+    return true;
+}
+
+void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table) {
+    if (tidyAfterImport(w, {{path, table}})) show(msg::TransferCompleted, forms::vbOKOnly);
 }
 
 } // namespace transfer

@@ -2,8 +2,11 @@
 
 // How every import ends, once its clients are written and committed.
 
+#include "transfer/LockFields.h"
+
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 class frmSysAdmin;
@@ -11,11 +14,14 @@ class frmSysAdmin;
 
 namespace transfer {
 
-// Lets go of the window's handles, tidies the lock fields of `table` in this year's
-// database at `path`, closes the default workspace and shows how it went: the completion
-// box only when the lock fields were tidied; otherwise that the clients were written but
-// their lock fields were not (the file in use, or the error). cmdOk is enabled when the
-// tidied table holds rows.
+// Lets go of the window's handles and the default workspace, tidies the lock fields of
+// `tables` as one change and closes the workspace again. True when they were tidied, and
+// cmdOk is then enabled when the tables hold rows; otherwise a box says that the clients were
+// written but their lock fields were not (the file in use, or the error).
+bool tidyAfterImport(app::frmSysAdmin& w, const std::vector<LockFieldsTable>& tables);
+
+// The same for the main table `table` of this year's database at `path`, followed by the
+// completion box when the lock fields were tidied.
 void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table);
 
 } // namespace transfer

@@ -2,7 +2,6 @@
 
 #include "runtime/VariantOps.h"
 #include "transfer/IndividualCarryTables.h"
-#include "transfer/SqlText.h"
 
 namespace transfer {
 
@@ -18,18 +17,12 @@ engine::Recordset& byClientNumber(engine::Recordset& certificates) {
 } // namespace
 
 std::vector<std::string_view> lastYearMainFields() {
-    std::vector<std::string_view> out{ClientNoField};
-    for (std::string_view f : sourceFields(individualMainCarry()))
-        if (f != ClientNoField) out.push_back(f);
-    return out;
+    return carryFields(individualMainCarry(), ClientNoField);
 }
 
 std::string lastYearMainSelection(std::string_view condition) {
-    std::string fields;
-    for (std::string_view field : lastYearMainFields())
-        fields += (fields.empty() ? "" : ", ") + bracketed(field);
-    return "SELECT " + fields + " FROM [Qolb2017] WHERE " + std::string(condition) +
-           " ORDER BY [DCLNO]";
+    return "SELECT " + carrySelection(individualMainCarry(), ClientNoField) +
+           " FROM [Qolb2017] WHERE " + std::string(condition) + " ORDER BY [DCLNO]";
 }
 
 IndividualCarry::IndividualCarry(engine::Recordset& lastYearMain,

@@ -3,23 +3,19 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
-#include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientKinds.h"
+#include "transfer/ClientNumbering.h"
 #include "transfer/DetailCopies.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TransferFile.h"
 
-#include <array>
 #include <string_view>
 
 namespace transfer {
 
 namespace {
-
-constexpr std::array<std::string_view, 9> kTransferTables{
-    "CGTDetails",      "CGTAcqCost",   "CGTImproveMade", "CGTSaleCost", "CGTImproveMadeBefore",
-    "PropRentDetails", "Qolb2018Cont", "carall",         "AnnualTrends"};
 
 // Last year's living client of the number, rendered the same whatever the locale.
 engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
@@ -28,19 +24,11 @@ engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
         engine::dbOpenDynaset);
 }
 
-// The highest client number of this year's file; none when it holds no client.
-std::optional<double> highestNumber(engine::Recordset& main) {
-    main.setIndex("PERSNUM");
-    if (main.Eof()) return std::nullopt;
-    main.MoveLast();
-    const runtime::Variant number = main.Fields("DCLNO").Value();
-    return runtime::IsNull(number) ? std::nullopt : std::optional(runtime::CDbl(number));
-}
-
 } // namespace
 
 void emptyIndividualsTransferFile(const std::string& transferPath) {
-    emptyTransferFile(transferPath, schema::MakeTemp_Personal_DB, kTransferTables);
+    const ClientKind& individuals = individualClients();
+    emptyTransferFile(transferPath, individuals.makeTransferFile, individuals.transferTables);
 }
 
 std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
@@ -60,7 +48,7 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         engine::RecordsetPtr main = thisYear->OpenRecordset("Qolb2018", engine::dbOpenTable);
         engine::RecordsetPtr certificates =
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-        const std::optional<double> highest = highestNumber(*main);
+        const std::optional<double> highest = highestGivenNumber(*main, "PERSNUM", "DCLNO");
         IndividualCarry carry(*client, *lastCertificates, *main, *certificates);
         done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
         for (const CopiedRows& copied :

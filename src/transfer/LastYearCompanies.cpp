@@ -26,12 +26,9 @@ std::string companiesQuery(const std::string& fields, const std::string& conditi
 std::optional<std::string> carriedFields(engine::Database& lastYear) {
     if (!lastYear.TableDefs().contains(kTable)) return std::nullopt;
     const engine::TableDefPtr table = lastYear.TableDefs().Item(kTable);
-    std::string list = bracketed(kNumber);
-    for (std::string_view field : sourceFields(companyCarry())) {
+    for (std::string_view field : sourceFields(companyCarry()))
         if (!table->Fields().contains(field)) return std::nullopt;
-        if (field != kNumber) list += ", " + bracketed(field);
-    }
-    return list;
+    return carrySelection(companyCarry(), kNumber);
 }
 
 } // namespace

@@ -22,15 +22,6 @@ constexpr std::array<LockField, 3> kLockFields{{
     {"LastUserName", "''"},
 }};
 
-// Closes the exclusive holds on every way out.
-struct HeldDatabases {
-    std::vector<engine::DatabasePtr> dbs;
-    ~HeldDatabases() {
-        for (engine::DatabasePtr& db : dbs)
-            app::closeQuietly(db);
-    }
-};
-
 long rowCount(engine::Database& db, std::string_view table) {
     auto rs = db.OpenRecordset(table, engine::dbOpenTable);
     const long rows = rs->RecordCount();
@@ -58,10 +49,12 @@ LockFieldsResult tidyLockFields(const std::string& path, std::string_view table)
 }
 
 LockFieldsResult tidyLockFields(const std::vector<LockFieldsTable>& tables) {
-    HeldDatabases held;
+    // The exclusive holds end on every way out.
+    app::ClosedOnExit held;
+    std::vector<engine::Database*> dbs;
     try {
         for (const LockFieldsTable& t : tables)
-            held.dbs.push_back(app::openExclusive(t.path));
+            dbs.push_back(&held.keep(app::openExclusive(t.path)));
     } catch (const app::DatabaseOpenError& e) {
         if (e.inUse()) return {LockFieldsOutcome::InUse, 0};
         throw;
@@ -69,8 +62,8 @@ LockFieldsResult tidyLockFields(const std::vector<LockFieldsTable>& tables) {
     long rows = 0;
     engine::Transaction transaction;
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        held.dbs[i]->Execute(tidyStatement(tables[i].table));
-        rows += rowCount(*held.dbs[i], tables[i].table);
+        dbs[i]->Execute(tidyStatement(tables[i].table));
+        rows += rowCount(*dbs[i], tables[i].table);
     }
     transaction.commit();
     return {LockFieldsOutcome::Tidied, rows};

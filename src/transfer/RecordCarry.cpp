@@ -2,6 +2,7 @@
 
 #include "engine/EngineErrors.h"
 #include "runtime/VariantOps.h"
+#include "transfer/SqlText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,6 +44,20 @@ std::vector<std::string_view> sourceFields(const CarryTable& table) {
         if (!field.empty() && std::ranges::find(out, field) == out.end()) out.push_back(field);
     }
     return out;
+}
+
+std::vector<std::string_view> carryFields(const CarryTable& table, std::string_view number) {
+    std::vector<std::string_view> out{number};
+    for (std::string_view field : sourceFields(table))
+        if (field != number) out.push_back(field);
+    return out;
+}
+
+std::string carrySelection(const CarryTable& table, std::string_view number) {
+    std::string list;
+    for (std::string_view field : carryFields(table, number))
+        list += (list.empty() ? "" : ", ") + bracketed(field);
+    return list;
 }
 
 FieldError::FieldError(std::string table, std::string field, const runtime::Error& cause)

@@ -42,6 +42,11 @@ struct CarryTable {
 
 // The fields of last year's row that a table reads, each once, in the order first read.
 std::vector<std::string_view> sourceFields(const CarryTable& table);
+// The same with the client's number `number` first, as a query that feeds the carry selects
+// them.
+std::vector<std::string_view> carryFields(const CarryTable& table, std::string_view number);
+// Those fields as the list of a Jet SQL SELECT, each name in brackets: "[TDCLNO], [A], ...".
+std::string carrySelection(const CarryTable& table, std::string_view number);
 
 // How the client is numbered in this year's file: under last year's number (this year's
 // table held no client when the import began) or under a new one.

@@ -4,6 +4,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientNumbering.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TrustCarryTables.h"
@@ -21,12 +22,10 @@ constexpr std::string_view kClient = "TDCLNO";
 // Last year's rows of the number in `table` holding the fields a carry reads.
 engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view table,
                                  const CarryTable& carry, double number) {
-    std::string sql = "SELECT " + bracketed(kClient);
-    for (std::string_view field : sourceFields(carry))
-        if (field != kClient) sql += ", " + bracketed(field);
-    sql +=
-        " FROM " + bracketed(table) + " WHERE " + bracketed(kClient) + " = " + exactNumber(number);
-    return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
+    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, kClient) + " FROM " +
+                                      bracketed(table) + " WHERE " + bracketed(kClient) + " = " +
+                                      exactNumber(number),
+                                  engine::dbOpenDynaset);
 }
 
 long rowCount(engine::Recordset& rs) {
@@ -35,15 +34,6 @@ long rowCount(engine::Recordset& rs) {
     const long rows = rs.RecordCount();
     rs.MoveFirst();
     return rows;
-}
-
-// The highest trust number of this year's file; none when it holds no numbered trust.
-std::optional<double> highestNumber(engine::Recordset& main) {
-    main.setIndex("TDCLNOIndex");
-    if (main.Eof()) return std::nullopt;
-    main.MoveLast();
-    const runtime::Variant number = main.Fields(kClient).Value();
-    return runtime::IsNull(number) ? std::nullopt : std::optional(runtime::CDbl(number));
 }
 
 } // namespace
@@ -66,7 +56,7 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
         engine::RecordsetPtr main = thisYear->OpenRecordset("TRUSTDetails", engine::dbOpenTable);
         engine::RecordsetPtr income =
             thisYear->OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
-        const std::optional<double> highest = highestNumber(*main);
+        const std::optional<double> highest = highestGivenNumber(*main, "TDCLNOIndex", kClient);
         RecordCarry mainCarry(trustMainCarry(), *lastMain, *main);
         RecordCarry incomeCarry(trustIncomeCarry(), *lastIncome, *income);
         for (long k = 1; k <= records; ++k, lastMain->MoveNext()) {

@@ -1,7 +1,7 @@
 #include "CarryFixture.h"
 
 #include "app/ExclusiveDatabases.h"
-#include "carryforward/Attach.h"
+#include "carryforward/PrevYearWiring.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,7 @@
 #include "clearing/BackupSet.h"
 
 #include "clearing/FileCopies.h"
+#include "runtime/FileOps.h"
 #include "support/ProgramFolder.h"
 
 #include <fstream>
@@ -66,8 +67,8 @@ TEST(BackupSetTest, ACopyWithNowhereToGoIsAPathNotFound) {
     EXPECT_EQ(failures[0].number, 53); // no source in the empty folder
     for (std::size_t i = 1; i < 4; ++i)
         EXPECT_EQ(failures[i].number, 76) << i;
-    EXPECT_TRUE(clearing::isMediaError(76));
-    EXPECT_FALSE(clearing::isMediaError(53));
+    EXPECT_TRUE(runtime::isMediaError(76));
+    EXPECT_FALSE(runtime::isMediaError(53));
 }
 
 } // namespace

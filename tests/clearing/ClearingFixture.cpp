@@ -1,6 +1,6 @@
 #include "ClearingFixture.h"
 
-#include "clearing/Attach.h"
+#include "clearing/ClearingWiring.h"
 #include "runtime/VariantOps.h"
 
 namespace clearing_test {

@@ -7,9 +7,9 @@
 #include "engine/CommitFaults.h"
 #include "engine/LockWait.h"
 #include "runtime/VariantOps.h"
-#include "standalone/Messages.h"
+#include "standalone/StandAloneMessages.h"
 #include "support/OtherProcess.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 #include <filesystem>
 #include <functional>

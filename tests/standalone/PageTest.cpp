@@ -2,7 +2,7 @@
 // wrong-file question, and an import button that does nothing before a locate.
 
 #include "StandAloneFixture.h"
-#include "standalone/Messages.h"
+#include "standalone/StandAloneMessages.h"
 
 namespace standalone_test {
 namespace {

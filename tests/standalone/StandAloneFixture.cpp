@@ -1,7 +1,7 @@
 #include "StandAloneFixture.h"
 
 #include "runtime/VariantOps.h"
-#include "standalone/Attach.h"
+#include "standalone/StandAloneWiring.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -40,17 +40,24 @@ TEST(ClientNumbering, EachOldNumberTakesTheNumberOfItsFirstRow) {
     }
 }
 
+// The variants differ only where the highest row holds no number or one below 1: an import
+// that numbers on from 1 must not take either for its base.
 TEST(ClientNumbering, TheHighestNumberIsReadByTheIndex) {
     struct Case {
         std::string name;
         std::vector<Variant> numbers; // in the order the rows are added
-        std::optional<double> highest;
+        std::optional<double> highest, given, fromZero;
     };
     const Case cases[] = {
-        {"no client", {}, std::nullopt},
-        {"clients added out of order", {Variant(57.0), Variant(100058.0), Variant(3.0)}, 100058},
-        {"a client without a number among others", {Variant(5.0), Variant::null()}, 5},
-        {"only a client without a number", {Variant::null()}, 0},
+        {"no client", {}, std::nullopt, std::nullopt, std::nullopt},
+        {"clients added out of order",
+         {Variant(57.0), Variant(100058.0), Variant(3.0)},
+         100058,
+         100058,
+         100058},
+        {"a client without a number among others", {Variant(5.0), Variant::null()}, 5, 5, 5},
+        {"only a client without a number", {Variant::null()}, 0, std::nullopt, 0},
+        {"only numbers below 1", {Variant(-4.0), Variant(-9.0)}, -4, -4, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,6 +70,10 @@ TEST(ClientNumbering, TheHighestNumberIsReadByTheIndex) {
         engine::DatabasePtr db =
             engine::DBEngine::instance().Workspaces(0).OpenDatabase(folder.file("Qolb2018LAN.mdb"));
         EXPECT_EQ(transfer::highestNumber(*db, "Qolb2018", "PERSNUM", "DCLNO"), c.highest);
+        engine::RecordsetPtr main = db->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        EXPECT_EQ(transfer::highestGivenNumber(*main, "PERSNUM", "DCLNO"), c.given);
+        EXPECT_EQ(transfer::highestNumberFromZero(*main, "PERSNUM", "DCLNO"), c.fromZero);
+        main->Close();
         db->Close();
     }
 }

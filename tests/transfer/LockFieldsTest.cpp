@@ -10,7 +10,7 @@
 #include "support/OtherProcess.h"
 #include "support/ProgramFolder.h"
 #include "transfer/ImportEnd.h"
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 #include <gtest/gtest.h>
 

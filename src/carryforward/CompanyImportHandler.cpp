@@ -1,10 +1,10 @@
-#include "carryforward/CompanyImport.h"
+#include "carryforward/CompanyImportHandler.h"
 
 #include "app/BusyDisplay.h"
 #include "app/DatabaseHandles.h"
 #include "app/frmSysAdmin.h"
-#include "carryforward/Messages.h"
-#include "engine/EngineErrors.h"
+#include "carryforward/OpenLastYear.h"
+#include "carryforward/PrevYearMessages.h"
 #include "schema/StructureDefinitions.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/ImportEnd.h"
@@ -12,22 +12,6 @@
 namespace carryforward {
 
 namespace {
-
-// Last year's company file; none, after saying so, when it or its folder is missing.
-engine::DatabasePtr openLastYear(app::frmSysAdmin& w) {
-    try {
-        return app::defaultWorkspace().OpenDatabase(w.PrevYearCompDbPath);
-    } catch (const runtime::Error& e) {
-        if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
-            throw;
-    }
-    w.MsgText = std::string(msg::CompaniesFileNotFound);
-    w.MsgStyle = std::int32_t{forms::vbOKOnly};
-    w.MsgTitle = std::string(msg::FileNotFoundTitle);
-    w.MsgHelpContext = std::int16_t{msg::FileNotFoundHelpContext};
-    w.ShowMsg();
-    return nullptr;
-}
 
 std::string notImported(std::optional<double> chosen, const std::string& listed,
                         const runtime::Error& e) {
@@ -42,7 +26,7 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
     std::optional<transfer::CompaniesImported> done;
     try {
         schema::MakeTemp_Company_DB(w.TransCompDbPath);
-        lastYear = openLastYear(w);
+        lastYear = openLastYear(w, w.PrevYearCompDbPath, msg::CompaniesFileNotFound);
         if (!lastYear) return;
         done = transfer::importCompanies(
             *lastYear, w.CompDbPath, chosen,

@@ -1,4 +1,4 @@
-#include "clearing/Messages.h"
+#include "clearing/ClearingMessages.h"
 
 namespace clearing::msg {
 

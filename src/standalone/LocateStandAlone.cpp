@@ -5,10 +5,10 @@
 #include "app/FileNames.h"
 #include "app/frmSysAdmin.h"
 #include "engine/EngineErrors.h"
-#include "standalone/Messages.h"
 #include "standalone/Page.h"
 #include "standalone/SourceFile.h"
-#include "transfer/Messages.h"
+#include "standalone/StandAloneMessages.h"
+#include "transfer/ImportEndMessages.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "ClearingFixture.h"
 #include "app/MDIForm1.h"
-#include "clearing/Attach.h"
+#include "clearing/ClearingWiring.h"
 #include "runtime/FileOps.h"
 #include "runtime/Paths.h"
 

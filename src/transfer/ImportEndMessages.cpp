@@ -1,4 +1,4 @@
-#include "transfer/Messages.h"
+#include "transfer/ImportEndMessages.h"
 
 #include "app/FileNames.h"
 

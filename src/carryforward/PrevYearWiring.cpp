@@ -1,9 +1,9 @@
-#include "carryforward/Attach.h"
+#include "carryforward/PrevYearWiring.h"
 
 #include "app/frmSysAdmin.h"
 #include "carryforward/Dispatch.h"
 #include "carryforward/Listing.h"
-#include "carryforward/Locate.h"
+#include "carryforward/LocateLastYear.h"
 
 namespace carryforward {
 

@@ -1,4 +1,4 @@
-#include "clearing/Attach.h"
+#include "clearing/ClearingWiring.h"
 
 #include "app/frmSysAdmin.h"
 #include "clearing/BackupRestore.h"

@@ -1,4 +1,4 @@
-#include "carryforward/Messages.h"
+#include "carryforward/PrevYearMessages.h"
 
 #include "app/FileNames.h"
 #include "forms/Form.h"

@@ -1,4 +1,4 @@
-#include "carryforward/Locate.h"
+#include "carryforward/LocateLastYear.h"
 
 #include "app/DatabaseHandles.h"
 #include "app/FileChoice.h"
@@ -6,7 +6,7 @@
 #include "app/PathFileValues.h"
 #include "app/frmSysAdmin.h"
 #include "carryforward/Listing.h"
-#include "carryforward/Messages.h"
+#include "carryforward/PrevYearMessages.h"
 #include "carryforward/SourceKinds.h"
 #include "engine/EngineErrors.h"
 #include "runtime/Paths.h"

@@ -1,4 +1,4 @@
-#include "standalone/Attach.h"
+#include "standalone/StandAloneWiring.h"
 
 #include "app/frmSysAdmin.h"
 #include "standalone/Page.h"

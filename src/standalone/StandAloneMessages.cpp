@@ -1,4 +1,4 @@
-#include "standalone/Messages.h"
+#include "standalone/StandAloneMessages.h"
 
 #include "app/FileNames.h"
 
