@@ -46,7 +46,7 @@ void writeClients(engine::Recordset& living, engine::Database& lastYear, engine:
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
     engine::RecordsetPtr main = thisYear.OpenRecordset("Qolb2018", engine::dbOpenTable);
     engine::RecordsetPtr certificates = thisYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    IndividualCarry carry(living, *lastCertificates, *main, *certificates);
+    IndividualCarry carry(living, *lastCertificates, *main, *certificates, ImportScope::AllClients);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         try {
             carry.carry(next);

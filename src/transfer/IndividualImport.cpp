@@ -61,7 +61,8 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         engine::RecordsetPtr certificates =
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
         const std::optional<double> highest = highestNumber(*main);
-        IndividualCarry carry(*client, *lastCertificates, *main, *certificates);
+        IndividualCarry carry(*client, *lastCertificates, *main, *certificates,
+                              ImportScope::OneClient);
         done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
         for (const CopiedRows& copied :
              copyClientDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))

@@ -101,6 +101,8 @@ runtime::Variant RecordCarry::valueOf(const Bound& b, const Numbering& numbering
         return numbering.clientNo;
     case Make::ByNumbering:
         return numbering.keepsNumber ? rule.value : rule.renumbered;
+    case Make::Found:
+        return runtime::Variant(static_cast<std::int16_t>(fromSource ? 1 : 0));
     default:
         break;
     }

@@ -24,6 +24,7 @@ enum class Make {
     ByNumbering,  // `value` when the client keeps its number, `renumbered` when it gets a new one
     Plus,         // last year's field of the same name plus `value` (Null stays Null)
     HalfLoss,     // half of last year's field `from` when below 0 (a loss carried), else 0
+    Found,        // the whole number 1 when last year held the row, 0 when it did not
 };
 
 struct FieldRule {

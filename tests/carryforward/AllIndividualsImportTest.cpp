@@ -149,7 +149,8 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
                          Variant::date(0)},
                         {n(100058), Variant("Big"), Variant(std::int16_t{4}), c.interest,
                          Variant(""), Variant::date(0)}}));
-        // The certificate: last year's lump sums up to 2017 carried, 2018 starting at 0.
+        // The certificate: last year's lump sums up to 2017 carried, 2018 starting at 0;
+        // MaxNum marks whether last year held one.
         EXPECT_EQ(query(*db, "SELECT [DCLNO], [MaxNum], [RetrenchmentLumps2015], "
                              "[RetrenchmentLumps2016], [FstLumpTaken2017], "
                              "[RetrenchmentLumps2018] FROM [IRP5IncDed] WHERE [DCLNO] IN (" +
@@ -157,7 +158,7 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
                                  runtime::CStr(n(12)) + ", " + runtime::CStr(d(twin2)) + ", " +
                                  runtime::CStr(n(58)) + ") ORDER BY [DCLNO]"),
                   (Rows{{n(7), Variant(std::int16_t{1}), d(15), d(16), d(17), d(0)},
-                        {n(9), Variant(std::int16_t{1}), d(0), d(0), d(0), d(0)},
+                        {n(9), Variant(std::int16_t{0}), d(0), d(0), d(0), d(0)},
                         // Both rows of 12 take the first certificate of 12.
                         {n(12), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
                         {d(twin2), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
