@@ -57,6 +57,18 @@ engine::DatabasePtr openLastYear(app::frmSysAdmin& w, std::string_view notFound)
     return nullptr;
 }
 
+// The bar of an import of one client: the first half as its `records` are read, the second
+// as they are written.
+void readRecords(app::frmSysAdmin& w, std::optional<app::ProgressDisplay>& progress, long records) {
+    progress.emplace(w, records);
+    for (long i = 0; i < records; ++i)
+        progress->step();
+}
+void writtenRecords(app::ProgressDisplay& progress, long records) {
+    for (long i = 0; i < records; ++i)
+        progress.step();
+}
+
 } // namespace
 
 void ImportSelAss_Personal(app::frmSysAdmin& w) {
@@ -74,10 +86,8 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::IndividualImported> done;
     try {
-        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo, [&] {
-            progress.emplace(w, 1);
-            progress->step();
-        });
+        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo,
+                                          [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
@@ -88,7 +98,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    progress->step();
+    writtenRecords(*progress, done->records);
     transfer::finishImport(w, w.PersDbPath, "Qolb2018");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
@@ -138,11 +148,8 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::TrustImported> done;
     try {
-        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo, [&](long n) {
-            progress.emplace(w, n);
-            for (long i = 0; i < n; ++i)
-                progress->step();
-        });
+        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo,
+                                     [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
@@ -153,8 +160,7 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::TrustFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    for (long i = 0; i < done->records; ++i)
-        progress->step();
+    writtenRecords(*progress, done->records);
     FinishImport_Trust(w);
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {

@@ -46,14 +46,15 @@ void emptyIndividualsTransferFile(const std::string& transferPath) {
 std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
                                                    const std::string& thisYearPath,
                                                    double lastYearNumber,
-                                                   const std::function<void()>& read) {
+                                                   const std::function<void(long)>& read) {
     engine::RecordsetPtr client = selectClient(lastYear, lastYearNumber);
-    if (client->Eof()) return std::nullopt;
+    const long records = sourceRows(*client);
+    if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastCertificates =
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    if (read) read();
+    if (read) read(records);
 
-    IndividualImported done{lastYearNumber};
+    IndividualImported done{lastYearNumber, lastYearNumber, records, 0};
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
@@ -63,7 +64,9 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         const std::optional<double> highest = highestNumber(*main);
         IndividualCarry carry(*client, *lastCertificates, *main, *certificates,
                               ImportScope::OneClient);
-        done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
+        for (long k = 1; k <= records; ++k, client->MoveNext())
+            done.newNumber = carry.carry(highest ? std::optional(*highest + static_cast<double>(k))
+                                                 : std::nullopt);
         for (const CopiedRows& copied :
              copyClientDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
             done.detailRows += copied.rows;

@@ -36,6 +36,14 @@ int fieldPosition(engine::Recordset& rs, std::string_view field) {
     return ordinal;
 }
 
+long sourceRows(engine::Recordset& rs) {
+    if (rs.Eof()) return 0;
+    rs.MoveLast();
+    const long rows = rs.RecordCount();
+    rs.MoveFirst();
+    return rows;
+}
+
 std::vector<std::string_view> sourceFields(const CarryTable& table) {
     std::vector<std::string_view> out;
     for (const FieldRule& rule : table.rules) {

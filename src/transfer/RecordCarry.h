@@ -71,6 +71,9 @@ private:
 // FieldError (3265).
 int fieldPosition(engine::Recordset& rs, std::string_view field);
 
+// The rows of the source `rs`, counted by moving to its last; it is left on its first.
+long sourceRows(engine::Recordset& rs);
+
 // One table bound to an open source recordset and an open table-type recordset on the
 // target: every field is looked up once, here, so that a field either side lacks stops the
 // import before any row is added (FieldError, 3265).

@@ -29,14 +29,6 @@ engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view ta
     return lastYear.OpenRecordset(sql, engine::dbOpenDynaset);
 }
 
-long rowCount(engine::Recordset& rs) {
-    if (rs.Eof()) return 0;
-    rs.MoveLast();
-    const long rows = rs.RecordCount();
-    rs.MoveFirst();
-    return rows;
-}
-
 // The highest trust number of this year's file; none when it holds no numbered trust.
 std::optional<double> highestNumber(engine::Recordset& main) {
     main.setIndex("TDCLNOIndex");
@@ -53,7 +45,7 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
                                          const std::function<void(long records)>& read) {
     engine::RecordsetPtr lastMain =
         selectTrust(lastYear, "TRUSTDetails", trustMainCarry(), lastYearNumber);
-    const long records = rowCount(*lastMain);
+    const long records = sourceRows(*lastMain);
     if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastIncome =
         selectTrust(lastYear, "TRUSTIncExpend", trustIncomeCarry(), lastYearNumber);
