@@ -8,6 +8,7 @@
 #include "schema/StructureDefinitions.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/ImportEnd.h"
+#include "transfer/SourceCheck.h"
 
 namespace carryforward {
 
@@ -37,6 +38,7 @@ std::string notImported(std::optional<double> chosen, const std::string& listed,
 } // namespace
 
 void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const std::string& listed) {
+    if (transfer::refusedAsThisYear(w, w.PrevYearCompDbPath, w.CompDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::CompaniesImported> done;

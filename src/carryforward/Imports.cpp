@@ -8,13 +8,13 @@
 #include "carryforward/CompanyImport.h"
 #include "carryforward/Messages.h"
 #include "engine/EngineErrors.h"
-#include "runtime/FileOps.h"
 #include "runtime/VariantOps.h"
 #include "transfer/AllIndividualsImport.h"
 #include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/IndividualImport.h"
+#include "transfer/SourceCheck.h"
 #include "transfer/TrustImport.h"
 
 #include <optional>
@@ -73,6 +73,7 @@ void writtenRecords(app::ProgressDisplay& progress, long records) {
 
 void ImportSelAss_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
     transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
     const std::optional<std::size_t> element = chosenElement(w);
     if (!element) {
@@ -103,6 +104,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
     // The import empties the transfer file itself, once, before it writes anything.
     const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
     if (!lastYear) return;
@@ -136,6 +138,7 @@ void FinishImport_Trust(app::frmSysAdmin& w) {
 
 void ImportSelAss_Trust(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.TrustDbPath)) return;
     const std::optional<std::size_t> element = chosenElement(w);
     if (!element) {
         w.lstPrevYear.SetFocus();
@@ -165,10 +168,7 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
-    if (runtime::sameExistingFile(w.PrevYearDbPath, w.TrustDbPath)) {
-        w.Ask(std::string(msg::SameTrustFile), forms::vbCritical, "");
-        return;
-    }
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.TrustDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::AllTrustsImported> done;

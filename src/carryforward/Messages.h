@@ -39,8 +39,5 @@ inline constexpr std::string_view CompaniesFileEmpty = "The Quolby 2017 Company 
 std::string companiesNotImported(const runtime::Error& e);
 // The import of every trust failed at `step` and this year's file was put back as it was.
 std::string trustsNotImported(const std::string& step, const runtime::Error& e);
-// Last year's file and this year's are one file: nothing is imported.
-inline constexpr std::string_view SameTrustFile =
-    "Last year's trust database is this year's trust database. Nothing has been imported.";
 
 } // namespace carryforward::msg
