@@ -32,7 +32,7 @@ engine::DatabasePtr openLastYear(app::frmSysAdmin& w) {
 
 std::string notImported(std::optional<double> chosen, const std::string& listed,
                         const runtime::Error& e) {
-    return chosen ? msg::clientNotImported(listed, e) : msg::companiesNotImported(e);
+    return msg::importStopped(chosen ? listed : "the companies", e);
 }
 
 } // namespace
@@ -60,7 +60,7 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
         forms::desktop().MsgBox(std::string(msg::CompaniesFileEmpty), forms::vbOKOnly);
         return;
     }
-    transfer::finishImport(w, w.CompDbPath, "CompanyDetails");
+    transfer::finishImport(w, w.CompDbPath, "CompanyDetails", "companies");
 }
 
 } // namespace carryforward

@@ -13,6 +13,7 @@
 #include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/IndividualImport.h"
 #include "transfer/SourceCheck.h"
 #include "transfer/TrustImport.h"
@@ -35,19 +36,25 @@ std::optional<std::size_t> chosenElement(const app::frmSysAdmin& w) {
     return element;
 }
 
-std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
-    return element < w.PrevYearClientNames.size()
-               ? runtime::Concat(w.PrevYearClientNames[element], runtime::Variant(""))
-               : std::string();
+// The chosen client as the boxes name it, its listed name where it has one: "the trust
+// Alpha (17)".
+std::string chosenClient(const app::frmSysAdmin& w, std::size_t element, std::string_view kind) {
+    const std::string name =
+        element < w.PrevYearClientNames.size()
+            ? runtime::Concat(w.PrevYearClientNames[element], runtime::Variant(""))
+            : std::string();
+    return "the " + std::string(kind) + " " + (name.empty() ? "" : name + " ") + "(" +
+           runtime::CStr(w.PrevYearClientNos[element]) + ")";
 }
 
-// Last year's file; none, after saying `notFound`, when it or its folder is missing.
+// Last year's file; none, after saying `notFound`, when it or its folder is missing. Any
+// other failure is raised as a step of the import.
 engine::DatabasePtr openLastYear(app::frmSysAdmin& w, std::string_view notFound) {
     try {
         return app::defaultWorkspace().OpenDatabase(w.PrevYearDbPath);
     } catch (const runtime::Error& e) {
         if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
-            throw;
+            throw transfer::ImportStepError("last year's database " + w.PrevYearDbPath, e);
     }
     w.MsgText = std::string(notFound);
     w.MsgStyle = std::int16_t{forms::vbOKOnly};
@@ -81,17 +88,17 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
-    if (!lastYear) return;
-
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::IndividualImported> done;
     try {
+        lastYear = openLastYear(w, msg::IndividualsFileNotFound);
+        if (!lastYear) return;
         done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo,
                                           [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped(chosenClient(w, *element, "client"), e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -100,24 +107,24 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     writtenRecords(*progress, done->records);
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
     if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
-    // The import empties the transfer file itself, once, before it writes anything.
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::IndividualsFileNotFound);
-    if (!lastYear) return;
-
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::AllIndividualsImported> done;
     try {
+        // The import empties the transfer file itself, once, before it writes anything.
+        lastYear = openLastYear(w, msg::IndividualsFileNotFound);
+        if (!lastYear) return;
         done = transfer::importAllIndividuals(
             *lastYear, w.PersDbPath, w.TransPersDbPath,
             {[&](long clients) { progress.emplace(w, clients); }, [&] { progress->step(); }});
-    } catch (const transfer::ImportStepError& e) {
+    } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientsNotImported(e.step(), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped("the clients", e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -125,13 +132,13 @@ void ImportWholeDB_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
 }
 namespace {
 
 // The trusts' lock fields tidied after the commit, the workspace closed, and the box.
 void FinishImport_Trust(app::frmSysAdmin& w) {
-    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails");
+    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails", "trusts");
 }
 
 } // namespace
@@ -145,17 +152,17 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedTrustNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w, msg::TrustFileNotFound);
-    if (!lastYear) return;
-
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::TrustImported> done;
     try {
+        lastYear = openLastYear(w, msg::TrustFileNotFound);
+        if (!lastYear) return;
         done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo,
                                      [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped(chosenClient(w, *element, "trust"), e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -179,9 +186,9 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
         done = transfer::importAllTrusts(
             *lastYear, w.TrustDbPath, w.TransTrustDbPath,
             {[&](long trusts) { progress.emplace(w, trusts); }, [&] { progress->step(); }});
-    } catch (const transfer::ImportStepError& e) {
+    } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::trustsNotImported(e.step(), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped("the trusts", e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -199,7 +206,7 @@ void ImportSelAss_Company(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedCompNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    importCompanies(w, w.SelectedCompNo, listedName(w, *element));
+    importCompanies(w, w.SelectedCompNo, chosenClient(w, *element, "company"));
 }
 void ImportWholeDB_Company(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);

@@ -4,6 +4,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CompanyCarryTable.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/LastYearCompanies.h"
 
 #include <algorithm>
@@ -24,6 +25,13 @@ std::optional<double> highestNumber(engine::Recordset& companies) {
     companies.MoveLast(); // Null numbers come first in the index
     const runtime::Variant number = companies.Fields(kNumber).Value();
     return runtime::IsNull(number) ? 0.0 : std::max(0.0, runtime::CDbl(number));
+}
+
+std::string companyName(LastYearCompanies& source) {
+    return "the company " +
+           runtime::Concat(source.recordset().Fields("CompanyRegName").Value(),
+                           runtime::Variant("")) +
+           " (" + runtime::CStr(runtime::Variant(source.number())) + ")";
 }
 
 void call(const std::function<void()>& f) {
@@ -54,7 +62,13 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
                 call(progress.step);
                 const Numbering numbering = highest ? Numbering::renumbered(*highest += 1)
                                                     : Numbering::kept(source.number());
-                carry.add(numbering);
+                try {
+                    carry.add(numbering);
+                } catch (const runtime::Error& e) {
+                    // Of all the companies, the one refused is named; one chosen is known.
+                    if (chosen) throw;
+                    throw ImportStepError(companyName(source), e);
+                }
                 ++done.rows;
                 call(progress.step);
             }
@@ -62,7 +76,7 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
         target->Close();
         transaction.commit();
     }
-    thisYear->Close();
+    afterCommit("the close of this year's database", [&] { thisYear->Close(); });
     return done;
 }
 

@@ -17,7 +17,8 @@ void show(std::string_view text, int style) {
 
 } // namespace
 
-void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table) {
+void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table,
+                  std::string_view clients) {
     // Nothing of this program may be reading or writing the file while it is held.
     app::closeWindowHandles(w);
     LockFieldsResult result;
@@ -25,12 +26,12 @@ void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view
         result = tidyLockFields(path, table);
     } catch (const runtime::Error& e) {
         app::closeWorkspaceQuietly();
-        show(msg::lockFieldsNotTidied(e.number(), e.text()), forms::vbCritical);
+        show(msg::lockFieldsNotTidied(e.number(), e.text(), clients), forms::vbCritical);
         return;
     }
     app::closeWorkspaceQuietly();
     if (result.outcome == LockFieldsOutcome::InUse) {
-        show(msg::LockFieldsInUse, forms::vbExclamation);
+        show(msg::lockFieldsInUse(clients), forms::vbExclamation);
         return;
     }
     if (result.rows > 0) w.cmdOk.setEnabled(true);

@@ -6,6 +6,7 @@
 #include "schema/StructureDefinitions.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/DetailCopies.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TransferFile.h"
@@ -75,9 +76,11 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         certificates->Close();
         transaction.commit();
     }
-    thisYear->Close();
-    client->Close();
-    lastCertificates->Close();
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        client->Close();
+        lastCertificates->Close();
+    });
     return done;
 }
 

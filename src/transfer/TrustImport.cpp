@@ -4,6 +4,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TrustCarryTables.h"
@@ -91,9 +92,11 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
         income->Close();
         transaction.commit();
     }
-    thisYear->Close();
-    lastMain->Close();
-    lastIncome->Close();
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        lastMain->Close();
+        lastIncome->Close();
+    });
     return done;
 }
 

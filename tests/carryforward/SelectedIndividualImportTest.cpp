@@ -287,7 +287,7 @@ TEST_F(SelectedIndividualImport, AClientOrFileNotThereWritesNothing) {
 }
 
 // A write that fails half way takes back everything written before it: the box names the
-// client and the field, and never says the transfer was completed.
+// client, the table and the field, and never says the transfer was completed.
 TEST_F(SelectedIndividualImport, AFailedWriteLeavesThisYearsFileAsItWas) {
     struct Case {
         std::string table, dropped;
@@ -314,7 +314,8 @@ TEST_F(SelectedIndividualImport, AFailedWriteLeavesThisYearsFileAsItWas) {
         closeAll();
         ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
         const std::string shown = desk.messages().back();
-        EXPECT_NE(shown.find("Smith"), std::string::npos) << shown;
+        EXPECT_EQ(shown.rfind("The client A. Smith (7) could not be imported", 0), 0u) << shown;
+        EXPECT_NE(shown.find(c.table), std::string::npos) << shown;
         EXPECT_NE(shown.find(c.dropped), std::string::npos) << shown;
         EXPECT_EQ(shown.find("completed"), std::string::npos) << shown;
         EXPECT_TRUE(unchanged());
