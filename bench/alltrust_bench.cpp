@@ -148,6 +148,8 @@ std::string carried(const transfer::FieldRule& rule, int shift) {
         return from + " + " + literal(rule.value);
     case Make::HalfLoss:
         return "CASE WHEN " + from + " < 0 THEN " + from + " * 0.5 ELSE 0 END";
+    case Make::Found:
+        return "1"; // the row read is there
     }
     return "NULL";
 }

@@ -8,6 +8,7 @@
 #include "schema/StructureDefinitions.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/ImportEnd.h"
+#include "transfer/SourceCheck.h"
 
 namespace carryforward {
 
@@ -15,12 +16,13 @@ namespace {
 
 std::string notImported(std::optional<double> chosen, const std::string& listed,
                         const runtime::Error& e) {
-    return chosen ? msg::clientNotImported(listed, e) : msg::companiesNotImported(e);
+    return msg::importStopped(chosen ? listed : "the companies", e);
 }
 
 } // namespace
 
 void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const std::string& listed) {
+    if (transfer::refusedAsThisYear(w, w.PrevYearCompDbPath, w.CompDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::CompaniesImported> done;
@@ -42,7 +44,7 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
         forms::desktop().MsgBox(std::string(msg::CompaniesFileEmpty), forms::vbOKOnly);
         return;
     }
-    transfer::finishImport(w, w.CompDbPath, "CompanyDetails");
+    transfer::finishImport(w, w.CompDbPath, "CompanyDetails", "companies");
 }
 
 } // namespace carryforward

@@ -12,7 +12,8 @@ class frmSysAdmin;
 
 namespace carryforward {
 
-// Carries company `chosen`, listed as `listed`, or every company when there is none.
+// Carries company `chosen`, which the boxes name `listed` ("the company Acme (5)"), or
+// every company when there is none.
 void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen,
                      const std::string& listed = "");
 

@@ -9,13 +9,14 @@
 #include "carryforward/CompanyImportHandler.h"
 #include "carryforward/OpenLastYear.h"
 #include "carryforward/PrevYearMessages.h"
-#include "runtime/FileOps.h"
 #include "runtime/VariantOps.h"
 #include "transfer/AllIndividualsImport.h"
 #include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ImportEnd.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/IndividualImport.h"
+#include "transfer/SourceCheck.h"
 #include "transfer/TrustImport.h"
 
 #include <optional>
@@ -36,16 +37,34 @@ std::optional<std::size_t> chosenElement(const app::frmSysAdmin& w) {
     return element;
 }
 
-std::string listedName(const app::frmSysAdmin& w, std::size_t element) {
-    return element < w.PrevYearClientNames.size()
-               ? runtime::Concat(w.PrevYearClientNames[element], runtime::Variant(""))
-               : std::string();
+// The chosen client as the boxes name it, its listed name where it has one: "the trust
+// Alpha (17)".
+std::string chosenClient(const app::frmSysAdmin& w, std::size_t element, std::string_view kind) {
+    const std::string name =
+        element < w.PrevYearClientNames.size()
+            ? runtime::Concat(w.PrevYearClientNames[element], runtime::Variant(""))
+            : std::string();
+    return "the " + std::string(kind) + " " + (name.empty() ? "" : name + " ") + "(" +
+           runtime::CStr(w.PrevYearClientNos[element]) + ")";
+}
+
+// The bar of an import of one client: the first half as its `records` are read, the second
+// as they are written.
+void readRecords(app::frmSysAdmin& w, std::optional<app::ProgressDisplay>& progress, long records) {
+    progress.emplace(w, records);
+    for (long i = 0; i < records; ++i)
+        progress->step();
+}
+void writtenRecords(app::ProgressDisplay& progress, long records) {
+    for (long i = 0; i < records; ++i)
+        progress.step();
 }
 
 } // namespace
 
 void ImportSelAss_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
     transfer::emptyIndividualsTransferFile(w.TransPersDbPath);
     const std::optional<std::size_t> element = chosenElement(w);
     if (!element) {
@@ -53,20 +72,17 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear =
-        openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
-    if (!lastYear) return;
-
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::IndividualImported> done;
     try {
-        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo, [&] {
-            progress.emplace(w, 1);
-            progress->step();
-        });
+        lastYear = openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
+        if (!lastYear) return;
+        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo,
+                                          [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped(chosenClient(w, *element, "client"), e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -74,25 +90,25 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    progress->step();
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
+    writtenRecords(*progress, done->records);
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
-    // The import empties the transfer file itself, once, before it writes anything.
-    const engine::DatabasePtr lastYear =
-        openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
-    if (!lastYear) return;
-
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::AllIndividualsImported> done;
     try {
+        // The import empties the transfer file itself, once, before it writes anything.
+        lastYear = openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
+        if (!lastYear) return;
         done = transfer::importAllIndividuals(
             *lastYear, w.PersDbPath, w.TransPersDbPath,
             {[&](long clients) { progress.emplace(w, clients); }, [&] { progress->step(); }});
-    } catch (const transfer::ImportStepError& e) {
+    } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientsNotImported(e.step(), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped("the clients", e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -100,39 +116,37 @@ void ImportWholeDB_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018");
+    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
 }
 namespace {
 
 // The trusts' lock fields tidied after the commit, the workspace closed, and the box.
 void FinishImport_Trust(app::frmSysAdmin& w) {
-    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails");
+    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails", "trusts");
 }
 
 } // namespace
 
 void ImportSelAss_Trust(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.TrustDbPath)) return;
     const std::optional<std::size_t> element = chosenElement(w);
     if (!element) {
         w.lstPrevYear.SetFocus();
         return;
     }
     w.SelectedTrustNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    const engine::DatabasePtr lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
-    if (!lastYear) return;
-
+    engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::TrustImported> done;
     try {
-        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo, [&](long n) {
-            progress.emplace(w, n);
-            for (long i = 0; i < n; ++i)
-                progress->step();
-        });
+        lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
+        if (!lastYear) return;
+        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo,
+                                     [&](long n) { readRecords(w, progress, n); });
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::clientNotImported(listedName(w, *element), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped(chosenClient(w, *element, "trust"), e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -140,16 +154,12 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::TrustFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    for (long i = 0; i < done->records; ++i)
-        progress->step();
+    writtenRecords(*progress, done->records);
     FinishImport_Trust(w);
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
-    if (runtime::sameExistingFile(w.PrevYearDbPath, w.TrustDbPath)) {
-        w.Ask(std::string(msg::SameTrustFile), forms::vbCritical, "");
-        return;
-    }
+    if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.TrustDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::AllTrustsImported> done;
@@ -160,9 +170,9 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
         done = transfer::importAllTrusts(
             *lastYear, w.TrustDbPath, w.TransTrustDbPath,
             {[&](long trusts) { progress.emplace(w, trusts); }, [&] { progress->step(); }});
-    } catch (const transfer::ImportStepError& e) {
+    } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
-        w.Ask(msg::trustsNotImported(e.step(), e), forms::vbCritical, "");
+        w.Ask(msg::importStopped("the trusts", e), forms::vbCritical, "");
         return;
     }
     app::closeQuietly(lastYear);
@@ -180,7 +190,7 @@ void ImportSelAss_Company(app::frmSysAdmin& w) {
         return;
     }
     w.SelectedCompNo = runtime::CDbl(w.PrevYearClientNos[*element]);
-    importCompanies(w, w.SelectedCompNo, listedName(w, *element));
+    importCompanies(w, w.SelectedCompNo, chosenClient(w, *element, "company"));
 }
 void ImportWholeDB_Company(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);

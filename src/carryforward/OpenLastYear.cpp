@@ -4,6 +4,7 @@
 #include "app/frmSysAdmin.h"
 #include "carryforward/PrevYearMessages.h"
 #include "engine/EngineErrors.h"
+#include "transfer/ImportSteps.h"
 
 namespace carryforward {
 
@@ -13,7 +14,7 @@ engine::DatabasePtr openLastYear(app::frmSysAdmin& w, const std::string& path,
         return app::defaultWorkspace().OpenDatabase(path);
     } catch (const runtime::Error& e) {
         if (e.number() != engine::err::FileNotFound && e.number() != engine::err::InvalidPath)
-            throw;
+            throw transfer::ImportStepError("last year's database " + path, e);
     }
     w.MsgText = std::string(notFound);
     w.MsgStyle = std::int16_t{forms::vbOKOnly};

@@ -2,6 +2,9 @@
 
 #include "app/FileNames.h"
 #include "forms/Form.h"
+#include "transfer/ImportSteps.h"
+
+#include <cctype>
 
 namespace carryforward::msg {
 
@@ -15,27 +18,17 @@ std::string sourceNotRead(const std::string& path, const runtime::Error& e) {
            forms::errorMessage(e) + std::string(app::kCrLf) + "Nothing has been listed.";
 }
 
-std::string clientNotImported(const std::string& client, const runtime::Error& e) {
-    return "The client " + client + " could not be imported." + std::string(app::kCrLf) +
-           forms::errorMessage(e) + std::string(app::kCrLf) +
-           "Nothing has been written to this year's database.";
-}
-
-std::string clientsNotImported(const std::string& step, const runtime::Error& e) {
-    return "The clients could not be imported: the import stopped at " + step + "." +
-           std::string(app::kCrLf) + forms::errorMessage(e) + std::string(app::kCrLf) +
-           "Nothing has been written to this year's database.";
-}
-
-std::string companiesNotImported(const runtime::Error& e) {
-    return "The companies could not be imported." + std::string(app::kCrLf) +
-           forms::errorMessage(e) + std::string(app::kCrLf) +
-           "Nothing has been written to this year's database.";
-}
-
-std::string trustsNotImported(const std::string& step, const runtime::Error& e) {
-    return "The trusts could not be imported: the import stopped at " + step + "." +
-           std::string(app::kCrLf) + forms::errorMessage(e) + std::string(app::kCrLf) +
+std::string importStopped(const std::string& what, const runtime::Error& e) {
+    const auto* step = dynamic_cast<const transfer::ImportStepError*>(&e);
+    const std::string crLf(app::kCrLf);
+    if (step && step->written())
+        return "The import of " + what + " has been written to this year's database, but it " +
+               "stopped after that, at " + step->step() + "; its record locks have not been " +
+               "tidied." + crLf + forms::errorMessage(e);
+    std::string text = what + " could not be imported";
+    text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+    if (step) text += ": the import stopped at " + step->step();
+    return text + "." + crLf + forms::errorMessage(e) + crLf +
            "Nothing has been written to this year's database.";
 }
 

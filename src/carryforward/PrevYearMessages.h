@@ -24,10 +24,11 @@ inline constexpr std::string_view TrustFileNotFound =
     "information!";
 // Also the answer for a trust last year's file no longer holds.
 inline constexpr std::string_view TrustFileEmpty = "The Quolby 2017 database is empty!";
-// The import of `client` failed and this year's file was put back as it was.
-std::string clientNotImported(const std::string& client, const runtime::Error& e);
-// The import of every individual failed at `step` and this year's file was put back.
-std::string clientsNotImported(const std::string& step, const runtime::Error& e);
+// The import of `what` ("the client Smith (7)", "the trusts") stopped on `e`: where, when
+// the error names the step; the engine's number and text; and that nothing has been
+// written to this year's database, or, when it stopped after its commit, that the import
+// has been written.
+std::string importStopped(const std::string& what, const runtime::Error& e);
 // Last year's file could be opened as a database but not read, or not opened at all.
 std::string sourceNotRead(const std::string& path, const runtime::Error& e);
 inline constexpr std::string_view CompaniesFileNotFound =
@@ -35,12 +36,5 @@ inline constexpr std::string_view CompaniesFileNotFound =
     "information!";
 // Also the answer for a chosen company last year's file no longer holds.
 inline constexpr std::string_view CompaniesFileEmpty = "The Quolby 2017 Company database is empty!";
-// The import of every company failed and this year's file was put back as it was.
-std::string companiesNotImported(const runtime::Error& e);
-// The import of every trust failed at `step` and this year's file was put back as it was.
-std::string trustsNotImported(const std::string& step, const runtime::Error& e);
-// Last year's file and this year's are one file: nothing is imported.
-inline constexpr std::string_view SameTrustFile =
-    "Last year's trust database is this year's trust database. Nothing has been imported.";
 
 } // namespace carryforward::msg

@@ -46,7 +46,7 @@ void writeClients(engine::Recordset& living, engine::Database& lastYear, engine:
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
     engine::RecordsetPtr main = thisYear.OpenRecordset("Qolb2018", engine::dbOpenTable);
     engine::RecordsetPtr certificates = thisYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    IndividualCarry carry(living, *lastCertificates, *main, *certificates);
+    IndividualCarry carry(living, *lastCertificates, *main, *certificates, ImportScope::AllClients);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         try {
             carry.carry(next);
@@ -95,7 +95,8 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
     const ClientNoMap map = numberClients(rowNumbers, first);
     const std::vector<CopyPlan>& plans = individualsDetailCopies();
     if (done.renumbered) stageClientsDetails(plans, lastYear, kLiving, transferPath, map);
-    {
+    // Its begin and commit are steps of this year's database.
+    during("this year's database", [&] {
         engine::Transaction transaction;
         during("this year's clients",
                [&] { writeClients(*living, lastYear, *thisYear, first, progress, done); });
@@ -103,10 +104,12 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
                                               {thisYearPath, transferPath}, done.renumbered);
         during("the capital-gains assets",
                [&] { RenumberCGT_Personal(*thisYear, map.newNumbers); });
-        during("this year's database", [&] { transaction.commit(); });
-    }
-    thisYear->Close();
-    living->Close();
+        transaction.commit();
+    });
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        living->Close();
+    });
     return done;
 }
 

@@ -144,7 +144,8 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
     const ClientNoMap map = numberClients(rowNumbers, first);
     static const std::vector<CopyPlan> plans = allTrustPlans();
     if (done.renumbered) stageClientsDetails(plans, lastYear, kCarried, transferPath, map);
-    {
+    // Its begin and commit are steps of this year's database.
+    during("this year's database", [&] {
         engine::Transaction transaction;
         during("this year's trusts",
                [&] { writeTrusts(*trusts, *lastIncome, *thisYear, first, progress, done); });
@@ -152,11 +153,13 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
                                               {thisYearPath, transferPath}, done.renumbered);
         during("the rental flags", [&] { FlagTrustRentalIncome(*thisYear); });
         during("the capital-gains assets", [&] { RenumberCGT_Trust(*thisYear, map.newNumbers); });
-        during("this year's database", [&] { transaction.commit(); });
-    }
-    thisYear->Close();
-    trusts->Close();
-    lastIncome->Close();
+        transaction.commit();
+    });
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        trusts->Close();
+        lastIncome->Close();
+    });
     return done;
 }
 

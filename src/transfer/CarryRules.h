@@ -38,6 +38,7 @@ public:
         return add(field, Make::HalfLoss, from);
     }
     CarryRules& clientNumber(const char* field) { return add(field, Make::ClientNumber); }
+    CarryRules& found(const char* field) { return add(field, Make::Found); }
     CarryRules& byNumbering(const char* field, runtime::Variant kept, runtime::Variant renumbered) {
         return add(field, Make::ByNumbering, {}, std::move(kept), std::move(renumbered));
     }

@@ -25,8 +25,7 @@ std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
     std::vector<CopiedRows> out;
     for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s = clientsCopyStatement(plan, targetPath, clients);
-        from.Execute(s.sql, s.parameters);
-        out.push_back({plan.target, from.RecordsAffected()});
+        out.push_back({plan.target, copyRows(from, s, plan.target)});
     }
     return out;
 }
@@ -70,8 +69,7 @@ std::vector<CopiedRows> copyRenumberedDetails(const std::vector<CopyPlan>& plans
     std::vector<CopiedRows> out;
     for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s = renumberedCopyStatement(plan, thisYearPath, kMap);
-        transfer.Execute(s.sql, s.parameters);
-        out.push_back({plan.target, transfer.RecordsAffected()});
+        out.push_back({plan.target, copyRows(transfer, s, plan.target)});
     }
     return out;
 }
@@ -83,7 +81,11 @@ void stageClientsDetails(const std::vector<CopyPlan>& plans, engine::Database& l
         engine::DatabasePtr transfer = app::defaultWorkspace().OpenDatabase(transferPath);
         {
             engine::Transaction transaction;
-            copyClientsDetails(plans, lastYear, transferPath, clients);
+            try {
+                copyClientsDetails(plans, lastYear, transferPath, clients);
+            } catch (const ImportStepError& e) {
+                throw ImportStepError(e.step() + " in the transfer database", e);
+            }
             writeClientNoMap(*transfer, map);
             transaction.commit();
         }

@@ -5,6 +5,7 @@
 #include "runtime/VariantOps.h"
 #include "transfer/ClientNumbering.h"
 #include "transfer/CompanyCarryTable.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/LastYearCompanies.h"
 
 #include <algorithm>
@@ -16,6 +17,13 @@ namespace {
 constexpr const char* kTable = "CompanyDetails";
 constexpr const char* kNumber = "CDCLNO";
 constexpr const char* kNumberIndex = "CDCLNOIndex";
+
+std::string companyName(LastYearCompanies& source) {
+    return "the company " +
+           runtime::Concat(source.recordset().Fields("CompanyRegName").Value(),
+                           runtime::Variant("")) +
+           " (" + runtime::CStr(runtime::Variant(source.number())) + ")";
+}
 
 void call(const std::function<void()>& f) {
     if (f) f();
@@ -45,7 +53,13 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
                 call(progress.step);
                 const Numbering numbering = highest ? Numbering::renumbered(*highest += 1)
                                                     : Numbering::kept(source.number());
-                carry.add(numbering);
+                try {
+                    carry.add(numbering);
+                } catch (const runtime::Error& e) {
+                    // Of all the companies, the one refused is named; one chosen is known.
+                    if (chosen) throw;
+                    throw ImportStepError(companyName(source), e);
+                }
                 ++done.rows;
                 call(progress.step);
             }
@@ -53,7 +67,7 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
         target->Close();
         transaction.commit();
     }
-    thisYear->Close();
+    afterCommit("the close of this year's database", [&] { thisYear->Close(); });
     return done;
 }
 

@@ -2,6 +2,7 @@
 
 #include "runtime/Constants.h"
 #include "schema/SchemaTables.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/StructurePlan.h"
 
 #include <algorithm>
@@ -196,6 +197,13 @@ const std::vector<CopyPlan>& individualsDetailCopies() {
     return plans;
 }
 
+long copyRows(engine::Database& db, const ClientCopyStatement& s, const std::string& table) {
+    return during("the detail rows of " + table, [&] {
+        db.Execute(s.sql, s.parameters);
+        return db.RecordsAffected();
+    });
+}
+
 std::vector<CopiedRows> copyClientDetails(engine::Database& lastYear,
                                           const std::string& thisYearPath, double lastYearNumber,
                                           double newNumber) {
@@ -210,8 +218,7 @@ std::vector<CopiedRows> copyClientRows(const std::vector<CopyPlan>& plans,
     for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s =
             clientCopyStatement(plan, thisYearPath, lastYearNumber, newNumber);
-        lastYear.Execute(s.sql, s.parameters);
-        out.push_back({plan.target, lastYear.RecordsAffected()});
+        out.push_back({plan.target, copyRows(lastYear, s, plan.target)});
     }
     return out;
 }

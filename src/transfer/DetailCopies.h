@@ -23,6 +23,11 @@ struct CopiedRows {
     long rows = 0;
 };
 
+// Runs one statement that copies detail rows into `table`, giving the rows it copied. A
+// failure is raised as ImportStepError naming the table; the engine's own text names the
+// column where it knows it.
+long copyRows(engine::Database& db, const ClientCopyStatement& s, const std::string& table);
+
 // Copies last year's detail rows of client `lastYearNumber` from `lastYear` into the file at
 // `thisYearPath` under `newNumber` (the same number keeps it); rows of other clients stay
 // behind. The rows are chosen by the client's number alone, so each is carried once whatever

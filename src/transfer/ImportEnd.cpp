@@ -16,7 +16,8 @@ void show(std::string_view text, int style) {
 
 } // namespace
 
-bool tidyAfterImport(app::frmSysAdmin& w, const std::vector<LockFieldsTable>& tables) {
+bool tidyAfterImport(app::frmSysAdmin& w, const std::vector<LockFieldsTable>& tables,
+                     std::string_view clients) {
     // Nothing of this program may be reading or writing the files while they are held.
     app::closeWindowHandles(w);
     app::closeWorkspaceQuietly();
@@ -25,20 +26,21 @@ bool tidyAfterImport(app::frmSysAdmin& w, const std::vector<LockFieldsTable>& ta
         result = tidyLockFields(tables);
     } catch (const runtime::Error& e) {
         app::closeWorkspaceQuietly();
-        show(msg::lockFieldsNotTidied(e.number(), e.text()), forms::vbCritical);
+        show(msg::lockFieldsNotTidied(e.number(), e.text(), clients), forms::vbCritical);
         return false;
     }
     app::closeWorkspaceQuietly();
     if (result.outcome == LockFieldsOutcome::InUse) {
-        show(msg::LockFieldsInUse, forms::vbExclamation);
+        show(msg::lockFieldsInUse(clients), forms::vbExclamation);
         return false;
     }
     if (result.rows > 0) w.cmdOk.setEnabled(true);
     return true;
 }
 
-void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table) {
-    if (tidyAfterImport(w, {{path, table}})) show(msg::TransferCompleted, forms::vbOKOnly);
+void finishImport(app::frmSysAdmin& w, const std::string& path, std::string_view table,
+                  std::string_view clients) {
+    if (tidyAfterImport(w, {{path, table}}, clients)) show(msg::TransferCompleted, forms::vbOKOnly);
 }
 
 } // namespace transfer

@@ -4,10 +4,23 @@
 
 namespace transfer::msg {
 
-std::string lockFieldsNotTidied(int number, const std::string& text) {
-    return "The clients have been written to this year's database, but their record locks "
-           "could not be tidied." +
-           std::string(app::kCrLf) + "Error " + std::to_string(number) + ": " + text;
+namespace {
+
+std::string writtenNotTidied(std::string_view clients) {
+    return "The " + std::string(clients) +
+           " have been written to this year's database, but their record locks could not be "
+           "tidied";
+}
+
+} // namespace
+
+std::string lockFieldsInUse(std::string_view clients) {
+    return writtenNotTidied(clients) + " because the database is in use on another workstation.";
+}
+
+std::string lockFieldsNotTidied(int number, const std::string& text, std::string_view clients) {
+    return writtenNotTidied(clients) + "." + std::string(app::kCrLf) + "Error " +
+           std::to_string(number) + ": " + text;
 }
 
 std::string sourceIsThisYear(const std::string& path) {

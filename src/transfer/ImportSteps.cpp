@@ -2,7 +2,7 @@
 
 namespace transfer {
 
-ImportStepError::ImportStepError(std::string step, const runtime::Error& cause)
-    : runtime::Error(cause), step_(std::move(step)) {}
+ImportStepError::ImportStepError(std::string step, const runtime::Error& cause, bool written)
+    : runtime::Error(cause), step_(std::move(step)), written_(written) {}
 
 } // namespace transfer

@@ -18,14 +18,17 @@ struct ImportProgress {
 };
 
 // A failure of the import, with what it was doing when it failed ("the client Smith (7)",
-// "the detail rows of CARALL"); the engine's number and text are the cause's.
+// "the detail rows of CARALL"); the engine's number and text are the cause's. `written`:
+// it failed after its transaction was committed, so this year's file holds the import.
 class ImportStepError : public runtime::Error {
 public:
-    ImportStepError(std::string step, const runtime::Error& cause);
+    ImportStepError(std::string step, const runtime::Error& cause, bool written = false);
     const std::string& step() const { return step_; }
+    bool written() const { return written_; }
 
 private:
     std::string step_;
+    bool written_;
 };
 
 // Runs `work`, raising a failure as one of `step`.
@@ -36,6 +39,16 @@ template <class Work> auto during(const std::string& step, Work work) {
         throw;
     } catch (const runtime::Error& e) {
         throw ImportStepError(step, e);
+    }
+}
+
+// Runs `work` once the import's transaction is committed, raising a failure as one of
+// `step` that leaves the import written.
+template <class Work> void afterCommit(const std::string& step, Work work) {
+    try {
+        work();
+    } catch (const runtime::Error& e) {
+        throw ImportStepError(step, e, true);
     }
 }
 

@@ -27,11 +27,11 @@ std::string lastYearMainSelection(std::string_view condition) {
 
 IndividualCarry::IndividualCarry(engine::Recordset& lastYearMain,
                                  engine::Recordset& lastYearCertificates, engine::Recordset& main,
-                                 engine::Recordset& certificates)
+                                 engine::Recordset& certificates, ImportScope scope)
     : lastYearMain_(lastYearMain), lastYearCertificates_(byClientNumber(lastYearCertificates)),
       clientNo_(fieldPosition(lastYearMain, ClientNoField)),
       main_(individualMainCarry(), lastYearMain, main),
-      certificate_(individualCertificateCarry(), lastYearCertificates, certificates) {}
+      certificate_(individualCertificateCarry(scope), lastYearCertificates, certificates) {}
 
 double IndividualCarry::carry(std::optional<double> newNumber) {
     const double lastYearNo = runtime::CDbl(lastYearMain_.Fields(clientNo_).Value());

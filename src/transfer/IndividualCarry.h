@@ -5,6 +5,7 @@
 // nothing; the caller runs it inside its transaction on this year's file.
 
 #include "engine/Dao.h"
+#include "transfer/IndividualCarryTables.h"
 #include "transfer/RecordCarry.h"
 
 #include <optional>
@@ -26,9 +27,10 @@ public:
     // fields of lastYearMainFields(). lastYearCertificates: last year's IRP5IncDed,
     // table-type; it is ordered here by its index on the client number. main and
     // certificates: this year's Qolb2018 and IRP5IncDed, table-type. A field that any of
-    // them lacks is raised here as FieldError, before anything is written.
+    // them lacks is raised here as FieldError, before anything is written. scope: the
+    // import this carry serves.
     IndividualCarry(engine::Recordset& lastYearMain, engine::Recordset& lastYearCertificates,
-                    engine::Recordset& main, engine::Recordset& certificates);
+                    engine::Recordset& main, engine::Recordset& certificates, ImportScope scope);
 
     // Carries the individual on lastYearMain's current row under `newNumber`, or under last
     // year's number when there is none. Gives the number written. A value the new row

@@ -116,9 +116,13 @@ constexpr const char* kLumpSums[] = {"RetrenchmentLumps", "RRExGrtCTY0204", "Ret
                                      "FstLumpTaken"};
 constexpr int kFirstLumpSumYear = 2010;
 
-CarryTable certificateTable() {
+CarryTable certificateTable(ImportScope scope) {
     CarryRules r("IRP5IncDed");
-    r.clientNumber("DCLNO").set({"MaxNum"}, Variant(std::int16_t{1}));
+    r.clientNumber("DCLNO");
+    if (scope == ImportScope::AllClients)
+        r.found("MaxNum");
+    else
+        r.set({"MaxNum"}, Variant(std::int16_t{1}));
     // The history of the years before this one, each year in its own fields.
     for (int year = kFirstLumpSumYear; year < 2018; ++year)
         for (const char* sum : kLumpSums)
@@ -171,9 +175,10 @@ const CarryTable& individualMainCarry() {
     return table;
 }
 
-const CarryTable& individualCertificateCarry() {
-    static const CarryTable table = certificateTable();
-    return table;
+const CarryTable& individualCertificateCarry(ImportScope scope) {
+    static const CarryTable one = certificateTable(ImportScope::OneClient);
+    static const CarryTable all = certificateTable(ImportScope::AllClients);
+    return scope == ImportScope::AllClients ? all : one;
 }
 
 } // namespace transfer

@@ -12,9 +12,13 @@ namespace transfer {
 // year's figures, dates and return tracking start afresh.
 const CarryTable& individualMainCarry();
 
+// Which import carries the certificate. The import of one individual marks every new row
+// in MaxNum with 1; the import of all of them with whether last year held a row.
+enum class ImportScope { OneClient, AllClients };
+
 // This year's IRP5IncDed row from last year's row of the client: the lump-sum history of
 // the years before this one is carried year for year; this year's lump sums and every
 // certificate amount, code and text start afresh.
-const CarryTable& individualCertificateCarry();
+const CarryTable& individualCertificateCarry(ImportScope scope);
 
 } // namespace transfer

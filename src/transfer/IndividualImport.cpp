@@ -7,6 +7,7 @@
 #include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
 #include "transfer/DetailCopies.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TransferFile.h"
@@ -34,14 +35,15 @@ void emptyIndividualsTransferFile(const std::string& transferPath) {
 std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
                                                    const std::string& thisYearPath,
                                                    double lastYearNumber,
-                                                   const std::function<void()>& read) {
+                                                   const std::function<void(long)>& read) {
     engine::RecordsetPtr client = selectClient(lastYear, lastYearNumber);
-    if (client->Eof()) return std::nullopt;
+    const long records = sourceRows(*client);
+    if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastCertificates =
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    if (read) read();
+    if (read) read(records);
 
-    IndividualImported done{lastYearNumber};
+    IndividualImported done{lastYearNumber, lastYearNumber, records, 0};
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
@@ -49,8 +51,11 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         engine::RecordsetPtr certificates =
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
         const std::optional<double> highest = highestGivenNumber(*main, "PERSNUM", "DCLNO");
-        IndividualCarry carry(*client, *lastCertificates, *main, *certificates);
-        done.newNumber = carry.carry(highest ? std::optional(*highest + 1) : std::nullopt);
+        IndividualCarry carry(*client, *lastCertificates, *main, *certificates,
+                              ImportScope::OneClient);
+        for (long k = 1; k <= records; ++k, client->MoveNext())
+            done.newNumber = carry.carry(highest ? std::optional(*highest + static_cast<double>(k))
+                                                 : std::nullopt);
         for (const CopiedRows& copied :
              copyClientDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
             done.detailRows += copied.rows;
@@ -59,9 +64,11 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         certificates->Close();
         transaction.commit();
     }
-    thisYear->Close();
-    client->Close();
-    lastCertificates->Close();
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        client->Close();
+        lastCertificates->Close();
+    });
     return done;
 }
 

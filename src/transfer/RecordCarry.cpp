@@ -37,6 +37,14 @@ int fieldPosition(engine::Recordset& rs, std::string_view field) {
     return ordinal;
 }
 
+long sourceRows(engine::Recordset& rs) {
+    if (rs.Eof()) return 0;
+    rs.MoveLast();
+    const long rows = rs.RecordCount();
+    rs.MoveFirst();
+    return rows;
+}
+
 std::vector<std::string_view> sourceFields(const CarryTable& table) {
     std::vector<std::string_view> out;
     for (const FieldRule& rule : table.rules) {
@@ -116,6 +124,8 @@ runtime::Variant RecordCarry::valueOf(const Bound& b, const Numbering& numbering
         return numbering.clientNo;
     case Make::ByNumbering:
         return numbering.keepsNumber ? rule.value : rule.renumbered;
+    case Make::Found:
+        return runtime::Variant(static_cast<std::int16_t>(fromSource ? 1 : 0));
     default:
         break;
     }

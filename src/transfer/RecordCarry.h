@@ -24,6 +24,7 @@ enum class Make {
     ByNumbering,  // `value` when the client keeps its number, `renumbered` when it gets a new one
     Plus,         // last year's field of the same name plus `value` (Null stays Null)
     HalfLoss,     // half of last year's field `from` when below 0 (a loss carried), else 0
+    Found,        // the whole number 1 when last year held the row, 0 when it did not
 };
 
 struct FieldRule {
@@ -74,6 +75,9 @@ private:
 // The position of `field` among the fields of `rs`; a field it lacks is raised as
 // FieldError (3265).
 int fieldPosition(engine::Recordset& rs, std::string_view field);
+
+// The rows of the source `rs`, counted by moving to its last; it is left on its first.
+long sourceRows(engine::Recordset& rs);
 
 // One table bound to an open source recordset and an open table-type recordset on the
 // target: every field is looked up once, here, so that a field either side lacks stops the

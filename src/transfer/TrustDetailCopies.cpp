@@ -115,8 +115,7 @@ copyTrustCostLines(engine::Database& lastYear, const std::string& thisYearPath,
     for (const CopyPlan& plan : trustCostLineCopies()) {
         CopiedRows copied{plan.target, 0};
         auto run = [&](const ClientCopyStatement& s) {
-            lastYear.Execute(s.sql, s.parameters);
-            copied.rows += lastYear.RecordsAffected();
+            copied.rows += copyRows(lastYear, s, plan.target);
         };
         // The lines whose asset keeps its number, and those of no asset, as they are.
         ClientCopyStatement same =

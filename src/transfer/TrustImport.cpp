@@ -5,6 +5,7 @@
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/ClientNumbering.h"
+#include "transfer/ImportSteps.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
 #include "transfer/TrustCarryTables.h"
@@ -28,14 +29,6 @@ engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view ta
                                   engine::dbOpenDynaset);
 }
 
-long rowCount(engine::Recordset& rs) {
-    if (rs.Eof()) return 0;
-    rs.MoveLast();
-    const long rows = rs.RecordCount();
-    rs.MoveFirst();
-    return rows;
-}
-
 } // namespace
 
 std::optional<TrustImported> importTrust(engine::Database& lastYear,
@@ -43,7 +36,7 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
                                          const std::function<void(long records)>& read) {
     engine::RecordsetPtr lastMain =
         selectTrust(lastYear, "TRUSTDetails", trustMainCarry(), lastYearNumber);
-    const long records = rowCount(*lastMain);
+    const long records = sourceRows(*lastMain);
     if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastIncome =
         selectTrust(lastYear, "TRUSTIncExpend", trustIncomeCarry(), lastYearNumber);
@@ -89,9 +82,11 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
         income->Close();
         transaction.commit();
     }
-    thisYear->Close();
-    lastMain->Close();
-    lastIncome->Close();
+    afterCommit("the close of the databases", [&] {
+        thisYear->Close();
+        lastMain->Close();
+        lastIncome->Close();
+    });
     return done;
 }
 

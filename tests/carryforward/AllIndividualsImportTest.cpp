@@ -4,12 +4,14 @@
 
 #include "CarryFixture.h"
 #include "engine/Dao.h"
+#include "engine/EngineErrors.h"
 #include "runtime/Constants.h"
 #include "runtime/VariantOps.h"
 #include "support/DatabaseFile.h"
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace carry_test {
 namespace {
@@ -149,7 +151,8 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
                          Variant::date(0)},
                         {n(100058), Variant("Big"), Variant(std::int16_t{4}), c.interest,
                          Variant(""), Variant::date(0)}}));
-        // The certificate: last year's lump sums up to 2017 carried, 2018 starting at 0.
+        // The certificate: last year's lump sums up to 2017 carried, 2018 starting at 0;
+        // MaxNum marks whether last year held one.
         EXPECT_EQ(query(*db, "SELECT [DCLNO], [MaxNum], [RetrenchmentLumps2015], "
                              "[RetrenchmentLumps2016], [FstLumpTaken2017], "
                              "[RetrenchmentLumps2018] FROM [IRP5IncDed] WHERE [DCLNO] IN (" +
@@ -157,7 +160,7 @@ TEST_F(AllIndividualsImport, EveryLivingClientAndItsRowsArriveUnderOneNumber) {
                                  runtime::CStr(n(12)) + ", " + runtime::CStr(d(twin2)) + ", " +
                                  runtime::CStr(n(58)) + ") ORDER BY [DCLNO]"),
                   (Rows{{n(7), Variant(std::int16_t{1}), d(15), d(16), d(17), d(0)},
-                        {n(9), Variant(std::int16_t{1}), d(0), d(0), d(0), d(0)},
+                        {n(9), Variant(std::int16_t{0}), d(0), d(0), d(0), d(0)},
                         // Both rows of 12 take the first certificate of 12.
                         {n(12), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
                         {d(twin2), Variant(std::int16_t{1}), d(121), d(121), d(121), d(0)},
@@ -232,6 +235,47 @@ TEST_F(AllIndividualsImport, AFailureOrNoLivingClientWritesNothing) {
     EXPECT_TRUE(unchanged());
     EXPECT_EQ(w.HScroll2.Value(), 0);
     EXPECT_FALSE(w.cmdOk.Enabled());
+}
+
+// A failure outside the clients' own rows gets the import's box too: a detail table this
+// year's file refuses is named, on either path of the numbers, and last year's file that
+// the engine cannot read is told with its number. Either way nothing is written.
+TEST_F(AllIndividualsImport, EveryFailureIsToldInTheImportsOwnBox) {
+    struct Case {
+        std::string name;
+        std::vector<Variant> clients;
+        bool dropColumn; // else last year's file unreadable
+        std::vector<std::string> told;
+    };
+    const Case cases[] = {
+        {"detail table, numbers kept", {}, true, {"the detail rows of CARALL", "TA106"}},
+        {"detail table, renumbered", {d(57)}, true, {"the detail rows of CARALL", "TA106"}},
+        {"last year's file", {d(57)}, false, {"last year's database", "Error 3343: "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prepare(c.clients);
+        if (c.dropColumn) {
+            auto db = thisYear();
+            db->TableDefs().Item("CARALL")->Fields().Delete("TA106");
+            db->Close();
+        }
+        std::optional<engine::ScopedOpenFault> unreadable;
+        if (!c.dropColumn) unreadable.emplace(lastYear, engine::err::UnrecognizedFormat);
+        const std::vector<std::string> boxes = importAnsweringOk();
+        unreadable.reset();
+        ASSERT_EQ(boxes.size(), 1u) << desk.transcript();
+        const std::string& shown = boxes.front();
+        EXPECT_EQ(shown.rfind("The clients could not be imported", 0), 0u) << shown;
+        for (const std::string& part : c.told) {
+            EXPECT_NE(shown.find(part), std::string::npos) << part << " in " << shown;
+        }
+        EXPECT_NE(shown.find("Nothing has been written to this year's database."),
+                  std::string::npos)
+            << shown;
+        EXPECT_TRUE(unchanged());
+        EXPECT_FALSE(w.cmdOk.Enabled());
+    }
 }
 
 } // namespace

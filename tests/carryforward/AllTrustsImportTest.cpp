@@ -5,12 +5,15 @@
 
 #include "CarryFixture.h"
 #include "engine/Dao.h"
+#include "engine/EngineErrors.h"
 #include "runtime/Constants.h"
 #include "runtime/VariantOps.h"
 #include "support/DatabaseFile.h"
+#include "transfer/ImportEndMessages.h"
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace carry_test {
 namespace {
@@ -145,8 +148,39 @@ TEST_F(AllTrustsImport, AFailureNoTrustOrOneFileWritesNothing) {
     w.TrustDbPath = lastYear;
     const std::vector<std::string> refused = importAnsweringOk();
     ASSERT_EQ(refused.size(), 1u) << desk.transcript();
-    EXPECT_NE(refused.front().find("Nothing has been imported"), std::string::npos);
+    EXPECT_EQ(refused.front(), transfer::msg::sourceIsThisYear(lastYear));
     EXPECT_TRUE(unchanged()) << "last year's file, named as this year's";
+}
+
+// A failure outside the trusts' own rows gets the import's box too: a detail table this
+// year's file refuses is named, and last year's file that the engine cannot read is told
+// with its number. Either way nothing is written.
+TEST_F(AllTrustsImport, EveryFailureIsToldInTheImportsOwnBox) {
+    for (const bool dropColumn : {true, false}) {
+        SCOPED_TRACE(dropColumn ? "detail table" : "last year's file");
+        prepare({3});
+        if (dropColumn) {
+            auto db = thisYear();
+            db->TableDefs().Item("TandBenDetails")->Fields().Delete("TrustBenName");
+            db->Close();
+        }
+        std::optional<engine::ScopedOpenFault> unreadable;
+        if (!dropColumn) unreadable.emplace(lastYear, engine::err::UnrecognizedFormat);
+        const std::vector<std::string> boxes = importAnsweringOk();
+        unreadable.reset();
+        ASSERT_EQ(boxes.size(), 1u) << desk.transcript();
+        const std::string& shown = boxes.front();
+        const std::string told =
+            dropColumn ? "the detail rows of TandBenDetails" : "last year's database " + lastYear;
+        EXPECT_EQ(shown.rfind("The trusts could not be imported: the import stopped at " + told, 0),
+                  0u)
+            << shown;
+        EXPECT_NE(shown.find("Nothing has been written to this year's database."),
+                  std::string::npos)
+            << shown;
+        EXPECT_TRUE(unchanged());
+        EXPECT_FALSE(w.cmdOk.Enabled());
+    }
 }
 
 } // namespace

@@ -342,7 +342,8 @@ TEST_F(CompanyImport, NothingToCarryWritesNothing) {
 }
 
 // A company this year's file cannot hold, after others were written: everything is taken
-// back, and the box names the field and never says the transfer was completed.
+// back, and the box names the company and the field and never says the transfer was
+// completed.
 TEST_F(CompanyImport, AFailureHalfWayLeavesThisYearsFileAsItWas) {
     closeAll();
     auto rows = lastYearCompanies();
@@ -377,6 +378,8 @@ TEST_F(CompanyImport, AFailureHalfWayLeavesThisYearsFileAsItWas) {
         closeAll();
         ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
         const std::string shown = desk.messages().back();
+        EXPECT_NE(shown.find("the company " + std::string(90, 'L') + " (40)"), std::string::npos)
+            << shown;
         EXPECT_NE(shown.find("CompanyRegName"), std::string::npos) << shown;
         EXPECT_NE(shown.find("Nothing has been written"), std::string::npos) << shown;
         EXPECT_EQ(shown.find("completed"), std::string::npos) << shown;

@@ -34,8 +34,10 @@ Row client(double number, const std::string& surname, std::int16_t deceased) {
             {"MPERSDECEASED", deceased}};
 }
 
-void makeLastYearFile(const std::string& path) {
+void makeLastYearFile(const std::string& path, const std::vector<Row>& moreClients) {
     support::DatabaseFile file(path, FileKind::LastYearIndividuals);
+    for (const Row& more : moreClients)
+        file.row("Qolb2017", more);
     file.row("Qolb2017", client(kSmith, "Smith", 0))
         .row("Qolb2017", client(kJones, "Jones", 1))
         .row("Qolb2017", client(kBrown, "Brown", 0))
@@ -76,7 +78,8 @@ class SelectedIndividualImport : public CarryFixture {
 protected:
     // Last year's file in `folder` (under the source folder), listed; this year's beside
     // the program, holding `clients`.
-    void prepare(const std::string& folder = "", const std::vector<double>& clients = {}) {
+    void prepare(const std::string& folder = "", const std::vector<double>& clients = {},
+                 const std::vector<Row>& moreLastYear = {}) {
         std::filesystem::create_directories(src.file(folder));
         lastYear =
             folder.empty() ? src.file("Qolb2017LAN.MDB") : src.file(folder + "/Qolb2017LAN.MDB");
@@ -85,7 +88,7 @@ protected:
         w.TransPersDbPath = program.file("TransDB.mdb");
         for (const std::string& path : {lastYear, w.PersDbPath, w.TransPersDbPath})
             std::filesystem::remove(path);
-        makeLastYearFile(lastYear);
+        makeLastYearFile(lastYear, moreLastYear);
         w.PersDbPath = program.file("Qolb2018LAN.mdb");
         w.TransPersDbPath = program.file("TransDB.mdb");
         makeThisYearFile(w.PersDbPath, clients);
@@ -171,6 +174,45 @@ TEST_F(SelectedIndividualImport, TheClientAndItsRowsArriveUnderOneNumber) {
     }
 }
 
+// Last year's file holding two living clients of one number: choosing either carries both,
+// each under its own number when this year holds clients, and the number's detail rows
+// once, under the last of them.
+TEST_F(SelectedIndividualImport, EveryLivingRowOfTheChosenNumberArrives) {
+    struct Case {
+        std::vector<double> clients;
+        std::vector<double> numbers; // this year's, of the two rows
+    };
+    const Case cases[] = {{{}, {kSmith, kSmith}}, {{57}, {58, 59}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.numbers.back());
+        prepare("", c.clients, {client(kSmith, "Taylor", 0)});
+        choose("Taylor");
+        w.HScroll2.setValue(0);
+        import(kCompleted, forms::vbOKOnly);
+        EXPECT_EQ(w.HScroll2.Value(), 32767);
+
+        auto db = thisYear();
+        const std::string carried = c.clients.empty() ? "" : " WHERE [Surname] <> 'Here'";
+        const Rows written = query(*db, "SELECT [DCLNO], [Surname] FROM [Qolb2018]" + carried +
+                                            " ORDER BY [DCLNO], [Surname]");
+        ASSERT_EQ(written.size(), 2u);
+        std::vector<std::string> surnames;
+        for (std::size_t k = 0; k < written.size(); ++k) {
+            EXPECT_EQ(written[k][0], d(c.numbers[k]));
+            surnames.push_back(runtime::CStr(written[k][1]));
+        }
+        std::ranges::sort(surnames);
+        EXPECT_EQ(surnames, (std::vector<std::string>{"Smith", "Taylor"}));
+        for (double n : c.numbers) {
+            EXPECT_EQ(count(*db, "IRP5IncDed", n), c.clients.empty() ? 2 : 1) << n;
+        }
+        EXPECT_EQ(count(*db, "PropRentDetails", c.numbers.back()), 2) << "carried once";
+        EXPECT_EQ(count(*db, "CARALL", c.numbers.back()), 1) << "carried once";
+        db->Close();
+        closeAll();
+    }
+}
+
 // A second import of the same client into a year with clients gives it another number.
 TEST_F(SelectedIndividualImport, ImportingTwiceGivesTwoNumbers) {
     prepare("", {57});
@@ -245,7 +287,7 @@ TEST_F(SelectedIndividualImport, AClientOrFileNotThereWritesNothing) {
 }
 
 // A write that fails half way takes back everything written before it: the box names the
-// client and the field, and never says the transfer was completed.
+// client, the table and the field, and never says the transfer was completed.
 TEST_F(SelectedIndividualImport, AFailedWriteLeavesThisYearsFileAsItWas) {
     struct Case {
         std::string table, dropped;
@@ -272,7 +314,8 @@ TEST_F(SelectedIndividualImport, AFailedWriteLeavesThisYearsFileAsItWas) {
         closeAll();
         ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
         const std::string shown = desk.messages().back();
-        EXPECT_NE(shown.find("Smith"), std::string::npos) << shown;
+        EXPECT_EQ(shown.rfind("The client A. Smith (7) could not be imported", 0), 0u) << shown;
+        EXPECT_NE(shown.find(c.table), std::string::npos) << shown;
         EXPECT_NE(shown.find(c.dropped), std::string::npos) << shown;
         EXPECT_EQ(shown.find("completed"), std::string::npos) << shown;
         EXPECT_TRUE(unchanged());

@@ -341,7 +341,7 @@ TEST_F(SelectedTrustImport, ATrustOrFileNotThereWritesNothing) {
 }
 
 // A write that fails half way takes back everything written before it: the box names the
-// trust and the field, and never says the transfer was completed.
+// trust, the table and the field, and never says the transfer was completed.
 TEST_F(SelectedTrustImport, AFailedWriteLeavesThisYearsFileAsItWas) {
     struct Case {
         std::string table, dropped;
@@ -368,7 +368,8 @@ TEST_F(SelectedTrustImport, AFailedWriteLeavesThisYearsFileAsItWas) {
         closeAll();
         ASSERT_EQ(desk.messages().size(), shownBefore + 1) << desk.transcript();
         const std::string shown = desk.messages().back();
-        EXPECT_NE(shown.find("Alpha"), std::string::npos) << shown;
+        EXPECT_EQ(shown.rfind("The trust Alpha (17) could not be imported", 0), 0u) << shown;
+        EXPECT_NE(shown.find(c.table), std::string::npos) << shown;
         EXPECT_NE(shown.find(c.dropped), std::string::npos) << shown;
         EXPECT_EQ(shown.find("completed"), std::string::npos) << shown;
         EXPECT_TRUE(unchanged());

@@ -282,7 +282,7 @@ std::vector<Operation> importEndOperations() {
             Window win(p);
             p.desk.answerAnyMessage(forms::vbOK);
             const std::size_t before = p.desk.messages().size();
-            transfer::finishImport(win.w, p.net.file(t.file), t.table);
+            transfer::finishImport(win.w, p.net.file(t.file), t.table, "clients");
             return claimOf(p.desk, before, std::string(transfer::msg::TransferCompleted));
         };
         ops.push_back({.name = "LockFields" + t.table,

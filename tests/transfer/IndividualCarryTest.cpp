@@ -192,9 +192,14 @@ Values mainConstants(const Values& source, const Numbered& n) {
     };
 }
 
-Values certificateConstants(const Numbered& n) {
-    return {
-        {"DCLNO", n.written()}, {"MaxNum", std::int16_t{1}}, {"EmpSource", " "}, {"CertNo_1", " "}};
+// MaxNum: the import of one client marks every new row 1; the import of all of them marks
+// whether last year held the client's row.
+Values certificateConstants(const Numbered& n, transfer::ImportScope scope, bool heldLastYear) {
+    const bool marked = scope == transfer::ImportScope::OneClient || heldLastYear;
+    return {{"DCLNO", n.written()},
+            {"MaxNum", static_cast<std::int16_t>(marked ? 1 : 0)},
+            {"EmpSource", " "},
+            {"CertNo_1", " "}};
 }
 
 // The whole new row: constants, then carried and renamed fields, then what is left alone;
@@ -280,6 +285,7 @@ struct Case {
     bool everyFieldHeld; // or only the client number
     bool certificateLastYear;
     Numbered numbering;
+    transfer::ImportScope scope = transfer::ImportScope::OneClient;
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -310,7 +316,7 @@ TEST_P(CarryCase, EveryFieldOfBothRowsIsWhatTheNewYearMustHold) {
         auto lastCertificates = from->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
         auto main = to->OpenRecordset("Qolb2018", engine::dbOpenTable);
         auto certificates = to->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates);
+        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates, c.scope);
         source->MoveFirst();
         EXPECT_EQ(carry.carry(c.numbering.newNumber), c.numbering.written());
         from->Close();
@@ -324,16 +330,20 @@ TEST_P(CarryCase, EveryFieldOfBothRowsIsWhatTheNewYearMustHold) {
     std::optional<Values> certificateSource;
     if (c.certificateLastYear) certificateSource = valuesOf(certificateRow);
     expectRow(*db, "IRP5IncDed",
-              expectedRow("IRP5IncDed", certificateRules(), certificateConstants(c.numbering),
+              expectedRow("IRP5IncDed", certificateRules(),
+                          certificateConstants(c.numbering, c.scope, c.certificateLastYear),
                           certificateSource));
 }
 
-INSTANTIATE_TEST_SUITE_P(Individuals, CarryCase,
-                         ::testing::Values(Case{"KeepsNumber", true, true, {}},
-                                           Case{"Renumbered", true, true, {58.0}},
-                                           Case{"NullsStayNull", false, true, {}},
-                                           Case{"NoCertificateLastYear", true, false, {58.0}}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Individuals, CarryCase,
+    ::testing::Values(
+        Case{"KeepsNumber", true, true, {}}, Case{"Renumbered", true, true, {58.0}},
+        Case{"NullsStayNull", false, true, {}}, Case{"NoCertificateLastYear", true, false, {58.0}},
+        Case{"AllClientsWithCertificate", true, true, {58.0}, transfer::ImportScope::AllClients},
+        Case{
+            "AllClientsNoCertificateLastYear", true, false, {}, transfer::ImportScope::AllClients}),
+    [](const auto& info) { return info.param.name; });
 
 // Several clients through one carry, as the import of all of them runs it: each gets its
 // own certificate, the first of its rows last year, or a fresh one when it had none.
@@ -354,7 +364,8 @@ TEST(IndividualCarry, EachClientOfARunGetsItsOwnRowsUnderItsNewNumber) {
         auto lastCertificates = from->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
         auto main = to->OpenRecordset("Qolb2018", engine::dbOpenTable);
         auto certificates = to->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates);
+        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates,
+                                        transfer::ImportScope::AllClients);
         double highest = 57;
         for (source->MoveFirst(); !source->Eof(); source->MoveNext())
             carry.carry(++highest);
@@ -424,7 +435,8 @@ TEST_P(MisfitCase, NamesTheFieldAndAddsNothing) {
     auto main = to->OpenRecordset("Qolb2018", engine::dbOpenTable);
     auto certificates = to->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
     try {
-        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates);
+        transfer::IndividualCarry carry(*source, *lastCertificates, *main, *certificates,
+                                        transfer::ImportScope::OneClient);
         source->MoveFirst();
         carry.carry(std::nullopt);
         FAIL() << "carried";

@@ -23,13 +23,14 @@ struct Kind {
     support::FileKind file;
     std::string table;
     std::string nameField; // tells the rows apart
+    std::string clients;   // as the boxes name them
 };
 
 const std::vector<Kind>& kinds() {
     static const std::vector<Kind> all{
-        {support::FileKind::Individuals, "Qolb2018", "PERS2"},
-        {support::FileKind::Trust, "TRUSTDetails", "TrustName"},
-        {support::FileKind::Company, "CompanyDetails", "CompanyRegName"},
+        {support::FileKind::Individuals, "Qolb2018", "PERS2", "clients"},
+        {support::FileKind::Trust, "TRUSTDetails", "TrustName", "trusts"},
+        {support::FileKind::Company, "CompanyDetails", "CompanyRegName", "companies"},
     };
     return all;
 }
@@ -185,7 +186,7 @@ TEST_P(ImportEndTest, TheWindowsOwnHandlesAreLetGoAndTheTransferIsCompleted) {
 
     desk.expectMessage(std::string(transfer::msg::TransferCompleted), forms::vbOKOnly, "",
                        forms::vbOK);
-    transfer::finishImport(w, path, kind.table);
+    transfer::finishImport(w, path, kind.table, kind.clients);
     EXPECT_TRUE(desk.verify());
     EXPECT_FALSE(w.ImportDB->isOpen());
     EXPECT_FALSE(w.DetailRS->isOpen());
@@ -201,7 +202,7 @@ TEST_P(ImportEndTest, AnEmptyTableIsCompletedWithOkLeftAsItWas) {
     make({});
     desk.expectMessage(std::string(transfer::msg::TransferCompleted), forms::vbOKOnly, "",
                        forms::vbOK);
-    transfer::finishImport(w, path, kind.table);
+    transfer::finishImport(w, path, kind.table, kind.clients);
     EXPECT_TRUE(desk.verify());
     EXPECT_FALSE(w.cmdOk.Enabled());
 }
@@ -211,9 +212,12 @@ TEST_P(ImportEndTest, AFileInUseIsNeverCalledCompleted) {
     const std::string bytes = support::readBytes(path);
     support::OtherProcess workstation(path, false);
     ASSERT_TRUE(workstation.acquired());
-    desk.expectMessage(std::string(transfer::msg::LockFieldsInUse), forms::vbExclamation, "",
-                       forms::vbOK);
-    transfer::finishImport(w, path, kind.table);
+    desk.expectMessage("The " + kind.clients +
+                           " have been written to this year's database, but their record locks "
+                           "could not be tidied because the database is in use on another "
+                           "workstation.",
+                       forms::vbExclamation, "", forms::vbOK);
+    transfer::finishImport(w, path, kind.table, kind.clients);
     EXPECT_TRUE(desk.verify());
     EXPECT_FALSE(w.cmdOk.Enabled());
     EXPECT_EQ(support::readBytes(path), bytes);
@@ -225,13 +229,13 @@ TEST_P(ImportEndTest, AnyOtherFailureIsShownWithItsNumber) {
     {
         engine::ScopedOpenFault fault(path, engine::err::DiskOrNetworkError);
         desk.answerAnyMessage(forms::vbOK);
-        transfer::finishImport(w, path, kind.table);
+        transfer::finishImport(w, path, kind.table, kind.clients);
     }
     ASSERT_EQ(desk.shown().size(), 1u);
     const auto& box = desk.shown().front();
-    EXPECT_EQ(
-        box.text.rfind(transfer::msg::lockFieldsNotTidied(engine::err::DiskOrNetworkError, ""), 0),
-        0u)
+    EXPECT_EQ(box.text.rfind("The " + kind.clients + " have been written", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find("Error " + std::to_string(engine::err::DiskOrNetworkError) + ": "),
+              std::string::npos)
         << box.text;
     EXPECT_EQ(box.style, forms::vbCritical);
     EXPECT_FALSE(w.cmdOk.Enabled());
