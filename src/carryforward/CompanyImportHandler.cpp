@@ -5,7 +5,7 @@
 #include "app/frmSysAdmin.h"
 #include "carryforward/OpenLastYear.h"
 #include "carryforward/PrevYearMessages.h"
-#include "schema/StructureDefinitions.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/SourceCheck.h"
@@ -27,7 +27,7 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
     std::optional<app::ProgressDisplay> progress;
     std::optional<transfer::CompaniesImported> done;
     try {
-        schema::MakeTemp_Company_DB(w.TransCompDbPath);
+        transfer::companyClients().makeTransferFile(w.TransCompDbPath);
         lastYear = openLastYear(w, w.PrevYearCompDbPath, msg::CompaniesFileNotFound);
         if (!lastYear) return;
         done = transfer::importCompanies(
@@ -44,7 +44,7 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
         forms::desktop().MsgBox(std::string(msg::CompaniesFileEmpty), forms::vbOKOnly);
         return;
     }
-    transfer::finishImport(w, w.CompDbPath, "CompanyDetails", "companies");
+    transfer::finishImport(w, w.CompDbPath, transfer::companyClients().mainTable, "companies");
 }
 
 } // namespace carryforward

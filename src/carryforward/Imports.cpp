@@ -13,6 +13,7 @@
 #include "transfer/AllIndividualsImport.h"
 #include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ImportEnd.h"
 #include "transfer/ImportSteps.h"
 #include "transfer/IndividualImport.h"
@@ -91,7 +92,7 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         return;
     }
     writtenRecords(*progress, done->records);
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
+    transfer::finishImport(w, w.PersDbPath, transfer::individualClients().mainTable, "clients");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     transfer::BusyGuard guard(w);
@@ -116,13 +117,13 @@ void ImportWholeDB_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    transfer::finishImport(w, w.PersDbPath, "Qolb2018", "clients");
+    transfer::finishImport(w, w.PersDbPath, transfer::individualClients().mainTable, "clients");
 }
 namespace {
 
 // The trusts' lock fields tidied after the commit, the workspace closed, and the box.
 void FinishImport_Trust(app::frmSysAdmin& w) {
-    transfer::finishImport(w, w.TrustDbPath, "TRUSTDetails", "trusts");
+    transfer::finishImport(w, w.TrustDbPath, transfer::trustClients().mainTable, "trusts");
 }
 
 } // namespace

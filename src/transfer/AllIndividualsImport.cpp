@@ -4,9 +4,11 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientsDetailCopies.h"
 #include "transfer/IndividualCarry.h"
 #include "transfer/IndividualImport.h"
+#include "transfer/SqlText.h"
 
 namespace transfer {
 
@@ -15,11 +17,18 @@ namespace {
 using runtime::Variant;
 
 // The clients carried forward; their detail rows are those of the same selection.
-const ClientSelection kLiving{"Qolb2017", "DCLNO", "[DCLNO] > 0 AND [MPERSDECEASED] = 0"};
+const ClientSelection& livingClients() {
+    static const std::string number(individualClients().numberField);
+    static const ClientSelection selection{"Qolb2017", number,
+                                           bracketed(number) + " > 0 AND [MPERSDECEASED] = 0"};
+    return selection;
+}
 
 std::string clientName(engine::Recordset& living) {
-    return "the client " + runtime::Concat(living.Fields("Surname").Value(), Variant("")) + " (" +
-           runtime::CStr(living.Fields("DCLNO").Value()) + ")";
+    const ClientKind& individuals = individualClients();
+    return "the client " +
+           runtime::Concat(living.Fields(individuals.nameField).Value(), Variant("")) + " (" +
+           runtime::CStr(living.Fields(individuals.numberField).Value()) + ")";
 }
 
 void step(const ImportProgress& progress) {
@@ -30,7 +39,7 @@ void step(const ImportProgress& progress) {
 // moves the bar through the first half, and gives each row's number.
 std::vector<double> readClients(engine::Recordset& living, const ImportProgress& progress) {
     std::vector<double> numbers;
-    engine::FieldRef number = living.Fields("DCLNO");
+    engine::FieldRef number = living.Fields(individualClients().numberField);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         numbers.push_back(runtime::CDbl(number.Value()));
         step(progress);
@@ -44,7 +53,8 @@ void writeClients(engine::Recordset& living, engine::Database& lastYear, engine:
                   AllIndividualsImported& done) {
     engine::RecordsetPtr lastCertificates =
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    engine::RecordsetPtr main = thisYear.OpenRecordset("Qolb2018", engine::dbOpenTable);
+    engine::RecordsetPtr main =
+        thisYear.OpenRecordset(individualClients().mainTable, engine::dbOpenTable);
     engine::RecordsetPtr certificates = thisYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
     IndividualCarry carry(living, *lastCertificates, *main, *certificates, ImportScope::AllClients);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
@@ -69,7 +79,7 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
                                                            const std::string& transferPath,
                                                            const ImportProgress& progress) {
     engine::RecordsetPtr living = during("last year's clients", [&] {
-        return lastYear.OpenRecordset(lastYearMainSelection(kLiving.condition),
+        return lastYear.OpenRecordset(lastYearMainSelection(livingClients().condition),
                                       engine::dbOpenDynaset);
     });
     if (living->Eof()) return std::nullopt;
@@ -88,19 +98,21 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
     engine::DatabasePtr thisYear = during(
         "this year's database", [&] { return app::defaultWorkspace().OpenDatabase(thisYearPath); });
     std::optional<double> first = during("this year's clients", [&] {
-        return highestNumber(*thisYear, "Qolb2018", "PERSNUM", "DCLNO");
+        const ClientKind& individuals = individualClients();
+        return highestNumber(*thisYear, individuals.mainTable, individuals.numberIndex,
+                             individuals.numberField);
     });
     done.renumbered = first.has_value();
     if (first) *first += 1;
     const ClientNoMap map = numberClients(rowNumbers, first);
     const std::vector<CopyPlan>& plans = individualsDetailCopies();
-    if (done.renumbered) stageClientsDetails(plans, lastYear, kLiving, transferPath, map);
+    if (done.renumbered) stageClientsDetails(plans, lastYear, livingClients(), transferPath, map);
     // Its begin and commit are steps of this year's database.
     during("this year's database", [&] {
         engine::Transaction transaction;
         during("this year's clients",
                [&] { writeClients(*living, lastYear, *thisYear, first, progress, done); });
-        done.detailRows = carryClientsDetails(plans, lastYear, kLiving,
+        done.detailRows = carryClientsDetails(plans, lastYear, livingClients(),
                                               {thisYearPath, transferPath}, done.renumbered);
         during("the capital-gains assets",
                [&] { RenumberCGT_Personal(*thisYear, map.newNumbers); });

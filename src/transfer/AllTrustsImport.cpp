@@ -20,18 +20,22 @@ namespace transfer {
 
 namespace {
 
-constexpr std::string_view kClient = "TDCLNO";
-
 // The trusts carried forward; their detail rows are those of the same selection.
-const ClientSelection kCarried{"TRUSTDetails", "TDCLNO", "[TDCLNO] > 0"};
+const ClientSelection& carried() {
+    static const ClientSelection selection{std::string(trustClients().mainTable),
+                                           std::string(trustClients().numberField),
+                                           bracketed(trustClients().numberField) + " > 0"};
+    return selection;
+}
 
 // Last year's rows of every trust in `table`, by number (equal numbers in the order their
 // index keeps them), holding the fields a carry reads.
 engine::RecordsetPtr selectTrusts(engine::Database& lastYear, std::string_view table,
                                   const CarryTable& carry) {
-    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, kClient) + " FROM " +
-                                      bracketed(table) + " WHERE " + kCarried.condition +
-                                      " ORDER BY " + bracketed(kClient),
+    const std::string_view client = trustClients().numberField;
+    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, client) + " FROM " +
+                                      bracketed(table) + " WHERE " + carried().condition +
+                                      " ORDER BY " + bracketed(client),
                                   engine::dbOpenDynaset);
 }
 
@@ -40,7 +44,7 @@ void step(const ImportProgress& progress) {
 }
 
 double numberOf(engine::Recordset& rs) {
-    return runtime::CDbl(rs.Fields(kClient).Value());
+    return runtime::CDbl(rs.Fields(trustClients().numberField).Value());
 }
 
 // Last year's income rows, walked beside the trusts (both by number): the first row of a
@@ -63,16 +67,18 @@ private:
 };
 
 std::string trustName(engine::Recordset& trusts) {
+    const ClientKind& kind = trustClients();
     return "the trust " +
-           runtime::Concat(trusts.Fields("TrustName").Value(), runtime::Variant("")) + " (" +
-           runtime::CStr(trusts.Fields(kClient).Value()) + ")";
+           runtime::Concat(trusts.Fields(kind.nameField).Value(), runtime::Variant("")) + " (" +
+           runtime::CStr(trusts.Fields(kind.numberField).Value()) + ")";
 }
 
 // The write pass: each trust's two rows, under its own number or from `next` on.
 void writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome,
                  engine::Database& thisYear, std::optional<double> next,
                  const ImportProgress& progress, AllTrustsImported& done) {
-    engine::RecordsetPtr main = thisYear.OpenRecordset("TRUSTDetails", engine::dbOpenTable);
+    engine::RecordsetPtr main =
+        thisYear.OpenRecordset(trustClients().mainTable, engine::dbOpenTable);
     engine::RecordsetPtr income = thisYear.OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
     RecordCarry mainCarry(trustMainCarry(), trusts, *main);
     RecordCarry incomeCarry(trustIncomeCarry(), lastIncome, *income);
@@ -113,7 +119,7 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
                                                  const ImportProgress& progress) {
     engine::RecordsetPtr trusts, lastIncome;
     during("last year's trusts", [&] {
-        trusts = selectTrusts(lastYear, "TRUSTDetails", trustMainCarry());
+        trusts = selectTrusts(lastYear, trustClients().mainTable, trustMainCarry());
         lastIncome = selectTrusts(lastYear, "TRUSTIncExpend", trustIncomeCarry());
     });
     if (trusts->Eof()) return std::nullopt;
@@ -137,19 +143,20 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
     engine::DatabasePtr thisYear = during(
         "this year's database", [&] { return app::defaultWorkspace().OpenDatabase(thisYearPath); });
     std::optional<double> first = during("this year's trusts", [&] {
-        return highestNumber(*thisYear, "TRUSTDetails", "TDCLNOIndex", kClient);
+        const ClientKind& kind = trustClients();
+        return highestNumber(*thisYear, kind.mainTable, kind.numberIndex, kind.numberField);
     });
     done.renumbered = first.has_value();
     if (first) *first += 1;
     const ClientNoMap map = numberClients(rowNumbers, first);
     static const std::vector<CopyPlan> plans = allTrustPlans();
-    if (done.renumbered) stageClientsDetails(plans, lastYear, kCarried, transferPath, map);
+    if (done.renumbered) stageClientsDetails(plans, lastYear, carried(), transferPath, map);
     // Its begin and commit are steps of this year's database.
     during("this year's database", [&] {
         engine::Transaction transaction;
         during("this year's trusts",
                [&] { writeTrusts(*trusts, *lastIncome, *thisYear, first, progress, done); });
-        done.detailRows = carryClientsDetails(plans, lastYear, kCarried,
+        done.detailRows = carryClientsDetails(plans, lastYear, carried(),
                                               {thisYearPath, transferPath}, done.renumbered);
         during("the rental flags", [&] { FlagTrustRentalIncome(*thisYear); });
         during("the capital-gains assets", [&] { RenumberCGT_Trust(*thisYear, map.newNumbers); });

@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
 #include "transfer/CompanyCarryTable.h"
 #include "transfer/ImportSteps.h"
@@ -14,13 +15,9 @@ namespace transfer {
 
 namespace {
 
-constexpr const char* kTable = "CompanyDetails";
-constexpr const char* kNumber = "CDCLNO";
-constexpr const char* kNumberIndex = "CDCLNOIndex";
-
 std::string companyName(LastYearCompanies& source) {
     return "the company " +
-           runtime::Concat(source.recordset().Fields("CompanyRegName").Value(),
+           runtime::Concat(source.recordset().Fields(companyClients().nameField).Value(),
                            runtime::Variant("")) +
            " (" + runtime::CStr(runtime::Variant(source.number())) + ")";
 }
@@ -44,8 +41,11 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
-        engine::RecordsetPtr target = thisYear->OpenRecordset(kTable, engine::dbOpenTable);
-        std::optional<double> highest = highestNumberFromZero(*target, kNumberIndex, kNumber);
+        const ClientKind& companies = companyClients();
+        engine::RecordsetPtr target =
+            thisYear->OpenRecordset(companies.mainTable, engine::dbOpenTable);
+        std::optional<double> highest =
+            highestNumberFromZero(*target, companies.numberIndex, companies.numberField);
         done.renumbered = highest.has_value();
         while (source.nextBlock()) {
             RecordCarry carry(companyCarry(), source.recordset(), *target);

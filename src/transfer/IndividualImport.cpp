@@ -20,9 +20,10 @@ namespace {
 
 // Last year's living client of the number, rendered the same whatever the locale.
 engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
-    return lastYear.OpenRecordset(
-        lastYearMainSelection("[DCLNO] = " + exactNumber(number) + " AND [MPERSDECEASED] = 0"),
-        engine::dbOpenDynaset);
+    return lastYear.OpenRecordset(lastYearMainSelection(bracketed(individualClients().numberField) +
+                                                        " = " + exactNumber(number) +
+                                                        " AND [MPERSDECEASED] = 0"),
+                                  engine::dbOpenDynaset);
 }
 
 } // namespace
@@ -44,13 +45,16 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
     if (read) read(records);
 
     IndividualImported done{lastYearNumber, lastYearNumber, records, 0};
+    const ClientKind& individuals = individualClients();
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
-        engine::RecordsetPtr main = thisYear->OpenRecordset("Qolb2018", engine::dbOpenTable);
+        engine::RecordsetPtr main =
+            thisYear->OpenRecordset(individuals.mainTable, engine::dbOpenTable);
         engine::RecordsetPtr certificates =
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-        const std::optional<double> highest = highestGivenNumber(*main, "PERSNUM", "DCLNO");
+        const std::optional<double> highest =
+            highestGivenNumber(*main, individuals.numberIndex, individuals.numberField);
         IndividualCarry carry(*client, *lastCertificates, *main, *certificates,
                               ImportScope::OneClient);
         for (long k = 1; k <= records; ++k, client->MoveNext())

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseHandles.h"
 #include "runtime/VariantOps.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/CompanyCarryTable.h"
 #include "transfer/RecordCarry.h"
 #include "transfer/SqlText.h"
@@ -13,22 +14,23 @@ namespace transfer {
 
 namespace {
 
-constexpr const char* kTable = "CompanyDetails";
-constexpr const char* kNumber = "CDCLNO";
-constexpr const char* kNumberIndex = "CDCLNOIndex";
+std::string numberColumn() {
+    return bracketed(companyClients().numberField);
+}
 
 std::string companiesQuery(const std::string& fields, const std::string& condition) {
-    return "SELECT " + fields + " FROM [CompanyDetails] WHERE " + condition + " ORDER BY [CDCLNO]";
+    return "SELECT " + fields + " FROM " + bracketed(companyClients().mainTable) + " WHERE " +
+           condition + " ORDER BY " + numberColumn();
 }
 
 // The fields the carry reads, the number first; none when last year's table lacks one, so
 // that the carry names it as it always has.
 std::optional<std::string> carriedFields(engine::Database& lastYear) {
-    if (!lastYear.TableDefs().contains(kTable)) return std::nullopt;
-    const engine::TableDefPtr table = lastYear.TableDefs().Item(kTable);
+    if (!lastYear.TableDefs().contains(companyClients().mainTable)) return std::nullopt;
+    const engine::TableDefPtr table = lastYear.TableDefs().Item(companyClients().mainTable);
     for (std::string_view field : sourceFields(companyCarry()))
         if (!table->Fields().contains(field)) return std::nullopt;
-    return carrySelection(companyCarry(), kNumber);
+    return carrySelection(companyCarry(), companyClients().numberField);
 }
 
 } // namespace
@@ -39,17 +41,19 @@ LastYearCompanies::LastYearCompanies(engine::Database& lastYear, std::optional<d
                                      std::size_t perBlock)
     : lastYear_(lastYear), chosen_(chosen), perBlock_(std::max<std::size_t>(perBlock, 1)) {
     if (chosen) {
-        open(lastYear.OpenRecordset(kTable, engine::dbOpenTable));
-        rs_->setIndex(kNumberIndex);
+        open(lastYear.OpenRecordset(companyClients().mainTable, engine::dbOpenTable));
+        rs_->setIndex(std::string(companyClients().numberIndex));
         return;
     }
     const std::optional<std::string> fields = carriedFields(lastYear);
     if (!fields) {
-        open(lastYear.OpenRecordset(companiesQuery("*", "[CDCLNO] > 0"), engine::dbOpenDynaset));
+        open(lastYear.OpenRecordset(companiesQuery("*", numberColumn() + " > 0"),
+                                    engine::dbOpenDynaset));
         return;
     }
     fields_ = *fields;
-    open(lastYear.OpenRecordset(companiesQuery("[CDCLNO]", "[CDCLNO] > 0"), engine::dbOpenDynaset));
+    open(lastYear.OpenRecordset(companiesQuery(numberColumn(), numberColumn() + " > 0"),
+                                engine::dbOpenDynaset));
     for (; !rs_->Eof(); rs_->MoveNext())
         numbers_.push_back(number());
     app::closeQuietly(rs_);
@@ -62,7 +66,7 @@ LastYearCompanies::~LastYearCompanies() {
 void LastYearCompanies::open(engine::RecordsetPtr rs) {
     app::closeQuietly(rs_);
     rs_ = std::move(rs);
-    number_ = fieldPosition(*rs_, kNumber);
+    number_ = fieldPosition(*rs_, companyClients().numberField);
 }
 
 long LastYearCompanies::count() {
@@ -89,8 +93,8 @@ bool LastYearCompanies::nextBlock() {
         ++end;
     nextCompany_ = end;
     open(lastYear_.OpenRecordset(
-        companiesQuery(fields_, "[CDCLNO] >= " + exactNumber(numbers_[begin]) +
-                                    " AND [CDCLNO] <= " + exactNumber(numbers_[end - 1])),
+        companiesQuery(fields_, numberColumn() + " >= " + exactNumber(numbers_[begin]) + " AND " +
+                                    numberColumn() + " <= " + exactNumber(numbers_[end - 1])),
         engine::dbOpenDynaset));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "transfer/CapitalGainsCleanUp.h"
+#include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
 #include "transfer/ImportSteps.h"
 #include "transfer/RecordCarry.h"
@@ -18,13 +19,12 @@ namespace transfer {
 
 namespace {
 
-constexpr std::string_view kClient = "TDCLNO";
-
 // Last year's rows of the number in `table` holding the fields a carry reads.
 engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view table,
                                  const CarryTable& carry, double number) {
-    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, kClient) + " FROM " +
-                                      bracketed(table) + " WHERE " + bracketed(kClient) + " = " +
+    const std::string_view client = trustClients().numberField;
+    return lastYear.OpenRecordset("SELECT " + carrySelection(carry, client) + " FROM " +
+                                      bracketed(table) + " WHERE " + bracketed(client) + " = " +
                                       exactNumber(number),
                                   engine::dbOpenDynaset);
 }
@@ -34,8 +34,9 @@ engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view ta
 std::optional<TrustImported> importTrust(engine::Database& lastYear,
                                          const std::string& thisYearPath, double lastYearNumber,
                                          const std::function<void(long records)>& read) {
+    const ClientKind& trusts = trustClients();
     engine::RecordsetPtr lastMain =
-        selectTrust(lastYear, "TRUSTDetails", trustMainCarry(), lastYearNumber);
+        selectTrust(lastYear, trusts.mainTable, trustMainCarry(), lastYearNumber);
     const long records = sourceRows(*lastMain);
     if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastIncome =
@@ -46,10 +47,11 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
-        engine::RecordsetPtr main = thisYear->OpenRecordset("TRUSTDetails", engine::dbOpenTable);
+        engine::RecordsetPtr main = thisYear->OpenRecordset(trusts.mainTable, engine::dbOpenTable);
         engine::RecordsetPtr income =
             thisYear->OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
-        const std::optional<double> highest = highestGivenNumber(*main, "TDCLNOIndex", kClient);
+        const std::optional<double> highest =
+            highestGivenNumber(*main, trusts.numberIndex, trusts.numberField);
         RecordCarry mainCarry(trustMainCarry(), *lastMain, *main);
         RecordCarry incomeCarry(trustIncomeCarry(), *lastIncome, *income);
         for (long k = 1; k <= records; ++k, lastMain->MoveNext()) {
