@@ -25,13 +25,13 @@ void importCompanies(app::frmSysAdmin& w, std::optional<double> chosen, const st
     if (transfer::refusedAsThisYear(w, w.PrevYearCompDbPath, w.CompDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
-    std::optional<transfer::CompaniesImported> done;
+    std::optional<transfer::Imported> done;
     try {
         transfer::companyClients().makeTransferFile(w.TransCompDbPath);
         lastYear = openLastYear(w, w.PrevYearCompDbPath, msg::CompaniesFileNotFound);
         if (!lastYear) return;
         done = transfer::importCompanies(
-            *lastYear, w.CompDbPath, chosen,
+            *lastYear, {w.CompDbPath, w.TransCompDbPath}, chosen,
             {[&](long companies) { progress.emplace(w, companies); }, [&] { progress->step(); }});
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);

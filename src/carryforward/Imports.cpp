@@ -10,8 +10,6 @@
 #include "carryforward/OpenLastYear.h"
 #include "carryforward/PrevYearMessages.h"
 #include "runtime/VariantOps.h"
-#include "transfer/AllIndividualsImport.h"
-#include "transfer/AllTrustsImport.h"
 #include "transfer/BusyGuard.h"
 #include "transfer/ClientKinds.h"
 #include "transfer/ImportEnd.h"
@@ -49,16 +47,11 @@ std::string chosenClient(const app::frmSysAdmin& w, std::size_t element, std::st
            runtime::CStr(w.PrevYearClientNos[element]) + ")";
 }
 
-// The bar of an import of one client: the first half as its `records` are read, the second
-// as they are written.
-void readRecords(app::frmSysAdmin& w, std::optional<app::ProgressDisplay>& progress, long records) {
-    progress.emplace(w, records);
-    for (long i = 0; i < records; ++i)
-        progress->step();
-}
-void writtenRecords(app::ProgressDisplay& progress, long records) {
-    for (long i = 0; i < records; ++i)
-        progress.step();
+// The bar of an import: the first half as its records are read, the second as they are
+// written.
+transfer::ImportProgress bar(app::frmSysAdmin& w, std::optional<app::ProgressDisplay>& progress) {
+    return {[&w, &progress](long records) { progress.emplace(w, records); },
+            [&progress] { progress->step(); }};
 }
 
 } // namespace
@@ -75,12 +68,12 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
     w.SelectedPersNo = runtime::CDbl(w.PrevYearClientNos[*element]);
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
-    std::optional<transfer::IndividualImported> done;
+    std::optional<transfer::Imported> done;
     try {
         lastYear = openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
         if (!lastYear) return;
-        done = transfer::importIndividual(*lastYear, w.PersDbPath, w.SelectedPersNo,
-                                          [&](long n) { readRecords(w, progress, n); });
+        done = transfer::importIndividuals(*lastYear, {w.PersDbPath, w.TransPersDbPath},
+                                           w.SelectedPersNo, bar(w, progress));
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::importStopped(chosenClient(w, *element, "client"), e), forms::vbCritical, "");
@@ -91,7 +84,6 @@ void ImportSelAss_Personal(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::IndividualsFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    writtenRecords(*progress, done->records);
     transfer::finishImport(w, w.PersDbPath, transfer::individualClients().mainTable, "clients");
 }
 void ImportWholeDB_Personal(app::frmSysAdmin& w) {
@@ -99,14 +91,13 @@ void ImportWholeDB_Personal(app::frmSysAdmin& w) {
     if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.PersDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
-    std::optional<transfer::AllIndividualsImported> done;
+    std::optional<transfer::Imported> done;
     try {
         // The import empties the transfer file itself, once, before it writes anything.
         lastYear = openLastYear(w, w.PrevYearDbPath, msg::IndividualsFileNotFound);
         if (!lastYear) return;
-        done = transfer::importAllIndividuals(
-            *lastYear, w.PersDbPath, w.TransPersDbPath,
-            {[&](long clients) { progress.emplace(w, clients); }, [&] { progress->step(); }});
+        done = transfer::importIndividuals(*lastYear, {w.PersDbPath, w.TransPersDbPath},
+                                           std::nullopt, bar(w, progress));
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::importStopped("the clients", e), forms::vbCritical, "");
@@ -139,12 +130,12 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
     w.SelectedTrustNo = runtime::CDbl(w.PrevYearClientNos[*element]);
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
-    std::optional<transfer::TrustImported> done;
+    std::optional<transfer::Imported> done;
     try {
         lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
         if (!lastYear) return;
-        done = transfer::importTrust(*lastYear, w.TrustDbPath, w.SelectedTrustNo,
-                                     [&](long n) { readRecords(w, progress, n); });
+        done = transfer::importTrusts(*lastYear, {w.TrustDbPath, w.TransTrustDbPath},
+                                      w.SelectedTrustNo, bar(w, progress));
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::importStopped(chosenClient(w, *element, "trust"), e), forms::vbCritical, "");
@@ -155,7 +146,6 @@ void ImportSelAss_Trust(app::frmSysAdmin& w) {
         w.Ask(std::string(msg::TrustFileEmpty), forms::vbOKOnly, "");
         return;
     }
-    writtenRecords(*progress, done->records);
     FinishImport_Trust(w);
 }
 void ImportWholeDB_Trust(app::frmSysAdmin& w) {
@@ -163,14 +153,13 @@ void ImportWholeDB_Trust(app::frmSysAdmin& w) {
     if (transfer::refusedAsThisYear(w, w.PrevYearDbPath, w.TrustDbPath)) return;
     engine::DatabasePtr lastYear;
     std::optional<app::ProgressDisplay> progress;
-    std::optional<transfer::AllTrustsImported> done;
+    std::optional<transfer::Imported> done;
     try {
         // The import empties the transfer file itself, once, before it writes anything.
         lastYear = openLastYear(w, w.PrevYearDbPath, msg::TrustFileNotFound);
         if (!lastYear) return;
-        done = transfer::importAllTrusts(
-            *lastYear, w.TrustDbPath, w.TransTrustDbPath,
-            {[&](long trusts) { progress.emplace(w, trusts); }, [&] { progress->step(); }});
+        done = transfer::importTrusts(*lastYear, {w.TrustDbPath, w.TransTrustDbPath}, std::nullopt,
+                                      bar(w, progress));
     } catch (const runtime::Error& e) {
         app::closeQuietly(lastYear);
         w.Ask(msg::importStopped("the trusts", e), forms::vbCritical, "");

@@ -31,10 +31,6 @@ std::string clientName(engine::Recordset& living) {
            runtime::CStr(living.Fields(individuals.numberField).Value()) + ")";
 }
 
-void step(const ImportProgress& progress) {
-    if (progress.step) progress.step();
-}
-
 // The read pass: the selection holds every living client once it is open; a walk over it
 // moves the bar through the first half, and gives each row's number.
 std::vector<double> readClients(engine::Recordset& living, const ImportProgress& progress) {
@@ -42,15 +38,14 @@ std::vector<double> readClients(engine::Recordset& living, const ImportProgress&
     engine::FieldRef number = living.Fields(individualClients().numberField);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         numbers.push_back(runtime::CDbl(number.Value()));
-        step(progress);
+        stepped(progress);
     }
     return numbers;
 }
 
 // The write pass: each client's two rows, under its own number or from `first` on.
 void writeClients(engine::Recordset& living, engine::Database& lastYear, engine::Database& thisYear,
-                  std::optional<double> next, const ImportProgress& progress,
-                  AllIndividualsImported& done) {
+                  std::optional<double> next, const ImportProgress& progress, Imported& done) {
     engine::RecordsetPtr lastCertificates =
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
     engine::RecordsetPtr main =
@@ -59,13 +54,13 @@ void writeClients(engine::Recordset& living, engine::Database& lastYear, engine:
     IndividualCarry carry(living, *lastCertificates, *main, *certificates, ImportScope::AllClients);
     for (living.MoveFirst(); !living.Eof(); living.MoveNext()) {
         try {
-            carry.carry(next);
+            done.newNumber = carry.carry(next);
         } catch (const runtime::Error& e) {
             throw ImportStepError(clientName(living), e);
         }
         if (next) *next += 1;
-        ++done.clients;
-        step(progress);
+        ++done.records;
+        stepped(progress);
     }
     main->Close();
     certificates->Close();
@@ -74,10 +69,10 @@ void writeClients(engine::Recordset& living, engine::Database& lastYear, engine:
 
 } // namespace
 
-std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& lastYear,
-                                                           const std::string& thisYearPath,
-                                                           const std::string& transferPath,
-                                                           const ImportProgress& progress) {
+std::optional<Imported> importAllIndividuals(engine::Database& lastYear, const ThisYearFiles& files,
+                                             const ImportProgress& progress) {
+    const std::string& thisYearPath = files.file;
+    const std::string& transferPath = files.transfer;
     engine::RecordsetPtr living = during("last year's clients", [&] {
         return lastYear.OpenRecordset(lastYearMainSelection(livingClients().condition),
                                       engine::dbOpenDynaset);
@@ -94,7 +89,7 @@ std::optional<AllIndividualsImported> importAllIndividuals(engine::Database& las
         prepareClientNoMap(transferPath);
     });
 
-    AllIndividualsImported done;
+    Imported done;
     engine::DatabasePtr thisYear = during(
         "this year's database", [&] { return app::defaultWorkspace().OpenDatabase(thisYearPath); });
     std::optional<double> first = during("this year's clients", [&] {

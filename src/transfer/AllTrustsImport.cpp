@@ -39,10 +39,6 @@ engine::RecordsetPtr selectTrusts(engine::Database& lastYear, std::string_view t
                                   engine::dbOpenDynaset);
 }
 
-void step(const ImportProgress& progress) {
-    if (progress.step) progress.step();
-}
-
 double numberOf(engine::Recordset& rs) {
     return runtime::CDbl(rs.Fields(trustClients().numberField).Value());
 }
@@ -76,7 +72,7 @@ std::string trustName(engine::Recordset& trusts) {
 // The write pass: each trust's two rows, under its own number or from `next` on.
 void writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome,
                  engine::Database& thisYear, std::optional<double> next,
-                 const ImportProgress& progress, AllTrustsImported& done) {
+                 const ImportProgress& progress, Imported& done) {
     engine::RecordsetPtr main =
         thisYear.OpenRecordset(trustClients().mainTable, engine::dbOpenTable);
     engine::RecordsetPtr income = thisYear.OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
@@ -93,8 +89,9 @@ void writeTrusts(engine::Recordset& trusts, engine::Recordset& lastIncome,
             throw ImportStepError(trustName(trusts), e);
         }
         if (next) *next += 1;
-        ++done.trusts;
-        step(progress);
+        done.newNumber = numbering.clientNo;
+        ++done.records;
+        stepped(progress);
     }
     main->Close();
     income->Close();
@@ -113,10 +110,10 @@ void emptyTrustsTransferFile(const std::string& transferPath) {
     emptyTransferFile(transferPath, trustClients().makeTransferFile, trustClients().transferTables);
 }
 
-std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
-                                                 const std::string& thisYearPath,
-                                                 const std::string& transferPath,
-                                                 const ImportProgress& progress) {
+std::optional<Imported> importAllTrusts(engine::Database& lastYear, const ThisYearFiles& files,
+                                        const ImportProgress& progress) {
+    const std::string& thisYearPath = files.file;
+    const std::string& transferPath = files.transfer;
     engine::RecordsetPtr trusts, lastIncome;
     during("last year's trusts", [&] {
         trusts = selectTrusts(lastYear, trustClients().mainTable, trustMainCarry());
@@ -129,7 +126,7 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
         std::vector<double> numbers;
         for (trusts->MoveFirst(); !trusts->Eof(); trusts->MoveNext()) {
             numbers.push_back(numberOf(*trusts));
-            step(progress);
+            stepped(progress);
         }
         return numbers;
     });
@@ -139,7 +136,7 @@ std::optional<AllTrustsImported> importAllTrusts(engine::Database& lastYear,
         prepareClientNoMap(transferPath);
     });
 
-    AllTrustsImported done;
+    Imported done;
     engine::DatabasePtr thisYear = during(
         "this year's database", [&] { return app::defaultWorkspace().OpenDatabase(thisYearPath); });
     std::optional<double> first = during("this year's trusts", [&] {

@@ -22,23 +22,18 @@ std::string companyName(LastYearCompanies& source) {
            " (" + runtime::CStr(runtime::Variant(source.number())) + ")";
 }
 
-void call(const std::function<void()>& f) {
-    if (f) f();
-}
-
 } // namespace
 
-std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
-                                                 const std::string& thisYearPath,
-                                                 std::optional<double> chosen,
-                                                 const CompanyProgress& progress) {
+std::optional<Imported> importCompanies(engine::Database& lastYear, const ThisYearFiles& files,
+                                        std::optional<double> chosen,
+                                        const ImportProgress& progress) {
     LastYearCompanies source(lastYear, chosen);
     const long companies = source.count();
     if (companies == 0) return std::nullopt;
     if (progress.counted) progress.counted(companies);
 
-    CompaniesImported done;
-    engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
+    Imported done;
+    engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(files.file);
     {
         engine::Transaction transaction;
         const ClientKind& companies = companyClients();
@@ -50,7 +45,7 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
         while (source.nextBlock()) {
             RecordCarry carry(companyCarry(), source.recordset(), *target);
             for (bool more = source.first(); more; more = source.next()) {
-                call(progress.step);
+                stepped(progress);
                 const Numbering numbering = highest ? Numbering::renumbered(*highest += 1)
                                                     : Numbering::kept(source.number());
                 try {
@@ -60,8 +55,9 @@ std::optional<CompaniesImported> importCompanies(engine::Database& lastYear,
                     if (chosen) throw;
                     throw ImportStepError(companyName(source), e);
                 }
-                ++done.rows;
-                call(progress.step);
+                done.newNumber = numbering.clientNo;
+                ++done.records;
+                stepped(progress);
             }
         }
         target->Close();

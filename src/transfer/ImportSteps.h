@@ -17,6 +17,12 @@ struct ImportProgress {
     std::function<void()> step;
 };
 
+// Tells `progress` of `steps` more steps, where it listens.
+inline void stepped(const ImportProgress& progress, long steps = 1) {
+    for (long i = 0; progress.step && i < steps; ++i)
+        progress.step();
+}
+
 // A failure of the import, with what it was doing when it failed ("the client Smith (7)",
 // "the detail rows of CARALL"); the engine's number and text are the cause's. `written`:
 // it failed after its transaction was committed, so this year's file holds the import.

@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
+#include "transfer/AllIndividualsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
@@ -26,25 +27,19 @@ engine::RecordsetPtr selectClient(engine::Database& lastYear, double number) {
                                   engine::dbOpenDynaset);
 }
 
-} // namespace
-
-void emptyIndividualsTransferFile(const std::string& transferPath) {
-    const ClientKind& individuals = individualClients();
-    emptyTransferFile(transferPath, individuals.makeTransferFile, individuals.transferTables);
-}
-
-std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
-                                                   const std::string& thisYearPath,
-                                                   double lastYearNumber,
-                                                   const std::function<void(long)>& read) {
-    engine::RecordsetPtr client = selectClient(lastYear, lastYearNumber);
+// Each of last year's living records of client `number`, and its detail rows once.
+std::optional<Imported> importIndividual(engine::Database& lastYear,
+                                         const std::string& thisYearPath, double number,
+                                         const ImportProgress& progress) {
+    engine::RecordsetPtr client = selectClient(lastYear, number);
     const long records = sourceRows(*client);
     if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastCertificates =
         lastYear.OpenRecordset("IRP5IncDed", engine::dbOpenTable);
-    if (read) read(records);
+    if (progress.counted) progress.counted(records);
+    stepped(progress, records);
 
-    IndividualImported done{lastYearNumber, lastYearNumber, records, 0};
+    Imported done{.records = records, .newNumber = number};
     const ClientKind& individuals = individualClients();
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
@@ -55,13 +50,14 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
             thisYear->OpenRecordset("IRP5IncDed", engine::dbOpenTable);
         const std::optional<double> highest =
             highestGivenNumber(*main, individuals.numberIndex, individuals.numberField);
+        done.renumbered = highest.has_value();
         IndividualCarry carry(*client, *lastCertificates, *main, *certificates,
                               ImportScope::OneClient);
         for (long k = 1; k <= records; ++k, client->MoveNext())
             done.newNumber = carry.carry(highest ? std::optional(*highest + static_cast<double>(k))
                                                  : std::nullopt);
         for (const CopiedRows& copied :
-             copyClientDetails(lastYear, thisYearPath, lastYearNumber, done.newNumber))
+             copyClientDetails(lastYear, thisYearPath, number, done.newNumber))
             done.detailRows += copied.rows;
         RenumberCGT_Personal(*thisYear, {done.newNumber});
         main->Close();
@@ -73,7 +69,22 @@ std::optional<IndividualImported> importIndividual(engine::Database& lastYear,
         client->Close();
         lastCertificates->Close();
     });
+    stepped(progress, records);
     return done;
+}
+
+} // namespace
+
+void emptyIndividualsTransferFile(const std::string& transferPath) {
+    const ClientKind& individuals = individualClients();
+    emptyTransferFile(transferPath, individuals.makeTransferFile, individuals.transferTables);
+}
+
+std::optional<Imported> importIndividuals(engine::Database& lastYear, const ThisYearFiles& thisYear,
+                                          std::optional<double> chosen,
+                                          const ImportProgress& progress) {
+    if (chosen) return importIndividual(lastYear, thisYear.file, *chosen, progress);
+    return importAllIndividuals(lastYear, thisYear, progress);
 }
 
 } // namespace transfer

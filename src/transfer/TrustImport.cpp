@@ -3,6 +3,7 @@
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
+#include "transfer/AllTrustsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/ClientKinds.h"
 #include "transfer/ClientNumbering.h"
@@ -29,11 +30,9 @@ engine::RecordsetPtr selectTrust(engine::Database& lastYear, std::string_view ta
                                   engine::dbOpenDynaset);
 }
 
-} // namespace
-
-std::optional<TrustImported> importTrust(engine::Database& lastYear,
-                                         const std::string& thisYearPath, double lastYearNumber,
-                                         const std::function<void(long records)>& read) {
+// Each of last year's records of trust `lastYearNumber`, and its detail rows once.
+std::optional<Imported> importTrust(engine::Database& lastYear, const std::string& thisYearPath,
+                                    double lastYearNumber, const ImportProgress& progress) {
     const ClientKind& trusts = trustClients();
     engine::RecordsetPtr lastMain =
         selectTrust(lastYear, trusts.mainTable, trustMainCarry(), lastYearNumber);
@@ -41,9 +40,10 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
     if (records == 0) return std::nullopt;
     engine::RecordsetPtr lastIncome =
         selectTrust(lastYear, "TRUSTIncExpend", trustIncomeCarry(), lastYearNumber);
-    if (read) read(records);
+    if (progress.counted) progress.counted(records);
+    stepped(progress, records);
 
-    TrustImported done{lastYearNumber, lastYearNumber, records, 0};
+    Imported done{.records = records, .newNumber = lastYearNumber};
     engine::DatabasePtr thisYear = app::defaultWorkspace().OpenDatabase(thisYearPath);
     {
         engine::Transaction transaction;
@@ -52,6 +52,7 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
             thisYear->OpenRecordset("TRUSTIncExpend", engine::dbOpenTable);
         const std::optional<double> highest =
             highestGivenNumber(*main, trusts.numberIndex, trusts.numberField);
+        done.renumbered = highest.has_value();
         RecordCarry mainCarry(trustMainCarry(), *lastMain, *main);
         RecordCarry incomeCarry(trustIncomeCarry(), *lastIncome, *income);
         for (long k = 1; k <= records; ++k, lastMain->MoveNext()) {
@@ -89,7 +90,16 @@ std::optional<TrustImported> importTrust(engine::Database& lastYear,
         lastMain->Close();
         lastIncome->Close();
     });
+    stepped(progress, records);
     return done;
+}
+
+} // namespace
+
+std::optional<Imported> importTrusts(engine::Database& lastYear, const ThisYearFiles& thisYear,
+                                     std::optional<double> chosen, const ImportProgress& progress) {
+    if (chosen) return importTrust(lastYear, thisYear.file, *chosen, progress);
+    return importAllTrusts(lastYear, thisYear, progress);
 }
 
 } // namespace transfer

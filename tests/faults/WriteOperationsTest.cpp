@@ -16,8 +16,6 @@
 #include "standalone/StandAloneWiring.h"
 #include "support/DatabaseFile.h"
 #include "support/ErrorOf.h"
-#include "transfer/AllIndividualsImport.h"
-#include "transfer/AllTrustsImport.h"
 #include "transfer/CapitalGainsCleanUp.h"
 #include "transfer/CompanyImport.h"
 #include "transfer/DetailCopies.h"
@@ -426,7 +424,7 @@ Claim importChosenIndividual(Place& p) {
 // it did not complete.
 void importedNotTidied(Place& p) {
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
-    transfer::importIndividual(*last, p.net.file(kPers), 7);
+    transfer::importIndividuals(*last, {p.net.file(kPers), p.program.file("TransDB.mdb")}, 7, {});
     last->Close();
 }
 
@@ -457,7 +455,8 @@ Claim importAllIndividuals(Place& p) {
 
 void allImportedNotTidied(Place& p) {
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYear));
-    transfer::importAllIndividuals(*last, p.net.file(kPers), p.program.file("TransDB.mdb"), {});
+    transfer::importIndividuals(*last, {p.net.file(kPers), p.program.file("TransDB.mdb")},
+                                std::nullopt, {});
     last->Close();
 }
 
@@ -505,7 +504,8 @@ Claim importCompaniesThroughWindow(Place& p, const std::string& button) {
 // The companies written and committed, their lock fields not yet tidied.
 void companiesNotTidied(Place& p, std::optional<double> chosen) {
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYearComp));
-    transfer::importCompanies(*last, p.net.file(kComp), chosen);
+    transfer::importCompanies(*last, {p.net.file(kComp), p.program.file("TransCompanyDB.mdb")},
+                              chosen, {});
     last->Close();
 }
 
@@ -573,7 +573,7 @@ Claim importChosenTrust(Place& p) {
 // it did not complete.
 void trustImportedNotTidied(Place& p) {
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYearTrust));
-    transfer::importTrust(*last, p.net.file(kTrust), 17);
+    transfer::importTrusts(*last, {p.net.file(kTrust), p.program.file("TransTrustDB.mdb")}, 17, {});
     last->Close();
 }
 
@@ -606,7 +606,8 @@ Claim importAllTrusts(Place& p) {
 
 void allTrustsNotTidied(Place& p) {
     auto last = engine::DBEngine::instance().Workspaces(0).OpenDatabase(p.net.file(kLastYearTrust));
-    transfer::importAllTrusts(*last, p.net.file(kTrust), p.program.file("TransTrustDB.mdb"), {});
+    transfer::importTrusts(*last, {p.net.file(kTrust), p.program.file("TransTrustDB.mdb")},
+                           std::nullopt, {});
     last->Close();
 }
 

@@ -92,7 +92,8 @@ TEST_F(LastYearCompaniesTest, AFileLackingACarriedFieldIsReadWholeAndTheCarryNam
     support::DatabaseFile(thisYear, FileKind::Company).only({"CompanyDetails"}).make();
     const std::string before = support::readBytes(thisYear);
     try {
-        transfer::importCompanies(*db, thisYear, std::nullopt);
+        transfer::importCompanies(*db, {thisYear, folder.file("TransCompanyDB.mdb")}, std::nullopt,
+                                  {});
         ADD_FAILURE() << "imported without CompTel";
     } catch (const transfer::FieldError& e) {
         EXPECT_EQ(e.field(), "CompTel");
