@@ -19,7 +19,7 @@ using runtime::Variant;
 // The clients carried forward; their detail rows are those of the same selection.
 const ClientSelection& livingClients() {
     static const std::string number(individualClients().numberField);
-    static const ClientSelection selection{"Qolb2017", number,
+    static const ClientSelection selection{std::string(kLastYearIndividuals), number,
                                            bracketed(number) + " > 0 AND [MPERSDECEASED] = 0"};
     return selection;
 }

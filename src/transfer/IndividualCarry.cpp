@@ -2,6 +2,7 @@
 
 #include "runtime/VariantOps.h"
 #include "transfer/IndividualCarryTables.h"
+#include "transfer/SqlText.h"
 
 namespace transfer {
 
@@ -21,8 +22,9 @@ std::vector<std::string_view> lastYearMainFields() {
 }
 
 std::string lastYearMainSelection(std::string_view condition) {
-    return "SELECT " + carrySelection(individualMainCarry(), ClientNoField) +
-           " FROM [Qolb2017] WHERE " + std::string(condition) + " ORDER BY [DCLNO]";
+    return "SELECT " + carrySelection(individualMainCarry(), ClientNoField) + " FROM " +
+           bracketed(kLastYearIndividuals) + " WHERE " + std::string(condition) +
+           " ORDER BY [DCLNO]";
 }
 
 IndividualCarry::IndividualCarry(engine::Recordset& lastYearMain,

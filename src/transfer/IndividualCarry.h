@@ -15,6 +15,9 @@
 
 namespace transfer {
 
+// Last year's main table of individuals.
+inline constexpr std::string_view kLastYearIndividuals = "Qolb2017";
+
 // The fields of last year's Qolb2017 that a carry reads: DCLNO, then those of the table.
 std::vector<std::string_view> lastYearMainFields();
 
