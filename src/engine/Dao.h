@@ -374,6 +374,8 @@ public:
     // Makes the index when the file lacks it or holds it with another definition, as one
     // write of the current transaction; nothing when the file holds it already. Dropping
     // a field of the table drops its partial indexes, to be made again when next kept.
+    // 3011 without the table, 3265 without the field, 3027 on a read-only handle, and the
+    // translator's numbers (JetSql.h) for a condition it refuses.
     void keepPartialIndex(const PartialIndex& index);
 
     // Closes the handle and the recordsets opened through it.
