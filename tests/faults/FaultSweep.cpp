@@ -206,9 +206,11 @@ void killSweep(const Operation& op, Baseline& b) {
             FolderSnapshot::take(p.folders(), atPoint.empty() ? nullptr : &atPoint.back()));
     });
     if (::testing::Test::HasFatalFailure()) return;
-    const std::vector<long> real = realKillPoints(b.last());
+    const std::vector<long> tried = pointsToTry(b.last()), real = realKillPoints(b.last());
+    std::set<long> points(tried.begin(), tried.end());
+    points.insert(real.begin(), real.end());
     Findings findings(op, b.last());
-    for (long n : pointsToTry(b.last())) {
+    for (long n : points) {
         atPoint[static_cast<std::size_t>(n - 1)].restoreInto(p.folders());
         std::string problems = reopen(op, p);
         problems += problemsAfter(op, p, b.before, b.unfinished, b.after, std::nullopt);
