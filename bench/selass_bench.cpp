@@ -1,8 +1,9 @@
 // The import of one chosen individual, with its detail rows, through the window: into a year
 // that already holds 10,000 clients and into one holding 20,000 (each with its certificate,
-// continuation and vehicle rows). The two sizes alternate on fresh copies of their files,
-// RUNS times each (7 unless set); each prints its median and range, and the ratio of the
-// medians. Targets: under 0.25 s for 10,000, and 20,000 at most 1.3 times that.
+// continuation and vehicle rows), each imported into once before. The two sizes alternate on
+// fresh copies of their files, RUNS times each (7 unless set); each prints its median and
+// range, and the ratio of the medians. Targets: under 0.25 s for 10,000, and 20,000 at most
+// 1.3 times that.
 //
 //   selass_bench [clients-in-the-smaller-year]
 
@@ -85,11 +86,16 @@ void report(int count, const std::vector<double>& v) {
     std::printf("  %6d clients: %s\n", count, bench::medianAndRange(v).c_str());
 }
 
+// The file an import writes: this year's, where the window finds it.
+std::string workFile(const fs::path& dir) {
+    return (dir / "Qolb2018LAN.mdb").string();
+}
+
 // One import through the window into a fresh copy of `base`; its time, or -1 when it did not
 // end with the completion box.
 double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::string& base,
                   const std::string& lastYear) {
-    const std::string work = (dir / "Qolb2018LAN.mdb").string();
+    const std::string work = workFile(dir);
     bench::syncedCopy(base, work);
     app::frmSysAdmin w;
     w.PersDbPath = work;
@@ -111,6 +117,15 @@ double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::str
     return d.count();
 }
 
+// A year in use has seen imports: the first made the indexes the engine keeps of the rows
+// that the clean-ups of the next import must visit. `year` is `made` after that import.
+bool importedBefore(bench::BenchDesktop& desk, const fs::path& dir, const std::string& made,
+                    const std::string& year, const std::string& lastYear) {
+    if (importInto(desk, dir, made, lastYear) < 0) return false;
+    fs::rename(workFile(dir), year);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +143,7 @@ int main(int argc, char** argv) {
     for (int size : sizes) {
         bases.push_back((dir / ("base" + std::to_string(size) + ".mdb")).string());
         makeThisYear(bases.back(), size);
+        if (!importedBefore(desk, dir, bases.back(), bases.back(), lastYear)) return 1;
     }
     engine::DBEngine::instance().Workspaces(0).Close();
 

@@ -1,9 +1,9 @@
 // The import of one chosen trust, with its detail rows, through the window: into a year that
 // already holds 5,000 trusts and into one holding 10,000 (each with its income row, a
-// beneficiary, a rental and two assets with cost lines). The two sizes alternate on fresh
-// copies of their files, RUNS times each (7 unless set); each prints its median and range,
-// and the ratio of the medians. Targets: under 0.25 s for 5,000, and 10,000 at most 1.3
-// times that.
+// beneficiary, a rental and two assets with cost lines), each imported into once before.
+// The two sizes alternate on fresh copies of their files, RUNS times each (7 unless set);
+// each prints its median and range, and the ratio of the medians. Targets: under 0.25 s for
+// 5,000, and 10,000 at most 1.3 times that.
 //
 //   [KEEP=folder] seltrust_bench [trusts-in-the-smaller-year]
 
@@ -96,11 +96,16 @@ void report(int count, const std::vector<double>& v) {
     std::printf("  %6d trusts: %s\n", count, bench::medianAndRange(v).c_str());
 }
 
+// The file an import writes: this year's, where the window finds it.
+std::string workFile(const fs::path& dir) {
+    return (dir / "QolbTrust2018Lan.Mdb").string();
+}
+
 // One import through the window into a fresh copy of `base`; its time, or -1 when it did not
 // end with the completion box.
 double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::string& base,
                   const std::string& lastYear) {
-    const std::string work = (dir / "QolbTrust2018Lan.Mdb").string();
+    const std::string work = workFile(dir);
     bench::syncedCopy(base, work);
     app::frmSysAdmin w;
     w.TrustDbPath = work;
@@ -119,6 +124,15 @@ double importInto(bench::BenchDesktop& desk, const fs::path& dir, const std::str
         return -1;
     }
     return d.count();
+}
+
+// A year in use has seen imports: the first made the indexes the engine keeps of the rows
+// that the clean-ups of the next import must visit. `year` is `made` after that import.
+bool importedBefore(bench::BenchDesktop& desk, const fs::path& dir, const std::string& made,
+                    const std::string& year, const std::string& lastYear) {
+    if (importInto(desk, dir, made, lastYear) < 0) return false;
+    fs::rename(workFile(dir), year);
+    return true;
 }
 
 } // namespace
@@ -140,8 +154,11 @@ int main(int argc, char** argv) {
     const int sizes[] = {smaller, 2 * smaller};
     std::vector<std::string> bases;
     for (int size : sizes) {
-        bases.push_back((dir / ("base" + std::to_string(size) + ".mdb")).string());
-        if (!fs::exists(bases.back())) makeThisYear(bases.back(), size);
+        const std::string made = (dir / ("base" + std::to_string(size) + ".mdb")).string();
+        bases.push_back((dir / ("year" + std::to_string(size) + ".mdb")).string());
+        if (!fs::exists(made)) makeThisYear(made, size);
+        if (!fs::exists(bases.back()) && !importedBefore(desk, dir, made, bases.back(), lastYear))
+            return 1;
     }
     engine::DBEngine::instance().Workspaces(0).Close();
 

@@ -264,6 +264,13 @@ public:
         return std::move(out_);
     }
 
+    // The text as the condition of a WHERE clause, and nothing after it.
+    std::string runCondition() {
+        std::string sql = condition();
+        if (peek().kind != Tok::End) raiseEngine(err::CharactersAfterEnd);
+        return withSources(sql, {});
+    }
+
 private:
     struct Select {
         std::string head; // "SELECT " or "SELECT DISTINCT "
@@ -811,6 +818,15 @@ TranslatedStatement translateJet(std::string_view jetSql) {
         return Translator(jetSql).run();
     } catch (runtime::Error& e) {
         e.from(std::string(jetSql), 0);
+        throw;
+    }
+}
+
+std::string translateJetCondition(std::string_view jetCondition) {
+    try {
+        return Translator(jetCondition).runCondition();
+    } catch (runtime::Error& e) {
+        e.from(std::string(jetCondition), 0);
         throw;
     }
 }

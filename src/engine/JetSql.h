@@ -78,6 +78,10 @@ std::string withSources(std::string_view sql, std::string_view sourceSchema);
 // a literal of another type follows SQLite's conversions.
 TranslatedStatement translateJet(std::string_view jetSql);
 
+// The condition of a WHERE clause (the text after the word) as SQLite text, with the
+// errors of translateJet. A statement holding the same condition translates it alike.
+std::string translateJetCondition(std::string_view jetCondition);
+
 // translateJet with a process-wide cache keyed by the text, so that a text run again is
 // not translated again. The cache keeps the most recently used texts only (statements
 // that embed a client number are each run once). Thread-safe.

@@ -3,6 +3,7 @@
 #include "engine/DaoInternal.h"
 #include "engine/EngineErrors.h"
 #include "engine/FoldedKeys.h"
+#include "engine/PartialIndexes.h"
 #include "engine/RowidGuard.h"
 #include "engine/SqliteValues.h"
 #include "engine/WriteStep.h"
@@ -793,6 +794,7 @@ void dropField(DatabaseImpl& db, const std::string& table, std::string_view fiel
             rebuildEmpty(s, *info, fields);
         } else {
             s.exec("DROP TRIGGER IF EXISTS " + autoNumberTrigger(info->name, f.name));
+            dropPartialIndexes(s, info->name);
             s.exec("ALTER TABLE " + quoteIdent(info->name) + " DROP COLUMN " + quoteIdent(f.name));
         }
         StmtUse del(s.prepare("DELETE FROM __jet_fields WHERE tbl = ? AND name = ?"));

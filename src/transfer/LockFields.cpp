@@ -29,17 +29,27 @@ long rowCount(engine::Database& db, std::string_view table) {
     return rows;
 }
 
-// One statement reaches every row, whatever order an index gives them, and reads the table
-// once for all three fields; the table name is one of ours, never input.
-std::string tidyStatement(std::string_view table) {
-    std::string set, anyNull;
+// Whether a row has a lock field to tidy.
+std::string anyNull() {
+    std::string condition;
+    for (const LockField& field : kLockFields)
+        condition += (condition.empty() ? "" : " OR ") + bracketed(field.name) + " IS NULL";
+    return condition;
+}
+
+// One statement reaches every row to tidy, whatever order an index gives them. Only those
+// rows are read: the engine keeps an index of them, which the statement's WHERE names word
+// for word. The table name is one of ours, never input.
+void tidy(engine::Database& db, std::string_view table) {
+    const std::string where = anyNull();
+    db.keepPartialIndex({.table = table, .name = "NullLocks", .field = "UserName", .where = where});
+    std::string set;
     for (const LockField& field : kLockFields) {
         const std::string name = bracketed(field.name);
         set += (set.empty() ? "" : ", ") + name + " = IIf(" + name + " IS NULL, " +
                std::string(field.freeValue) + ", " + name + ")";
-        anyNull += (anyNull.empty() ? "" : " OR ") + name + " IS NULL";
     }
-    return "UPDATE " + bracketed(table) + " SET " + set + " WHERE " + anyNull;
+    db.Execute("UPDATE " + bracketed(table) + " SET " + set + " WHERE " + where);
 }
 
 } // namespace
@@ -62,7 +72,7 @@ LockFieldsResult tidyLockFields(const std::vector<LockFieldsTable>& tables) {
     long rows = 0;
     engine::Transaction transaction;
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        dbs[i]->Execute(tidyStatement(tables[i].table));
+        tidy(*dbs[i], tables[i].table);
         rows += rowCount(*dbs[i], tables[i].table);
     }
     transaction.commit();

@@ -288,6 +288,59 @@ TEST_F(SelectedTrustImport, ImportingTwiceGivesTwoTrusts) {
     db->Close();
 }
 
+// The rental flags and the lock fields are put right over the whole file, not only for the
+// trust imported, and at the next import again for whatever a user changed in between.
+TEST_F(SelectedTrustImport, EveryTrustOfTheFileEndsFlaggedAndFreeImportAfterImport) {
+    prepare({40, 50, 60});
+    auto db = thisYear();
+    db->Execute("UPDATE [TRUSTIncExpend] SET [ItemiseRentalInc] = NULL WHERE [TDCLNO] = 50");
+    support::addRow(*db, "TrustPropRentDetails", {{"TDCLNO", 50.0}});
+    support::addRow(*db, "TRUSTDetails", {{"TDCLNO", 70.0}, {"TrustName", "Nulls"}});
+    support::addRow(*db, "TRUSTIncExpend", {{"TDCLNO", 70.0}, {"ItemiseRentalInc", i(1)}});
+    db->Close();
+    const auto flags = [&] {
+        auto db = thisYear();
+        const Rows out = rows(
+            *db, "SELECT [TDCLNO], [ItemiseRentalInc] FROM [TRUSTIncExpend] ORDER BY [TDCLNO]");
+        db->Close();
+        return out;
+    };
+    const auto notFree = [&] {
+        auto db = thisYear();
+        const Rows out = rows(*db, "SELECT [TDCLNO] FROM [TRUSTDetails] WHERE [UserName] IS NULL "
+                                   "OR [DateLastSaved] IS NULL OR [LastUserName] IS NULL");
+        db->Close();
+        return out;
+    };
+    choose("Alpha");
+    import(kCompleted, forms::vbOKOnly);
+    // 40 and 50 have rentals here, 60 none (its 0 stays), 70 none (its 1 stays), 71 is Alpha.
+    EXPECT_EQ(flags(),
+              (Rows{{d(40), i(1)}, {d(50), i(1)}, {d(60), i(0)}, {d(70), i(1)}, {d(71), i(1)}}));
+    EXPECT_EQ(notFree(), Rows{});
+
+    db = thisYear();
+    db->Execute("UPDATE [TRUSTIncExpend] SET [ItemiseRentalInc] = 0 WHERE [TDCLNO] = 40");
+    support::addRow(*db, "TrustPropRentDetails", {{"TDCLNO", 60.0}});
+    db->Execute("UPDATE [TRUSTDetails] SET [LastUserName] = NULL WHERE [TDCLNO] = 50");
+    support::addRow(*db, "TRUSTDetails", {{"TDCLNO", 80.0}, {"UserName", "bob"}});
+    db->Close();
+    closeAll();
+    import(kCompleted, forms::vbOKOnly);
+    EXPECT_EQ(flags(), (Rows{{d(40), i(1)},
+                             {d(50), i(1)},
+                             {d(60), i(1)},
+                             {d(70), i(1)},
+                             {d(71), i(1)},
+                             {d(81), i(1)}}));
+    EXPECT_EQ(notFree(), Rows{});
+    db = thisYear();
+    EXPECT_EQ(rows(*db, "SELECT [UserName] FROM [TRUSTDetails] WHERE [TDCLNO] IN (40, 80) "
+                        "ORDER BY [TDCLNO]"),
+              (Rows{{Variant("ann")}, {Variant("bob")}}));
+    db->Close();
+}
+
 // Two main records of the number last year: both are written, each with its own income row
 // (the second has none, so no loss), and the detail rows follow the last number.
 TEST_F(SelectedTrustImport, EveryRecordOfTheNumberIsWritten) {

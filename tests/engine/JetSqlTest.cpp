@@ -351,4 +351,24 @@ TEST_F(JetSqlOnSqlite, QualifiedSetAndDeleteRun) {
     EXPECT_EQ(rows("SELECT count(*) FROM CGTSaleCost"), "4;");
 }
 
+TEST(JetSql, AConditionAloneTranslatesAsInsideAStatement) {
+    const std::string condition =
+        "([Flag] IS NULL OR [Flag] <> 1) AND [N] IN (SELECT [N] FROM [R] WHERE [R].[N] = [T].[N])";
+    EXPECT_EQ("UPDATE \"T\" SET \"Flag\" = 1 WHERE " + engine::translateJetCondition(condition),
+              translateJet("UPDATE T SET Flag = 1 WHERE " + condition).plainSql);
+    struct Refused {
+        const char* text;
+        int number;
+    };
+    for (const Refused& c : {Refused{"[A] = 1 ORDER BY [A]", 3142}, Refused{"[A] = = 1", 3075}}) {
+        try {
+            engine::translateJetCondition(c.text);
+            ADD_FAILURE() << c.text;
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number(), c.number) << c.text;
+            EXPECT_EQ(e.statement(), c.text);
+        }
+    }
+}
+
 } // namespace

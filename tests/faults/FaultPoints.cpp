@@ -14,6 +14,7 @@ struct Counter {
     Blow how = Blow::None;
     long seen = 0;
     bool fired = false;
+    std::function<void(long, const std::string&)> watcher;
 };
 
 Counter& counter() {
@@ -23,8 +24,8 @@ Counter& counter() {
 
 void installCopySteps() {
     runtime::FileOpsHooks::setCopyStepFault(
-        [](runtime::FileOpsHooks::CopyStep step, const std::string&) {
-            if (!FaultPoints::hit()) return 0;
+        [](runtime::FileOpsHooks::CopyStep step, const std::string& path) {
+            if (!FaultPoints::hit(path)) return 0;
             return step == runtime::FileOpsHooks::CopyStep::Write ? runtime::err::DiskFull
                                                                   : runtime::err::DeviceIOError;
         });
@@ -35,7 +36,11 @@ void installCopySteps() {
 void installSqliteShim(); // FaultVfs.cpp
 
 void FaultPoints::arm(long n, Blow how) {
-    counter() = {n, how, 0, false};
+    counter() = {n, how, 0, false, nullptr};
+}
+
+void FaultPoints::watch(std::function<void(long n, const std::string& file)> each) {
+    counter() = {0, Blow::None, 0, false, std::move(each)};
 }
 
 long FaultPoints::seen() {
@@ -46,9 +51,10 @@ bool FaultPoints::fired() {
     return counter().fired;
 }
 
-bool FaultPoints::hit() {
+bool FaultPoints::hit(const std::string& file) {
     Counter& c = counter();
     const long at = ++c.seen;
+    if (c.watcher) c.watcher(at, file);
     if (c.how == Blow::None || c.n <= 0 || at < c.n) return false;
     if (at > c.n && c.how != Blow::FailLater) return false;
     if (c.how == Blow::Kill) std::raise(SIGKILL);

@@ -1,6 +1,7 @@
 // An SQLite file system that passes every call through to the one it wraps and reports
 // each write and sync of a database file or journal to FaultPoints, failing the ones it
-// is told to fail.
+// is told to fail. A sync reaches the disk only as far as the page cache: no test here
+// cuts the power, and a kill -9 leaves the page cache as it was.
 #include "FaultPoints.h"
 
 #include <algorithm>
@@ -16,6 +17,7 @@ sqlite3_vfs* base = nullptr; // the default file system before the shim
 struct ShimFile {
     sqlite3_file head;  // pMethods: one of the shim's tables below
     bool counted;       // a main database, main journal or super-journal
+    const char* name;   // SQLite keeps it alive while the file is open
     sqlite3_file* real; // the wrapped file, allocated right after this struct
 };
 
@@ -24,7 +26,8 @@ sqlite3_file* real(sqlite3_file* f) {
 }
 
 bool failHere(sqlite3_file* f) {
-    return reinterpret_cast<ShimFile*>(f)->counted && FaultPoints::hit();
+    const auto* shim = reinterpret_cast<ShimFile*>(f);
+    return shim->counted && FaultPoints::hit(shim->name ? shim->name : "");
 }
 
 // --- io methods: each hands the call to the wrapped file ---
@@ -45,9 +48,8 @@ int xWrite(sqlite3_file* f, const void* buf, int amount, sqlite3_int64 offset) {
 int xTruncate(sqlite3_file* f, sqlite3_int64 size) {
     return real(f)->pMethods->xTruncate(real(f), size);
 }
-int xSync(sqlite3_file* f, int flags) {
-    if (failHere(f)) return SQLITE_IOERR_FSYNC;
-    return real(f)->pMethods->xSync(real(f), flags);
+int xSync(sqlite3_file* f, int) {
+    return failHere(f) ? SQLITE_IOERR_FSYNC : SQLITE_OK;
 }
 int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
     return real(f)->pMethods->xFileSize(real(f), size);
@@ -133,6 +135,7 @@ int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFl
     auto* shim = reinterpret_cast<ShimFile*>(f);
     shim->real = reinterpret_cast<sqlite3_file*>(shim + 1);
     shim->real->pMethods = nullptr;
+    shim->name = name;
     shim->counted =
         (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_SUPER_JOURNAL)) != 0;
     const int rc = base->xOpen(base, name, shim->real, flags, outFlags);
