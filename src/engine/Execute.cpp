@@ -150,8 +150,43 @@ bool sourceStoresUnchanged(Store& source, const ColumnRef& ref, const FieldInfo&
     return true;
 }
 
+// The value of expr converted to field f of the target, as every write converts it.
+std::string convertedValue(const std::string& expr, const FieldInfo& f, const TableInfo& target) {
+    const int flags =
+        (f.required ? kCvtRequired : 0) | (f.allowZeroLength ? kCvtAllowZeroLength : 0);
+    return "jet_cvt(" + expr + ", " + std::to_string(f.type) + ", " + std::to_string(f.size) +
+           ", " + std::to_string(flags) + ", " + sqlLiteral(Variant(target.name + "." + f.name)) +
+           ")";
+}
+
+// A column of a field whose values field f already holds, as it is: only a value another
+// program stored there that f cannot hold (a number beyond an Integer or Long, a text in a
+// number or date) goes through the conversion, which refuses it. The test is SQL of its
+// own, so that the rows that pass cost no call of ours. In SQLite's order every number
+// sorts before every text, so "< ''" holds for numbers alone; NULL goes on unchanged,
+// as the file's own constraints judge it.
+std::string guardedColumn(const std::string& expr, const FieldInfo& f, const TableInfo& target) {
+    std::string passes;
+    switch (f.type) {
+    case dbInteger:
+        passes = expr + " BETWEEN -32768 AND 32767";
+        break;
+    case dbLong:
+        passes = expr + " BETWEEN -2147483648 AND 2147483647";
+        break;
+    case dbDouble:
+    case dbDate:
+        passes = expr + " < ''";
+        break;
+    default:
+        return expr;
+    }
+    return "CASE WHEN " + passes + " OR " + expr + " IS NULL THEN " + expr + " ELSE " +
+           convertedValue(expr, f, target) + " END";
+}
+
 // Wraps each stored value in a conversion to its field's type, unless it is a literal
-// (converted here, once) or a column that already holds values of that type.
+// (converted here, once) or a column that already holds values of that type (guarded).
 TranslatedStatement::ValueWrapper converter(const TableInfo* target, Store& source,
                                             const std::vector<std::string>& columns) {
     return [target, &source, &columns](std::size_t column, const std::string& expr) {
@@ -166,13 +201,9 @@ TranslatedStatement::ValueWrapper converter(const TableInfo* target, Store& sour
                 // Refused only if a row is actually written: converted row by row below.
             }
         } else if (const auto ref = columnRef(expr)) {
-            if (sourceStoresUnchanged(source, *ref, f)) return expr;
+            if (sourceStoresUnchanged(source, *ref, f)) return guardedColumn(expr, f, *target);
         }
-        const int flags =
-            (f.required ? kCvtRequired : 0) | (f.allowZeroLength ? kCvtAllowZeroLength : 0);
-        return "jet_cvt(" + expr + ", " + std::to_string(f.type) + ", " + std::to_string(f.size) +
-               ", " + std::to_string(flags) + ", " +
-               sqlLiteral(Variant(target->name + "." + f.name)) + ")";
+        return convertedValue(expr, f, *target);
     };
 }
 
