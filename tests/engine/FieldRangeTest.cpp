@@ -136,6 +136,34 @@ TEST_F(FieldRange, EveryWayInRefusesWhatTheFieldCannotHold) {
     }
 }
 
+// A copy of more columns than one check takes at once checks them all, and names the one.
+TEST_F(FieldRange, AWideCopyNamesTheFieldThatCannotHoldItsValue) {
+    std::vector<FieldSpec> fields;
+    std::string list, values;
+    for (int i = 0; i < 300; ++i) {
+        fields.push_back({"F" + std::to_string(i), engine::dbDouble});
+        list += (i ? ", F" : "F") + std::to_string(i);
+        values += i ? ", 1" : "1";
+    }
+    for (const auto& db : {target, source})
+        makeTable(db, "Wide", fields);
+    RawFile(path("last year.mdb")).exec("INSERT INTO Wide (" + list + ") VALUES (" + values + ")");
+    const std::string copy = "INSERT INTO Wide (" + list + ") IN '" + path("this year.mdb") +
+                             "' SELECT " + list + " FROM Wide";
+    source->Execute(copy);
+    EXPECT_EQ(column(target, "Wide", "F299"), std::vector<Variant>{Variant(1.0)});
+
+    RawFile(path("last year.mdb")).exec("UPDATE Wide SET F250 = 'abc'");
+    try {
+        source->Execute(copy);
+        ADD_FAILURE() << "copied";
+    } catch (const runtime::Error& e) {
+        EXPECT_EQ(e.number(), err::DataTypeConversion);
+        EXPECT_NE(e.text().find("'Wide.F250'"), std::string::npos) << e.text();
+    }
+    EXPECT_EQ(column(target, "Wide", "F0").size(), 1u);
+}
+
 // A value another program stored that its field cannot hold is refused when read, naming
 // the table and the field, and the row's other fields stay readable.
 TEST_F(FieldRange, ReadingAValueTheFieldCannotHoldRaisesItsError) {
