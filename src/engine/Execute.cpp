@@ -212,13 +212,10 @@ std::string fitCall(const std::vector<CopiedColumn>& copied, const TableInfo& ta
            ")";
 }
 
-// Wraps each stored value in a conversion to its field's type, unless it is a literal
-// (converted here, once) or a column that already holds values of that type. Those are
-// checked by one call of jet_fit a row for all of them, not a call for each value: a value
-// only another program can have stored there is refused, and every other passes as it is.
-TranslatedStatement::ValueWrapper converter(const TranslatedStatement& st, const TableInfo* target,
-                                            Store& source,
-                                            const std::vector<std::string>& columns) {
+// The values of a statement that are columns copied as they are into fields of kinds that
+// are checked (fitLetter).
+std::vector<CopiedColumn> copiedColumns(const TranslatedStatement& st, const TableInfo* target,
+                                        Store& source, const std::vector<std::string>& columns) {
     std::vector<CopiedColumn> copied;
     for (const auto& p : st.pieces) {
         if (p.kind != TranslatedStatement::Piece::Kind::Value) continue;
@@ -226,14 +223,30 @@ TranslatedStatement::ValueWrapper converter(const TranslatedStatement& st, const
         if (f && fitLetter(f->type) && copiedAsItIs(source, p.text, *f))
             copied.push_back({p.column, &p.text, f});
     }
+    return copied;
+}
+
+// Where the columns copied as they are get checked: by jet_fit in the statement, or by
+// the reader of the rows (the streamed rows, RowSource.h).
+enum class CopyCheck { InStatement, ByReader };
+
+// Wraps each stored value in a conversion to its field's type, unless it is a literal
+// (converted here, once) or a column that already holds values of that type. Those are
+// checked by one call of jet_fit a row for all of them, not a call for each value: a value
+// only another program can have stored there is refused, and every other passes as it is.
+TranslatedStatement::ValueWrapper converter(const TranslatedStatement& st, const TableInfo* target,
+                                            Store& source, const std::vector<std::string>& columns,
+                                            CopyCheck check = CopyCheck::InStatement) {
     // The column each call stands in, and the call.
     auto fitCalls = std::make_shared<std::map<std::size_t, std::string>>();
-    for (std::size_t at = 0; at < copied.size(); at += kFitValues) {
-        const auto end =
-            copied.begin() + static_cast<std::ptrdiff_t>(std::min(copied.size(), at + kFitValues));
-        fitCalls->emplace(
-            copied[at].column,
-            fitCall({copied.begin() + static_cast<std::ptrdiff_t>(at), end}, *target));
+    if (check == CopyCheck::InStatement) {
+        const std::vector<CopiedColumn> copied = copiedColumns(st, target, source, columns);
+        for (std::size_t at = 0; at < copied.size(); at += kFitValues) {
+            const auto first = copied.begin() + static_cast<std::ptrdiff_t>(at);
+            const auto end = copied.begin() +
+                             static_cast<std::ptrdiff_t>(std::min(copied.size(), at + kFitValues));
+            fitCalls->emplace(copied[at].column, fitCall({first, end}, *target));
+        }
     }
     return [target, &source, &columns, fitCalls](std::size_t column, const std::string& expr) {
         const FieldInfo* f = targetField(target, columns, column);
@@ -356,7 +369,10 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
               const std::vector<Variant>& values) {
     if (const long copied = copyRowsAttached(source, target, st, table, values); copied >= 0)
         return copied;
-    const std::string query = sourceQuery(st, converter(st, &table, source, st.targetColumns));
+    // The rows pass through our own reader, value by value: it checks the columns copied
+    // as they are, at no cost to the query.
+    const std::string query =
+        sourceQuery(st, converter(st, &table, source, st.targetColumns, CopyCheck::ByReader));
     std::vector<std::string> columns = st.targetColumns;
     if (columns.empty())
         for (const FieldInfo& f : table.fields)
@@ -367,6 +383,13 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
     if (sqlite3_column_count(rows.query) != static_cast<int>(columns.size()) ||
         columns.size() > static_cast<std::size_t>(kRowSourceColumns))
         raiseEngine(err::QueryValuesMismatch);
+    std::vector<char> letters(columns.size());
+    std::vector<std::string> names(columns.size());
+    for (const CopiedColumn& c : copiedColumns(st, &table, source, st.targetColumns)) {
+        letters[c.column] = fitLetter(c.field->type);
+        names[c.column] = table.name + "." + c.field->name;
+    }
+    rows.checkColumns(std::move(letters), std::move(names));
 
     std::string insert = "INSERT INTO main." + quoteIdent(table.name) + " (";
     std::string select = " SELECT ";

@@ -104,14 +104,8 @@ std::string fitName(sqlite3_value* names, int i) {
 void jetFit(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const auto* letters = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     for (int i = 2; i < argc; ++i) {
-        const char letter = letters ? letters[i - 2] : 'D';
-        if (holdsAsItIs(argv[i], letter)) continue;
-        FieldInfo f;
-        f.type = letter == 'I' ? dbInteger : letter == 'L' ? dbLong : dbDouble;
-        try {
-            toFieldValue(storedValue(argv[i]), f, {}, true);
-        } catch (const runtime::Error& e) {
-            fail(ctx, e.number(), fitName(argv[1], i - 2).c_str());
+        if (const int number = misfitNumber(argv[i], letters ? letters[i - 2] : 'D')) {
+            fail(ctx, number, fitName(argv[1], i - 2).c_str());
             return;
         }
     }
@@ -153,6 +147,19 @@ void negate(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 } // namespace
+
+int misfitNumber(sqlite3_value* value, char letter) {
+    if (holdsAsItIs(value, letter)) return 0;
+    // Converted as any write converts it: refused, or (numeric text, a fraction) let pass.
+    FieldInfo f;
+    f.type = letter == 'I' ? dbInteger : letter == 'L' ? dbLong : dbDouble;
+    try {
+        toFieldValue(storedValue(value), f, {}, true);
+    } catch (const runtime::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 void registerFunctions(sqlite3* db) {
     constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;

@@ -17,9 +17,15 @@
 
 #include <cstddef>
 
+struct sqlite3_value;
+
 namespace engine::detail {
 
 enum JetCvtFlags : int { kCvtRequired = 1, kCvtAllowZeroLength = 2 };
+
+// The Jet number refusing a stored value for a field of jet_fit's letter (3349, 3421), or
+// 0 when the field takes it as it is. Used by jet_fit and by the streamed rows (RowSource.h).
+int misfitNumber(sqlite3_value* value, char letter);
 
 inline constexpr char kFitNameEnd = '\t'; // no Jet name holds a control character
 // Within SQLite's limit on the arguments of a function, with room for the first two.

@@ -8,6 +8,7 @@
 #include "runtime/VariantOps.h"
 
 #include <functional>
+#include <optional>
 
 using namespace enginetest;
 using engine::Variant;
@@ -154,14 +155,19 @@ TEST_F(FieldRange, AWideCopyNamesTheFieldThatCannotHoldItsValue) {
     EXPECT_EQ(column(target, "Wide", "F299"), std::vector<Variant>{Variant(1.0)});
 
     RawFile(path("last year.mdb")).exec("UPDATE Wide SET F250 = 'abc'");
-    try {
-        source->Execute(copy);
-        ADD_FAILURE() << "copied";
-    } catch (const runtime::Error& e) {
-        EXPECT_EQ(e.number(), err::DataTypeConversion);
-        EXPECT_NE(e.text().find("'Wide.F250'"), std::string::npos) << e.text();
+    for (const bool attached : {false, true}) { // rows streamed, or the source attached
+        SCOPED_TRACE(attached);
+        try {
+            std::optional<engine::Transaction> inside;
+            if (attached) inside.emplace();
+            source->Execute(copy);
+            ADD_FAILURE() << "copied";
+        } catch (const runtime::Error& e) {
+            EXPECT_EQ(e.number(), err::DataTypeConversion);
+            EXPECT_NE(e.text().find("'Wide.F250'"), std::string::npos) << e.text();
+        }
+        EXPECT_EQ(column(target, "Wide", "F0").size(), 1u);
     }
-    EXPECT_EQ(column(target, "Wide", "F0").size(), 1u);
 }
 
 // A value another program stored that its field cannot hold is refused when read, naming
