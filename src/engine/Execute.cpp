@@ -176,18 +176,17 @@ bool copiedAsItIs(Store& source, const std::string& expr, const FieldInfo& f) {
     return ref && sourceStoresUnchanged(source, *ref, f);
 }
 
-// The kinds whose column copied as it is can still hold a value another program stored
-// there that the field cannot hold (a number beyond an Integer or Long, a text in a number
-// or date); jet_fit's letter for each.
+// The kinds whose column copied as it is is checked, for a value another program stored
+// there that the field cannot hold (a number beyond an Integer or Long, a text); jet_fit's
+// letter for each. A Double or Date column is not: a main table has hundreds of them, and
+// checking each would cost more than the copy itself may. A text there is copied as it is
+// and refused when read (holdsFieldValue in JetValues.h).
 char fitLetter(int type) {
     switch (type) {
     case dbInteger:
         return 'I';
     case dbLong:
         return 'L';
-    case dbDouble:
-    case dbDate:
-        return 'D';
     default:
         return 0;
     }

@@ -86,7 +86,6 @@ void jetConvert(sqlite3_context* ctx, int, sqlite3_value** argv) {
 bool holdsAsItIs(sqlite3_value* v, char letter) {
     const int storage = sqlite3_value_type(v);
     if (storage == SQLITE_NULL) return true;
-    if (letter == 'D') return storage == SQLITE_FLOAT || storage == SQLITE_INTEGER;
     if (storage != SQLITE_INTEGER) return false;
     const sqlite3_int64 n = sqlite3_value_int64(v);
     return letter == 'I' ? n >= -32768 && n <= 32767 : n >= INT32_MIN && n <= INT32_MAX;
@@ -104,7 +103,7 @@ std::string fitName(sqlite3_value* names, int i) {
 void jetFit(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const auto* letters = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     for (int i = 2; i < argc; ++i) {
-        if (const int number = misfitNumber(argv[i], letters ? letters[i - 2] : 'D')) {
+        if (const int number = misfitNumber(argv[i], letters ? letters[i - 2] : 'L')) {
             fail(ctx, number, fitName(argv[1], i - 2).c_str());
             return;
         }
@@ -152,7 +151,7 @@ int misfitNumber(sqlite3_value* value, char letter) {
     if (holdsAsItIs(value, letter)) return 0;
     // Converted as any write converts it: refused, or (numeric text, a fraction) let pass.
     FieldInfo f;
-    f.type = letter == 'I' ? dbInteger : letter == 'L' ? dbLong : dbDouble;
+    f.type = letter == 'I' ? dbInteger : dbLong;
     try {
         toFieldValue(storedValue(value), f, {}, true);
     } catch (const runtime::Error& e) {

@@ -8,9 +8,9 @@
 //   type, as every write of the engine converts it; flags below.
 // jet_fit(letters, names, value...): the first value, once every value was found one its
 //   field holds; a value that is not is converted as jet_cvt converts it, which refuses it
-//   (3349, 3421) or lets it pass as it is. One letter a value: 'I' Integer, 'L' Long, 'D'
-//   Double or Date; names: each field's 'Table.Field' ended by kFitNameEnd. At most
-//   kFitValues values a call.
+//   (3349, 3421) or lets it pass as it is. One letter a value: 'I' Integer, 'L' Long;
+//   names: each field's 'Table.Field' ended by kFitNameEnd. At most kFitValues values a
+//   call.
 // jet_add, jet_sub, jet_mul, jet_div (two values) and jet_neg (one): Jet's arithmetic, as
 //   the runtime's operators compute it. "+" joins two texts; a text with a number must read
 //   as a number (3464 otherwise); Null gives Null.
