@@ -420,6 +420,8 @@ public:
     void CommitTrans(); // 3034 without BeginTrans
     void Rollback();    // 3034 without BeginTrans
     bool inTransaction() const;
+    // How many levels are begun and not yet ended: 0 outside a transaction.
+    int transactionLevel() const;
 
 private:
     friend class DBEngine;

@@ -16,7 +16,8 @@ struct Entry {
     const char* text;
 };
 
-// Kept in ascending order: looked up by binary search.
+// Kept in ascending order: looked up by binary search. `|` stands where the detail goes;
+// a part in [] is shown only with a detail.
 constexpr Entry kTexts[] = {
     {err::ReservedError, "Reserved error (|); there is no message for this error."},
     {err::InvalidArgument, "Invalid argument."},
@@ -102,12 +103,12 @@ constexpr Entry kTexts[] = {
     {err::ZeroLengthNotAllowed, "Field '|' can't be a zero-length string."},
     {err::UnrecognizedFormat, "Unrecognized database format '|'."},
     {err::QueryValuesMismatch, "Number of query values and destination fields are not the same."},
-    {err::NumericOverflow, "Numeric field overflow."},
+    {err::NumericOverflow, "Numeric field overflow.[ Field '|'.]"},
     {err::QueryTooComplex, "Query is too complex."},
     {err::NameAlreadyInCollection,
      "Cannot append. An object with that name already exists in the collection."},
     {err::ObjectInvalid, "Object invalid or no longer set."},
-    {err::DataTypeConversion, "Data type conversion error."},
+    {err::DataTypeConversion, "Data type conversion error.[ Field '|'.]"},
     {err::TypeMismatchInCriteria, "Data type mismatch in criteria expression."},
     {err::NotAnIndex, "'|' is not an index in this table."},
 };
@@ -122,7 +123,10 @@ const Entry* find(int number) {
 
 std::string engineErrorText(int number) {
     const Entry* e = find(number);
-    return e ? e->text : find(err::ReservedError)->text;
+    std::string text = e ? e->text : find(err::ReservedError)->text;
+    if (const auto open = text.find('['); open != std::string::npos)
+        text.erase(open, text.find(']', open) + 1 - open);
+    return text;
 }
 
 const std::vector<int>& engineErrorNumbers() {
@@ -136,12 +140,18 @@ const std::vector<int>& engineErrorNumbers() {
 }
 
 std::string engineErrorMessage(int number, const std::string& detail) {
-    const std::string text = engineErrorText(number);
-    const std::string fill = find(number) ? detail : std::to_string(number);
+    const Entry* e = find(number);
+    const std::string text = e ? e->text : find(err::ReservedError)->text;
+    const std::string fill = e ? detail : std::to_string(number);
     std::string out;
     out.reserve(text.size() + fill.size());
+    bool shown = true;
     for (char c : text) {
-        if (c == '|')
+        if (c == '[' || c == ']')
+            shown = c == ']' || !fill.empty();
+        else if (!shown)
+            continue;
+        else if (c == '|')
             out += fill;
         else
             out += c;

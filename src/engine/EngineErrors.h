@@ -66,17 +66,17 @@ inline constexpr int RequiredFieldNull = 3314;    // detail: field name
 inline constexpr int ZeroLengthNotAllowed = 3315; // detail: field name
 inline constexpr int UnrecognizedFormat = 3343;   // detail: path
 inline constexpr int QueryValuesMismatch = 3346;  // query values and fields differ in number
-inline constexpr int NumericOverflow = 3349;
-inline constexpr int QueryTooComplex = 3360; // beyond a size limit of statements
+inline constexpr int NumericOverflow = 3349;      // detail: table.field
+inline constexpr int QueryTooComplex = 3360;      // beyond a size limit of statements
 inline constexpr int NameAlreadyInCollection = 3367;
 inline constexpr int ObjectInvalid = 3420;
-inline constexpr int DataTypeConversion = 3421;
+inline constexpr int DataTypeConversion = 3421; // detail: table.field
 inline constexpr int TypeMismatchInCriteria = 3464;
 inline constexpr int NotAnIndex = 3800; // detail: index name
 } // namespace err
 
-// The text for an engine number, with `|` standing where the detail goes. An unknown
-// number gives the text of 3000.
+// The text for an engine number, with `|` standing where the detail goes, less the parts
+// shown only with a detail. An unknown number gives the text of 3000.
 std::string engineErrorText(int number);
 
 // Every number of the table, in ascending order.

@@ -10,7 +10,9 @@
 #include "engine/SqlFunctions.h"
 #include "engine/SqliteValues.h"
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sqlite3.h>
 
@@ -150,29 +152,115 @@ bool sourceStoresUnchanged(Store& source, const ColumnRef& ref, const FieldInfo&
     return true;
 }
 
+// The value of expr converted to field f of the target, as every write converts it.
+std::string convertedValue(const std::string& expr, const FieldInfo& f, const TableInfo& target) {
+    const int flags =
+        (f.required ? kCvtRequired : 0) | (f.allowZeroLength ? kCvtAllowZeroLength : 0);
+    return "jet_cvt(" + expr + ", " + std::to_string(f.type) + ", " + std::to_string(f.size) +
+           ", " + std::to_string(flags) + ", " + sqlLiteral(Variant(target.name + "." + f.name)) +
+           ")";
+}
+
+// The field of the target that stores the value of `column`, if any.
+const FieldInfo* targetField(const TableInfo* target, const std::vector<std::string>& columns,
+                             std::size_t column) {
+    if (!target || column >= columns.size()) return nullptr;
+    const int ord = target->ordinalOf(columns[column]);
+    return ord < 0 ? nullptr : &target->fields[static_cast<std::size_t>(ord)];
+}
+
+// Whether the value is a column of a field whose values f already holds: stored as it is.
+bool copiedAsItIs(Store& source, const std::string& expr, const FieldInfo& f) {
+    if (constantValue(expr)) return false;
+    const auto ref = columnRef(expr);
+    return ref && sourceStoresUnchanged(source, *ref, f);
+}
+
+// The kinds whose column copied as it is is checked, for a value another program stored
+// there that the field cannot hold (a number beyond an Integer or Long, a text); jet_fit's
+// letter for each. A Double or Date column is not: a main table has hundreds of them, and
+// checking each would cost more than the copy itself may. A text there is copied as it is
+// and refused when read (holdsFieldValue in JetValues.h).
+char fitLetter(int type) {
+    switch (type) {
+    case dbInteger:
+        return 'I';
+    case dbLong:
+        return 'L';
+    default:
+        return 0;
+    }
+}
+
+struct CopiedColumn {
+    std::size_t column;
+    const std::string* expr;
+    const FieldInfo* field;
+};
+
+// One call of jet_fit checking the values of up to kFitValues columns copied as they are;
+// it stands in the place of the first of them, whose value it gives.
+std::string fitCall(const std::vector<CopiedColumn>& copied, const TableInfo& target) {
+    std::string letters, names, values;
+    for (const CopiedColumn& c : copied) {
+        letters += fitLetter(c.field->type);
+        names += target.name + "." + c.field->name + kFitNameEnd;
+        values += ", " + *c.expr;
+    }
+    return "jet_fit(" + sqlLiteral(Variant(letters)) + ", " + sqlLiteral(Variant(names)) + values +
+           ")";
+}
+
+// The values of a statement that are columns copied as they are into fields of kinds that
+// are checked (fitLetter).
+std::vector<CopiedColumn> copiedColumns(const TranslatedStatement& st, const TableInfo* target,
+                                        Store& source, const std::vector<std::string>& columns) {
+    std::vector<CopiedColumn> copied;
+    for (const auto& p : st.pieces) {
+        if (p.kind != TranslatedStatement::Piece::Kind::Value) continue;
+        const FieldInfo* f = targetField(target, columns, p.column);
+        if (f && fitLetter(f->type) && copiedAsItIs(source, p.text, *f))
+            copied.push_back({p.column, &p.text, f});
+    }
+    return copied;
+}
+
+// Where the columns copied as they are get checked: by jet_fit in the statement, or by
+// the reader of the rows (the streamed rows, RowSource.h).
+enum class CopyCheck { InStatement, ByReader };
+
 // Wraps each stored value in a conversion to its field's type, unless it is a literal
-// (converted here, once) or a column that already holds values of that type.
-TranslatedStatement::ValueWrapper converter(const TableInfo* target, Store& source,
-                                            const std::vector<std::string>& columns) {
-    return [target, &source, &columns](std::size_t column, const std::string& expr) {
-        if (!target || column >= columns.size()) return expr;
-        const int ord = target->ordinalOf(columns[column]);
-        if (ord < 0) return expr;
-        const FieldInfo& f = target->fields[static_cast<std::size_t>(ord)];
+// (converted here, once) or a column that already holds values of that type. Those are
+// checked by one call of jet_fit a row for all of them, not a call for each value: a value
+// only another program can have stored there is refused, and every other passes as it is.
+TranslatedStatement::ValueWrapper converter(const TranslatedStatement& st, const TableInfo* target,
+                                            Store& source, const std::vector<std::string>& columns,
+                                            CopyCheck check = CopyCheck::InStatement) {
+    // The column each call stands in, and the call.
+    auto fitCalls = std::make_shared<std::map<std::size_t, std::string>>();
+    if (check == CopyCheck::InStatement) {
+        const std::vector<CopiedColumn> copied = copiedColumns(st, target, source, columns);
+        for (std::size_t at = 0; at < copied.size(); at += kFitValues) {
+            const auto first = copied.begin() + static_cast<std::ptrdiff_t>(at);
+            const auto end = copied.begin() +
+                             static_cast<std::ptrdiff_t>(std::min(copied.size(), at + kFitValues));
+            fitCalls->emplace(copied[at].column, fitCall({first, end}, *target));
+        }
+    }
+    return [target, &source, &columns, fitCalls](std::size_t column, const std::string& expr) {
+        const FieldInfo* f = targetField(target, columns, column);
+        if (!f) return expr;
         if (const auto literal = constantValue(expr)) {
             try {
-                return sqlLiteral(toFieldValue(*literal, f, target->name));
+                return sqlLiteral(toFieldValue(*literal, *f, target->name));
             } catch (const runtime::Error&) {
                 // Refused only if a row is actually written: converted row by row below.
             }
-        } else if (const auto ref = columnRef(expr)) {
-            if (sourceStoresUnchanged(source, *ref, f)) return expr;
+        } else if (copiedAsItIs(source, expr, *f)) {
+            const auto call = fitCalls->find(column);
+            return call != fitCalls->end() ? call->second : expr;
         }
-        const int flags =
-            (f.required ? kCvtRequired : 0) | (f.allowZeroLength ? kCvtAllowZeroLength : 0);
-        return "jet_cvt(" + expr + ", " + std::to_string(f.type) + ", " + std::to_string(f.size) +
-               ", " + std::to_string(flags) + ", " +
-               sqlLiteral(Variant(target->name + "." + f.name)) + ")";
+        return convertedValue(expr, *f, *target);
     };
 }
 
@@ -256,7 +344,7 @@ long copyRowsAttached(Store& source, Store& target, const TranslatedStatement& s
     std::string insert = "INSERT INTO main." + quoteIdent(table.name) + " (";
     for (std::size_t i = 0; i < st.targetColumns.size(); ++i)
         insert += (i ? ", " : "") + quoteIdent(st.targetColumns[i]);
-    insert += ") " + sourceQuery(st, converter(&table, source, st.targetColumns), schema);
+    insert += ") " + sourceQuery(st, converter(st, &table, source, st.targetColumns), schema);
     Finalizer holder;
     // A text the source cannot answer is left to the other way, which names the source's
     // own error.
@@ -280,7 +368,10 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
               const std::vector<Variant>& values) {
     if (const long copied = copyRowsAttached(source, target, st, table, values); copied >= 0)
         return copied;
-    const std::string query = sourceQuery(st, converter(&table, source, st.targetColumns));
+    // The rows pass through our own reader, value by value: it checks the columns copied
+    // as they are, at no cost to the query.
+    const std::string query =
+        sourceQuery(st, converter(st, &table, source, st.targetColumns, CopyCheck::ByReader));
     std::vector<std::string> columns = st.targetColumns;
     if (columns.empty())
         for (const FieldInfo& f : table.fields)
@@ -291,6 +382,13 @@ long copyRows(Store& source, Store& target, const TranslatedStatement& st, const
     if (sqlite3_column_count(rows.query) != static_cast<int>(columns.size()) ||
         columns.size() > static_cast<std::size_t>(kRowSourceColumns))
         raiseEngine(err::QueryValuesMismatch);
+    std::vector<char> letters(columns.size());
+    std::vector<std::string> names(columns.size());
+    for (const CopiedColumn& c : copiedColumns(st, &table, source, st.targetColumns)) {
+        letters[c.column] = fitLetter(c.field->type);
+        names[c.column] = table.name + "." + c.field->name;
+    }
+    rows.checkColumns(std::move(letters), std::move(names));
 
     std::string insert = "INSERT INTO main." + quoteIdent(table.name) + " (";
     std::string select = " SELECT ";
@@ -334,7 +432,7 @@ long executeIn(Store& source, const TranslatedStatement& st, const std::string& 
 
     if (target.get() == &source) {
         const std::string text =
-            st.render("main", converter(table.get(), source, st.targetColumns));
+            st.render("main", converter(st, table.get(), source, st.targetColumns));
         const long changed =
             runWrite(source, st, table.get(), [&] { return runStatement(source, text, values); });
         source.touch();
@@ -386,7 +484,7 @@ void executeJet(DatabaseImpl& db, std::string_view sql, const std::vector<Varian
         return;
     }
     const auto table = s.table(st->targetTable);
-    const std::string text = st->render({}, converter(table.get(), s, st->targetColumns));
+    const std::string text = st->render({}, converter(*st, table.get(), s, st->targetColumns));
     try {
         db.recordsAffected =
             runWrite(s, *st, table.get(), [&] { return runStatement(s, text, p.values); });

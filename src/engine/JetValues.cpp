@@ -56,17 +56,30 @@ Num asNumber(const Variant& v, double& out) {
 }
 
 // The number a numeric field stores for `value`; false for an empty text, which stores
-// Null. Anything that is not a number is refused.
-bool storedNumber(const Variant& value, double& out) {
+// Null. Anything that is not a number is refused, naming the field (made only then).
+template <class FieldName>
+bool storedNumber(const Variant& value, double& out, const FieldName& field) {
     switch (asNumber(value, out)) {
     case Num::EmptyText:
         return false;
     case Num::Bad:
-        raiseEngine(err::DataTypeConversion);
+        raiseEngine(err::DataTypeConversion, field());
     case Num::Ok:
         break;
     }
     return true;
+}
+
+// Whether a whole number fits an Integer (16 bits) or Long (32 bits) field.
+bool fitsWhole(double r, int type) {
+    if (type == dbInteger) return r >= -32768 && r <= 32767;
+    return r >= -2147483648.0 && r <= 2147483647.0;
+}
+
+std::string qualifiedName(std::string_view table, std::string_view field) {
+    std::string name;
+    if (!table.empty()) name.append(table).append(".");
+    return name.append(field);
 }
 
 std::string textOf(const Variant& v) {
@@ -110,7 +123,7 @@ int reportedSize(int type, int size) {
 
 Variant toFieldValue(const Variant& value, const FieldInfo& field, std::string_view table,
                      bool nullAllowed) {
-    auto qualified = [&] { return std::string(table) + "." + field.name; };
+    auto qualified = [&] { return qualifiedName(table, field.name); };
     auto nullValue = [&] {
         if (field.type == dbBoolean) return Variant(false);
         if (field.required && !nullAllowed) raiseEngine(err::RequiredFieldNull, qualified());
@@ -128,26 +141,23 @@ Variant toFieldValue(const Variant& value, const FieldInfo& field, std::string_v
                 return Variant(true);
         }
         double d = 0;
-        if (asNumber(value, d) != Num::Ok) raiseEngine(err::DataTypeConversion);
+        if (asNumber(value, d) != Num::Ok) raiseEngine(err::DataTypeConversion, qualified());
         return Variant(d != 0);
     }
     case dbInteger:
     case dbLong: {
         double d = 0;
-        if (!storedNumber(value, d)) return nullValue();
+        if (!storedNumber(value, d, qualified)) return nullValue();
         const double r = std::nearbyint(d); // half to even, as the platform rounds
-        if (field.type == dbInteger) {
-            if (!(r >= -32768 && r <= 32767)) raiseEngine(err::NumericOverflow);
-            return Variant(static_cast<std::int16_t>(r));
-        }
-        if (!(r >= -2147483648.0 && r <= 2147483647.0)) raiseEngine(err::NumericOverflow);
+        if (!fitsWhole(r, field.type)) raiseEngine(err::NumericOverflow, qualified());
+        if (field.type == dbInteger) return Variant(static_cast<std::int16_t>(r));
         return Variant(static_cast<std::int32_t>(r));
     }
     case dbDouble:
     case dbDate: {
         double d = 0;
-        if (!storedNumber(value, d)) return nullValue();
-        if (!std::isfinite(d)) raiseEngine(err::NumericOverflow);
+        if (!storedNumber(value, d, qualified)) return nullValue();
+        if (!std::isfinite(d)) raiseEngine(err::NumericOverflow, qualified());
         return field.type == dbDate ? Variant::date(d) : Variant(d);
     }
     case dbText:
@@ -172,18 +182,21 @@ Variant fromStored(const Variant& stored, int type) {
     const bool numeric = asNumber(stored, d) == Num::Ok;
     switch (type) {
     case dbBoolean:
-        return Variant(numeric && d != 0);
+        if (!numeric) return stored;
+        return Variant(d != 0);
     case dbInteger:
-        if (!numeric) return Variant::null();
-        return Variant(static_cast<std::int16_t>(std::nearbyint(d)));
-    case dbLong:
-        if (!numeric) return Variant::null();
-        return Variant(static_cast<std::int32_t>(std::nearbyint(d)));
+    case dbLong: {
+        if (!numeric) return stored;
+        const double r = std::nearbyint(d);
+        if (!fitsWhole(r, type)) return Variant(d);
+        if (type == dbInteger) return Variant(static_cast<std::int16_t>(r));
+        return Variant(static_cast<std::int32_t>(r));
+    }
     case dbDouble:
-        if (!numeric) return Variant::null();
+        if (!numeric) return stored;
         return Variant(d);
     case dbDate:
-        if (!numeric) return Variant::null();
+        if (!numeric) return stored;
         return Variant::date(d);
     case dbText:
     case dbMemo:
@@ -191,6 +204,35 @@ Variant fromStored(const Variant& stored, int type) {
     default:
         return stored;
     }
+}
+
+bool holdsFieldValue(const Variant& value, int type) {
+    using runtime::VarType;
+    if (value.isNull() || value.isEmpty()) return true;
+    switch (type) {
+    case dbBoolean:
+        return value.type() == VarType::Boolean;
+    case dbInteger:
+        return value.type() == VarType::Integer;
+    case dbLong:
+        return value.type() == VarType::Long;
+    case dbDouble:
+        return value.type() == VarType::Double;
+    case dbDate:
+        return value.type() == VarType::Date;
+    case dbText:
+    case dbMemo:
+        return value.isString();
+    default:
+        return true; // a computed column has no field type to hold to
+    }
+}
+
+void raiseMisfit(const Variant& value, int type, std::string_view table, std::string_view field) {
+    const bool wholeNumberField = type == dbInteger || type == dbLong;
+    raiseEngine(wholeNumberField && !value.isString() ? err::NumericOverflow
+                                                      : err::DataTypeConversion,
+                qualifiedName(table, field));
 }
 
 Variant evaluateDefault(const std::string& expression) {

@@ -38,8 +38,17 @@ inline constexpr int kMaxTextSize = 255;
 Variant toFieldValue(const Variant& value, const FieldInfo& field, std::string_view table,
                      bool nullAllowed = false);
 
-// Reads a stored value back as the field's type (lenient: never raises).
+// Reads a stored value back as the field's type: numeric text as its number, a fraction
+// in a whole-number field rounded. A value the field cannot hold (text that is no number
+// in a numeric field, a number beyond an Integer or Long), which only another program
+// can have stored, comes back as it is stored, never as Null: holdsFieldValue tells it,
+// and the reader raises it with raiseMisfit when the value is asked for.
 Variant fromStored(const Variant& stored, int type);
+// Whether a value read by fromStored is one a field of `type` holds.
+bool holdsFieldValue(const Variant& value, int type);
+// Raises 3349 for a number beyond a whole-number field, else 3421, naming table.field.
+[[noreturn]] void raiseMisfit(const Variant& value, int type, std::string_view table,
+                              std::string_view field);
 
 // Evaluates a DefaultValue text: a number, a quoted text, True/False/Yes/No, Null; any
 // other text stands for itself. Returns Empty for an empty text.

@@ -66,8 +66,9 @@ struct CursorImpl {
     };
     std::unordered_map<std::string, Cached> statements;
 
-    // Dynaset rows.
+    // Dynaset rows, and the table each column taken straight from one comes from.
     std::vector<std::vector<Variant>> rows;
+    std::vector<std::string> sourceTables;
     long current = -1;
     long reached = 0;
 
@@ -271,6 +272,15 @@ struct CursorImpl {
     void requireWritable() const {
         if (type != dbOpenTable || db->readOnly || db->store->readOnlyConnection)
             raiseEngine(err::ReadOnly);
+    }
+
+    // A value of the field at `ord` as the reader gets it: one its field cannot hold
+    // (stored there by another program) is refused, naming the table and the field.
+    const Variant& checked(std::size_t ord, const Variant& v) const {
+        const FieldInfo& f = fields[ord];
+        if (!holdsFieldValue(v, f.type))
+            raiseMisfit(v, f.type, type == dbOpenTable ? table->name : sourceTables[ord], f.name);
+        return v;
     }
 
     void checkRequired() const {
@@ -692,8 +702,8 @@ Variant FieldRef::Value() const {
     CursorImpl& c = *rs_->impl_;
     c.checkOpen();
     const auto ord = static_cast<std::size_t>(ordinal_);
-    if (c.editMode != dbEditNone) return c.buffer[ord];
-    return c.currentRow()[ord];
+    if (c.editMode != dbEditNone) return c.checked(ord, c.buffer[ord]);
+    return c.checked(ord, c.currentRow()[ord]);
 }
 
 void FieldRef::setValue(const Variant& v) const {
@@ -771,6 +781,7 @@ std::shared_ptr<CursorImpl> openDynaset(const std::shared_ptr<DatabaseImpl>& db,
         FieldInfo f;
         const char* name = sqlite3_column_name(q, i);
         f.name = name ? name : "";
+        std::string from;
         // A column taken straight from a table keeps that field's type.
         const char* originTable = sqlite3_column_table_name(q, i);
         const char* originColumn = sqlite3_column_origin_name(q, i);
@@ -780,10 +791,12 @@ std::shared_ptr<CursorImpl> openDynaset(const std::shared_ptr<DatabaseImpl>& db,
                 if (ord >= 0) {
                     f.type = info->fields[static_cast<std::size_t>(ord)].type;
                     f.size = info->fields[static_cast<std::size_t>(ord)].size;
+                    from = info->name;
                 }
             }
         }
         c->fields.push_back(std::move(f));
+        c->sourceTables.push_back(std::move(from));
     }
     c->indexFields();
     while ((rc = sqlite3_step(q)) == SQLITE_ROW) {

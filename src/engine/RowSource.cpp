@@ -1,6 +1,8 @@
 #include "engine/RowSource.h"
 
 #include "engine/DaoInternal.h"
+#include "engine/SqlFunctions.h"
+#include "engine/SqliteErrors.h"
 
 #include <map>
 #include <sqlite3.h>
@@ -104,11 +106,20 @@ int xEof(sqlite3_vtab_cursor* base) {
 }
 
 // A copy of the whole row passes through here value by value: each value is taken from
-// the query in one call each way.
+// the query in one call each way, and checked here when it is copied as it is.
 int xColumn(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int column) {
     const RowSource& source = *static_cast<Cursor*>(base)->source;
-    if (column < source.columnCount) // past the query's last column: Null
-        sqlite3_result_value(ctx, sqlite3_column_value(source.query, column));
+    if (column >= source.columnCount) return SQLITE_OK; // past the query's last column: Null
+    sqlite3_value* value = sqlite3_column_value(source.query, column);
+    const auto at = static_cast<std::size_t>(column);
+    if (at < source.letters.size() && source.letters[at]) {
+        if (const int number = misfitNumber(value, source.letters[at])) {
+            sqlite3_result_error(ctx, source.names[at].c_str(), -1);
+            sqlite3_result_error_code(ctx, functionFailureCode(number));
+            return SQLITE_OK;
+        }
+    }
+    sqlite3_result_value(ctx, value);
     return SQLITE_OK;
 }
 
@@ -148,6 +159,12 @@ RowSource::RowSource(Store& s, sqlite3_stmt* q)
 RowSource::~RowSource() {
     sources().erase(token_);
     sqlite3_reset(query);
+}
+
+void RowSource::checkColumns(std::vector<char> checkedLetters,
+                             std::vector<std::string> checkedNames) {
+    letters = std::move(checkedLetters);
+    names = std::move(checkedNames);
 }
 
 void RowSource::raiseIfFailed() const {

@@ -7,6 +7,8 @@
 // seeing what the transaction already wrote there.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -35,10 +37,17 @@ public:
     // source is what failed.
     void raiseIfFailed() const;
 
+    // Columns copied as they are into fields of their own kind, checked value by value as
+    // they pass (jet_fit in SqlFunctions.h): jet_fit's letter for each column (0: none) and
+    // the field's 'Table.Field'.
+    void checkColumns(std::vector<char> letters, std::vector<std::string> names);
+
     Store& source;
     sqlite3_stmt* query;
     const int columnCount;
     int failure = 0; // the source's SQLite result code when reading it failed
+    std::vector<char> letters;
+    std::vector<std::string> names;
 
 private:
     std::int64_t token_;

@@ -6,7 +6,10 @@
 #include "engine/SqliteValues.h"
 #include "runtime/VariantOps.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <sqlite3.h>
+#include <string_view>
 
 namespace engine::detail {
 
@@ -77,6 +80,37 @@ void jetConvert(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
 }
 
+// --- jet_fit(letters, names, value...) ---
+
+// Whether a stored value is one a field of jet_fit's letter holds as it is.
+bool holdsAsItIs(sqlite3_value* v, char letter) {
+    const int storage = sqlite3_value_type(v);
+    if (storage == SQLITE_NULL) return true;
+    if (storage != SQLITE_INTEGER) return false;
+    const sqlite3_int64 n = sqlite3_value_int64(v);
+    return letter == 'I' ? n >= -32768 && n <= 32767 : n >= INT32_MIN && n <= INT32_MAX;
+}
+
+// The i-th name of a jet_fit call's list.
+std::string fitName(sqlite3_value* names, int i) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(names));
+    std::string_view list(p ? p : "");
+    for (; i > 0 && !list.empty(); --i)
+        list.remove_prefix(std::min(list.size(), list.find(kFitNameEnd) + 1));
+    return std::string(list.substr(0, list.find(kFitNameEnd)));
+}
+
+void jetFit(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    const auto* letters = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    for (int i = 2; i < argc; ++i) {
+        if (const int number = misfitNumber(argv[i], letters ? letters[i - 2] : 'L')) {
+            fail(ctx, number, fitName(argv[1], i - 2).c_str());
+            return;
+        }
+    }
+    sqlite3_result_value(ctx, argv[2]);
+}
+
 // --- Jet's arithmetic ---
 
 struct Binary {
@@ -113,9 +147,24 @@ void negate(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 } // namespace
 
+int misfitNumber(sqlite3_value* value, char letter) {
+    if (holdsAsItIs(value, letter)) return 0;
+    // Converted as any write converts it: refused, or (numeric text, a fraction) let pass.
+    FieldInfo f;
+    f.type = letter == 'I' ? dbInteger : dbLong;
+    try {
+        toFieldValue(storedValue(value), f, {}, true);
+    } catch (const runtime::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
 void registerFunctions(sqlite3* db) {
     constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_function_v2(db, "jet_cvt", 5, kFlags, nullptr, jetConvert, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "jet_fit", -1, kFlags, nullptr, jetFit, nullptr, nullptr,
                                nullptr);
     for (const Binary& b : kBinaries)
         sqlite3_create_function_v2(db, b.name, 2, kFlags, const_cast<Binary*>(&b), binary, nullptr,

@@ -14,11 +14,15 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    // Commits; on failure the transaction is already rolled back and the error raised.
+    // Commits the level this guard began; on failure that level is already rolled back
+    // and the error raised. Refused without committing anything: a second commit, or one
+    // whose level was ended by other means (3034), and one while a level begun inside it
+    // is still open (3219), which would otherwise commit that inner level instead.
     void commit();
 
 private:
     Workspace& workspace_;
+    int level_; // the workspace's level this guard began
     bool open_ = true;
 };
 

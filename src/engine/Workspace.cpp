@@ -351,6 +351,10 @@ bool Workspace::inTransaction() const {
     return EngineState::get().transactionLevel > 0;
 }
 
+int Workspace::transactionLevel() const {
+    return EngineState::get().transactionLevel;
+}
+
 // --- DBEngine ---
 
 DBEngine& DBEngine::instance() {

@@ -108,6 +108,8 @@ TEST(EngineErrors, RaiseFillsTheDetailIntoTheText) {
         {3061, "2", "Too few parameters. Expected 2."},
         {3021, "", "No current record."},
         {3800, "indxSurname", "'indxSurname' is not an index in this table."},
+        {3349, "Qolb2018.PERS5", "Numeric field overflow. Field 'Qolb2018.PERS5'."},
+        {3421, "", "Data type conversion error."},
         {3999, "", "Reserved error (3999); there is no message for this error."},
     };
     for (const Case& c : cases) {

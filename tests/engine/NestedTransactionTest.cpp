@@ -79,4 +79,47 @@ TEST_F(NestedTransactions, TheGuardRollsBackWhatItDidNotCommit) {
     EXPECT_EQ(rows(a) + rows(b), 2u);
 }
 
+// A guard commits only the level it began: never twice, never an inner level left open,
+// never a level someone else already ended.
+TEST_F(NestedTransactions, TheGuardCommitsOnlyItsOwnLevel) {
+    {
+        engine::Transaction t;
+        add(a, 1);
+        t.commit();
+        EXPECT_EQ(errorOf([&] { t.commit(); }), err::NoTransaction);
+    }
+    EXPECT_EQ(rows(a), 1u);
+
+    ws().BeginTrans(); // an enclosing level the guard must not commit
+    {
+        engine::Transaction t;
+        add(a, 2);
+        t.commit();
+        EXPECT_EQ(errorOf([&] { t.commit(); }), err::NoTransaction);
+        EXPECT_EQ(ws().transactionLevel(), 1);
+    }
+    ws().Rollback();
+    EXPECT_EQ(rows(a), 1u);
+
+    {
+        engine::Transaction t;
+        add(a, 3);
+        ws().BeginTrans(); // left open inside the guard
+        add(b, 3);
+        EXPECT_EQ(errorOf([&] { t.commit(); }), err::InvalidOperation);
+        EXPECT_EQ(ws().transactionLevel(), 2);
+    } // both levels rolled back
+    EXPECT_FALSE(ws().inTransaction());
+    EXPECT_EQ(rows(a), 1u);
+    EXPECT_EQ(rows(b), 0u);
+
+    {
+        engine::Transaction t;
+        add(a, 4);
+        ws().Rollback(); // its level ended by other means
+        EXPECT_EQ(errorOf([&] { t.commit(); }), err::NoTransaction);
+    }
+    EXPECT_EQ(rows(a), 1u);
+}
+
 } // namespace
