@@ -119,4 +119,10 @@ void addRow(const std::string& path, const std::string& table, const Row& values
     db->Close();
 }
 
+void retype(engine::Database& db, const std::string& table, const std::string& field, int type) {
+    const engine::TableDefPtr def = db.TableDefs().Item(table);
+    def->Fields().Delete(field);
+    def->Fields().Append(def->CreateField(field, type, type == engine::dbText ? 50 : 0));
+}
+
 } // namespace support
