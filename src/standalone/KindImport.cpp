@@ -85,8 +85,9 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
         map = numberMap(copy, {client, base});
     } catch (const NumberingError& e) {
         const std::string client =
-            e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))
-                       : "a client without a number";
+            !e.client().empty() ? e.client()
+            : e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))
+                         : "a client without a number";
         throw KindImportError(kind.name, client, e);
     }
     KindImported done{0, base + 1};

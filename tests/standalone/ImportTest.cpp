@@ -183,6 +183,19 @@ TEST_F(StandAloneImport, AnyFailureLeavesAllThreeNetworkFilesAsTheyWereAndSaysWh
          "individuals of the stand-alone database could not be imported, at the client S8 (8): "
          "Numeric field overflow. Field 'Qolb2018.PERS5'.",
          3349},
+        {"a client number that is no number",
+         [&] {
+             auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sourcePath());
+             support::retype(*db, "Qolb2018", "DCLNO", engine::dbText);
+             for (const auto& [client, number] :
+                  {std::pair{"S15", "15"}, {"S3", "3"}, {"S8", "abc"}})
+                 db->Execute(std::string("UPDATE Qolb2018 SET DCLNO = '") + number +
+                             "' WHERE Surname = '" + client + "'");
+             db->Close();
+         },
+         "individuals of the stand-alone database could not be imported, at the client S8 "
+         "(abc): Data type conversion error. Field 'Qolb2018.DCLNO'.",
+         3421},
         {"a text where the network field holds a number", unfit("ICGT", engine::dbText, "'abc'"),
          "individuals of the stand-alone database could not be imported, at the client S8 (8): "
          "Data type conversion error. Field 'Qolb2018.ICGT'.",
