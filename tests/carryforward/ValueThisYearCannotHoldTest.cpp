@@ -14,9 +14,10 @@ namespace {
 
 class ValueThisYearCannotHold : public CarryFixture {
 protected:
-    // Last year: Smith (7), then Brown (9), whose `field`, of `type` there, holds `value`;
-    // this year: one client.
-    void prepare(const std::string& field, int type, const std::string& value) {
+    // Last year: Smith (7), then Brown (9), each with a rental; Brown's `field` of `table`,
+    // of `type` there, holds `value`. This year: one client.
+    void prepare(const std::string& table, const std::string& field, int type,
+                 const std::string& value) {
         closeAll();
         lastYear = src.file("Qolb2017LAN.MDB");
         w.PersDbPath = program.file("Qolb2018LAN.mdb");
@@ -30,11 +31,13 @@ protected:
                               {"Surname", "Brown"},
                               {"PERS2", "B."},
                               {"MPERSDECEASED", std::int16_t{0}}})
+            .row("PropRentDetails", {{"DCLNO", 7.0}, {"PropNum", std::int16_t{1}}})
+            .row("PropRentDetails", {{"DCLNO", 9.0}, {"PropNum", std::int16_t{1}}})
             .row("DefInvOpt", {{"UpDateDB", std::int16_t{6}}})
             .make();
         auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(lastYear);
-        support::retype(*db, "Qolb2017", field, type);
-        db->Execute("UPDATE [Qolb2017] SET [" + field + "] = " + value + " WHERE [DCLNO] = 9");
+        support::retype(*db, table, field, type);
+        db->Execute("UPDATE [" + table + "] SET [" + field + "] = " + value + " WHERE [DCLNO] = 9");
         db->Close();
         support::DatabaseFile(w.PersDbPath, FileKind::Individuals)
             .row("Qolb2018", {{"DCLNO", 57.0}, {"Surname", "Here"}})
@@ -64,6 +67,7 @@ protected:
 TEST_F(ValueThisYearCannotHold, TheImportNamesTheClientAndTheFieldAndWritesNothing) {
     struct Case {
         std::string button;
+        std::string table;
         std::string field;
         int type;
         std::string value;
@@ -75,20 +79,25 @@ TEST_F(ValueThisYearCannotHold, TheImportNamesTheClientAndTheFieldAndWritesNothi
     const std::string notANumber = "Error 3421: Field 'ICGT' of 'Qolb2018': Data type "
                                    "conversion error. Field 'Qolb2018.ICGT'.";
     const Case cases[] = {
-        {"cmdImpWholeDB", "PERS5", engine::dbDouble, "1e15",
+        {"cmdImpWholeDB", "Qolb2017", "PERS5", engine::dbDouble, "1e15",
          "The clients could not be imported: the import stopped at the client Brown (9).\r\n" +
              overflow + nothing},
-        {"cmdImpWholeDB", "ICGT", engine::dbText, "'abc'",
+        {"cmdImpWholeDB", "Qolb2017", "ICGT", engine::dbText, "'abc'",
          "The clients could not be imported: the import stopped at the client Brown (9).\r\n" +
              notANumber + nothing},
-        {"cmdImpSelAss", "PERS5", engine::dbDouble, "1e15",
+        {"cmdImpSelAss", "Qolb2017", "PERS5", engine::dbDouble, "1e15",
          "The client B. Brown (9) could not be imported.\r\n" + overflow + nothing},
-        {"cmdImpSelAss", "ICGT", engine::dbText, "'abc'",
+        {"cmdImpSelAss", "Qolb2017", "ICGT", engine::dbText, "'abc'",
          "The client B. Brown (9) could not be imported.\r\n" + notANumber + nothing},
+        {"cmdImpSelAss", "PropRentDetails", "ItemiseProp", engine::dbText, "'abc'",
+         "The client B. Brown (9) could not be imported: the import stopped at the detail rows "
+         "of PropRentDetails.\r\nError 3421: Data type conversion error. Field "
+         "'PropRentDetails.ItemiseProp'." +
+             nothing},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button + " " + c.field);
-        prepare(c.field, c.type, c.value);
+        prepare(c.table, c.field, c.type, c.value);
         EXPECT_EQ(click(c.button), std::vector<std::string>{c.box}) << desk.transcript();
         EXPECT_EQ(support::readBytes(w.PersDbPath), before);
     }
