@@ -89,6 +89,11 @@ TEST_F(ValueThisYearCannotHold, TheImportNamesTheClientAndTheFieldAndWritesNothi
          "The client B. Brown (9) could not be imported.\r\n" + overflow + nothing},
         {"cmdImpSelAss", "Qolb2017", "ICGT", engine::dbText, "'abc'",
          "The client B. Brown (9) could not be imported.\r\n" + notANumber + nothing},
+        {"cmdImpWholeDB", "PropRentDetails", "ItemiseProp", engine::dbDouble, "1e15",
+         "The clients could not be imported: the import stopped at the detail rows of "
+         "PropRentDetails of the client numbered 9 in the transfer database.\r\nError 3349: "
+         "Numeric field overflow. Field 'PropRentDetails.ItemiseProp'." +
+             nothing},
         {"cmdImpSelAss", "PropRentDetails", "ItemiseProp", engine::dbText, "'abc'",
          "The client B. Brown (9) could not be imported: the import stopped at the detail rows "
          "of PropRentDetails.\r\nError 3421: Data type conversion error. Field "
