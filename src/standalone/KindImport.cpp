@@ -1,14 +1,12 @@
 #include "standalone/KindImport.h"
 
 #include "app/DatabaseHandles.h"
-#include "engine/EngineErrors.h"
 #include "engine/Transaction.h"
 #include "runtime/VariantOps.h"
 #include "standalone/Renumbering.h"
 #include "transfer/ClientNumbering.h"
+#include "transfer/ImportSteps.h"
 
-#include <algorithm>
-#include <array>
 #include <map>
 
 namespace standalone {
@@ -26,14 +24,6 @@ struct OpenFiles {
         return *db;
     }
 };
-
-// Failures that belong to one row's values, not to the statement: for these the import
-// looks for the client whose rows were refused.
-constexpr std::array kRowErrors{
-    engine::err::DuplicateValue,        engine::err::FieldTooSmall,
-    engine::err::RequiredFieldNull,     engine::err::ZeroLengthNotAllowed,
-    engine::err::NumericOverflow,       engine::err::DataTypeConversion,
-    engine::err::TypeMismatchInCriteria};
 
 // "Smith (15)": the client of the copy numbered `number`, by its name where it has one.
 std::string clientNamed(engine::Database& copy, const Kind& kind, double number) {
@@ -85,8 +75,9 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
         map = numberMap(copy, {client, base});
     } catch (const NumberingError& e) {
         const std::string client =
-            e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))
-                       : "a client without a number";
+            !e.client().empty() ? e.client()
+            : e.number() ? "the clients numbered " + runtime::CStr(runtime::Variant(*e.number()))
+                         : "a client without a number";
         throw KindImportError(kind.name, client, e);
     }
     KindImported done{0, base + 1};
@@ -99,7 +90,7 @@ KindImported importOne(OpenFiles& files, const KindSource& source) {
             try {
                 copy.Execute(s.sql, s.parameters);
             } catch (const runtime::Error& e) {
-                if (std::ranges::find(kRowErrors, e.number()) == kRowErrors.end()) throw;
+                if (!transfer::refusesARow(e)) throw;
                 throw KindImportError(kind.name, refusedClient(copy, source, plan, shift), e);
             }
         }

@@ -8,6 +8,21 @@ namespace standalone {
 
 namespace {
 
+// The number of the current main row; one that is no number is refused as the network's
+// number field would refuse it, naming the client.
+double numberOf(engine::Recordset& main, const Renumbering& r, const runtime::Variant& n) {
+    try {
+        return runtime::CDbl(n);
+    } catch (const runtime::Error&) {
+        const std::string name =
+            runtime::Concat(main.Fields(r.client.nameField).Value(), runtime::Variant(""));
+        main.Close();
+        throw NumberingError(std::string(r.client.mainTable), r.client.numberField,
+                             "the client " + (name.empty() ? "" : name + " ") + "(" +
+                                 runtime::CStr(n) + ")");
+    }
+}
+
 std::vector<double> mainNumbers(engine::Database& copy, const Renumbering& r) {
     std::vector<double> numbers;
     const std::string table(r.client.mainTable);
@@ -19,11 +34,12 @@ std::vector<double> mainNumbers(engine::Database& copy, const Renumbering& r) {
             main->Close();
             throw NumberingError(table, std::nullopt);
         }
-        if (!numbers.empty() && numbers.back() == runtime::CDbl(n)) {
+        const double number = numberOf(*main, r, n);
+        if (!numbers.empty() && numbers.back() == number) {
             main->Close();
             throw NumberingError(table, numbers.back());
         }
-        numbers.push_back(runtime::CDbl(n));
+        numbers.push_back(number);
     }
     main->Close();
     return numbers;
@@ -37,6 +53,12 @@ NumberingError::NumberingError(const std::string& table, std::optional<double> n
                                   runtime::CStr(runtime::Variant(*number)) + "."
                             : "The table " + table + " holds a client without a number."),
       number_(number) {}
+
+NumberingError::NumberingError(const std::string& table, std::string_view field, std::string client)
+    : runtime::Error(engine::err::DataTypeConversion,
+                     engine::engineErrorMessage(engine::err::DataTypeConversion,
+                                                table + "." + std::string(field))),
+      client_(std::move(client)) {}
 
 std::vector<NumberShift> numberMap(engine::Database& copy, const Renumbering& r) {
     const std::vector<double> old = mainNumbers(copy, r);

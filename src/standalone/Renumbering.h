@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace standalone {
@@ -27,14 +28,19 @@ struct NumberShift {
     std::vector<double> numbers; // stand-alone numbers, ascending
 };
 
-// Two main rows numbered `number`, or (none) a main row without a number: error 3022.
+// Two main rows numbered `number`, or (none) a main row without a number: error 3022. Or a
+// main row whose number is no number, as a file of another build can hold: error 3421
+// naming the field, with `client` naming the row ("the client Smith (abc)").
 class NumberingError : public runtime::Error {
 public:
     NumberingError(const std::string& table, std::optional<double> number);
+    NumberingError(const std::string& table, std::string_view field, std::string client);
     const std::optional<double>& number() const { return number_; }
+    const std::string& client() const { return client_; }
 
 private:
     std::optional<double> number_;
+    std::string client_;
 };
 
 // The map of the copy open in `copy`, as runs in ascending order of number. Two main rows

@@ -2,7 +2,10 @@
 
 #include "app/DatabaseHandles.h"
 #include "engine/Transaction.h"
-#include "runtime/Variant.h"
+#include "runtime/VariantOps.h"
+#include "transfer/SqlText.h"
+
+#include <optional>
 
 namespace transfer {
 
@@ -17,6 +20,26 @@ long rowsOf(const std::vector<CopiedRows>& copies) {
     return rows;
 }
 
+// The first client of `clients` whose own rows `plan` cannot copy, found by copying them one
+// by one (the transaction that undoes them is about to roll back); none when each copies.
+std::optional<double> refusedClient(const CopyPlan& plan, engine::Database& from,
+                                    const std::string& targetPath, const ClientSelection& clients) {
+    engine::RecordsetPtr numbers = from.OpenRecordset(
+        "SELECT DISTINCT " + bracketed(clients.column) + " FROM " + bracketed(clients.table) +
+            " WHERE " + clients.condition + " ORDER BY " + bracketed(clients.column),
+        engine::dbOpenDynaset);
+    for (; !numbers->Eof(); numbers->MoveNext()) {
+        const double number = runtime::CDbl(numbers->Fields(0).Value());
+        const ClientCopyStatement one = clientCopyStatement(plan, targetPath, number, number);
+        try {
+            from.Execute(one.sql, one.parameters);
+        } catch (const runtime::Error&) {
+            return number;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
@@ -25,7 +48,16 @@ std::vector<CopiedRows> copyClientsDetails(const std::vector<CopyPlan>& plans,
     std::vector<CopiedRows> out;
     for (const CopyPlan& plan : plans) {
         const ClientCopyStatement s = clientsCopyStatement(plan, targetPath, clients);
-        out.push_back({plan.target, copyRows(from, s, plan.target)});
+        try {
+            out.push_back({plan.target, copyRows(from, s, plan.target)});
+        } catch (const ImportStepError& e) {
+            if (!refusesARow(e)) throw;
+            const std::optional<double> client = refusedClient(plan, from, targetPath, clients);
+            if (!client) throw;
+            throw ImportStepError(e.step() + " of the client numbered " +
+                                      runtime::CStr(runtime::Variant(*client)),
+                                  e);
+        }
     }
     return out;
 }

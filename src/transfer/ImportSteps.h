@@ -37,6 +37,10 @@ private:
     bool written_;
 };
 
+// A failure that belongs to one row's values, not to the statement (a value a field cannot
+// hold, a duplicate key ...): the import can look for the client whose rows were refused.
+bool refusesARow(const runtime::Error& e);
+
 // Runs `work`, raising a failure as one of `step`.
 template <class Work> auto during(const std::string& step, Work work) {
     try {

@@ -143,6 +143,16 @@ TEST_F(StandAloneImport, AnyFailureLeavesAllThreeNetworkFilesAsTheyWereAndSaysWh
     std::optional<support::OtherProcess> other;
     const std::string nothing = ". Nothing has been added to the network databases: none of the "
                                 "individuals, trusts or companies.";
+    // The source's field of `type` holds `value` for client 8, which the network's field
+    // cannot hold.
+    auto unfit = [&](const std::string& field, int type, const std::string& value) {
+        return [=, this] {
+            auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sourcePath());
+            support::retype(*db, "Qolb2018", field, type);
+            db->Execute("UPDATE Qolb2018 SET " + field + " = " + value + " WHERE DCLNO = 8");
+            db->Close();
+        };
+    };
     const Case cases[] = {
         {"the network file lacks a detail table",
          [&] {
@@ -169,6 +179,27 @@ TEST_F(StandAloneImport, AnyFailureLeavesAllThreeNetworkFilesAsTheyWereAndSaysWh
          "companies of the stand-alone database could not be imported, at the client " +
              std::string(90, 'L') + " (7): ",
          3163},
+        {"a number beyond the network field's range", unfit("PERS5", engine::dbDouble, "1e15"),
+         "individuals of the stand-alone database could not be imported, at the client S8 (8): "
+         "Numeric field overflow. Field 'Qolb2018.PERS5'.",
+         3349},
+        {"a client number that is no number",
+         [&] {
+             auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sourcePath());
+             support::retype(*db, "Qolb2018", "DCLNO", engine::dbText);
+             for (const auto& [client, number] :
+                  {std::pair{"S15", "15"}, {"S3", "3"}, {"S8", "abc"}})
+                 db->Execute(std::string("UPDATE Qolb2018 SET DCLNO = '") + number +
+                             "' WHERE Surname = '" + client + "'");
+             db->Close();
+         },
+         "individuals of the stand-alone database could not be imported, at the client S8 "
+         "(abc): Data type conversion error. Field 'Qolb2018.DCLNO'.",
+         3421},
+        {"a text where the network field holds a number", unfit("ICGT", engine::dbText, "'abc'"),
+         "individuals of the stand-alone database could not be imported, at the client S8 (8): "
+         "Data type conversion error. Field 'Qolb2018.ICGT'.",
+         3421},
         {"a client without a number",
          [&] {
              auto db = engine::DBEngine::instance().Workspaces(0).OpenDatabase(sourcePath());

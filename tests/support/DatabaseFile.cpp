@@ -119,4 +119,23 @@ void addRow(const std::string& path, const std::string& table, const Row& values
     db->Close();
 }
 
+void retype(engine::Database& db, const std::string& table, const std::string& field, int type) {
+    const engine::TableDefPtr def = db.TableDefs().Item(table);
+    // The structure's indexes are each on one field, neither primary nor unique.
+    std::vector<std::string> indexes;
+    for (int i = 0; i < def->Indexes().Count(); ++i)
+        if (const engine::IndexPtr index = def->Indexes().Item(i);
+            index->Fields().Item(0)->Name() == field)
+            indexes.push_back(index->Name());
+    for (const std::string& name : indexes)
+        def->Indexes().Delete(name);
+    def->Fields().Delete(field);
+    def->Fields().Append(def->CreateField(field, type, type == engine::dbText ? 50 : 0));
+    for (const std::string& name : indexes) {
+        const engine::IndexPtr index = def->CreateIndex(name);
+        index->Fields().Append(index->CreateField(field));
+        def->Indexes().Append(index);
+    }
+}
+
 } // namespace support

@@ -66,4 +66,8 @@ void addRow(engine::Database& db, const std::string& table, const Row& values);
 void addRow(const std::string& path, const std::string& table, const Row& values,
             const std::string& connect = "");
 
+// Gives `field` of `table` the engine type `type`, as a file of another build holds it: the
+// field is made anew, last and empty, with its indexes, through the table's definition.
+void retype(engine::Database& db, const std::string& table, const std::string& field, int type);
+
 } // namespace support
