@@ -9,7 +9,6 @@
 #include "runtime/VariantOps.h"
 #include "support/DatabaseFile.h"
 
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -86,12 +85,7 @@ protected:
     AllIndividualsImport() : WholeFileImport(&app::frmSysAdmin::PersDbPath) {}
 
     void prepare(const std::vector<Variant>& clients, const std::string& fiftysName = "Fifty") {
-        closeAll();
-        lastYear = src.file("Qolb2017LAN.MDB");
-        w.PersDbPath = program.file("Qolb2018LAN.mdb");
-        w.TransPersDbPath = program.file("TransDB.mdb");
-        for (const std::string& path : {lastYear, w.PersDbPath, w.TransPersDbPath})
-            std::filesystem::remove(path);
+        lastYear = freshIndividualFiles();
         makeLastYearFile(lastYear, fiftysName);
         support::DatabaseFile file(w.PersDbPath, support::FileKind::Individuals);
         for (const Variant& n : clients)

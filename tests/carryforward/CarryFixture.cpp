@@ -4,6 +4,7 @@
 #include "carryforward/PrevYearWiring.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace carry_test {
 
@@ -113,6 +114,16 @@ engine::DatabasePtr WholeFileImport::thisYear() {
 
 bool WholeFileImport::unchanged() const {
     return support::readBytes(w.*thisYearFile_) == before;
+}
+
+std::string CarryFixture::freshIndividualFiles() {
+    closeAll();
+    const std::string lastYear = src.file("Qolb2017LAN.MDB");
+    w.PersDbPath = program.file("Qolb2018LAN.mdb");
+    w.TransPersDbPath = program.file("TransDB.mdb");
+    for (const std::string& path : {lastYear, w.PersDbPath, w.TransPersDbPath})
+        std::filesystem::remove(path);
+    return lastYear;
 }
 
 } // namespace carry_test

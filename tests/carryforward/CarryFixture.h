@@ -63,6 +63,9 @@ protected:
     // The individuals file that carries the version of trust and company files beside it.
     std::string versionFile() const { return src.file("Qolb2017LAN.MDB"); }
     std::string pathFileText(std::string_view name) const { return program.read(name); }
+    // Closes every handle and removes last year's individuals file, this year's and the
+    // transfer file, the window pointing at them; last year's path.
+    std::string freshIndividualFiles();
 
     support::TempFolder program, src, home;
     HookedDesktop desk;

@@ -7,7 +7,6 @@
 #include "support/DatabaseFile.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace carry_test {
 namespace {
@@ -18,12 +17,7 @@ protected:
     // of `type` there, holds `value`. This year: one client.
     void prepare(const std::string& table, const std::string& field, int type,
                  const std::string& value) {
-        closeAll();
-        lastYear = src.file("Qolb2017LAN.MDB");
-        w.PersDbPath = program.file("Qolb2018LAN.mdb");
-        w.TransPersDbPath = program.file("TransDB.mdb");
-        for (const std::string& path : {lastYear, w.PersDbPath, w.TransPersDbPath})
-            std::filesystem::remove(path);
+        lastYear = freshIndividualFiles();
         support::DatabaseFile(lastYear, FileKind::LastYearIndividuals)
             .row("Qolb2017",
                  {{"DCLNO", 7.0}, {"Surname", "Smith"}, {"MPERSDECEASED", std::int16_t{0}}})
